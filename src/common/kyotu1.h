@@ -1,0 +1,74 @@
+#pragma once
+
+// Calendar engine shared by every part of the program:
+//   weekdayOf / weekdayLabel   the weekday of a date, counted from 1 January 1980;
+//   HolidayTable / buildHolidays   the public holidays of one year, by month and day;
+//   dayHeading / dayInfoText   the texts that name a chosen day;
+//   openHomePage   the question and the browser launch of the about window.
+// The engine computes the years 1980 to 2069; outside them it answers "no weekday".
+
+#include <QString>
+
+#include <array>
+
+class Platform;
+
+namespace kyotu1 {
+
+constexpr int firstYear = 1980;
+constexpr int lastYear = 2069;
+
+// weekdayOf's answer for a date it cannot compute.
+constexpr int noWeekday = -1;
+
+// Returns: true when `year` lies in 1980..2069, the years the engine computes.
+constexpr bool isSupportedYear(int year)
+{
+    return year >= firstYear && year <= lastYear;
+}
+
+// Returns: the weekday number, 0 = Sunday … 6 = Saturday, of (year, month, day), or noWeekday
+// when the year lies outside 1980..2069, the month outside 1..12 or the day outside 1..31.
+// The day is not checked against the month's length: 31 April gives the weekday of 1 May.
+int weekdayOf(int year, int month, int day);
+
+// Returns: "（日）" … "（土）" for the date's weekday, or "" when weekdayOf has none.
+QString weekdayLabel(int year, int month, int day);
+
+// The public holidays of one year. Indexed by month 0..13 and day 0..32; only months 1..12 and
+// days 1..31 ever carry a holiday, and day 0 of every month reads as no holiday.
+struct HolidayTable
+{
+    static constexpr int monthCount = 14;
+    static constexpr int dayCount = 33;
+
+    std::array<std::array<qint16, dayCount>, monthCount> holidayFlag {};
+    std::array<std::array<QString, dayCount>, monthCount> holidayName {};
+
+    // Returns: 1 when (month, day) is a holiday of the year last built, else 0. Indexes outside
+    // the table read as 0.
+    int flag(int month, int day) const;
+    // Returns: the holiday's name, or "" when (month, day) is no holiday.
+    QString name(int month, int day) const;
+};
+
+// Replaces the whole of `table` with the public holidays of `year`. When a rule cannot be
+// placed (a negative year, a weekday out of range), `platform` shows "バグです" and that holiday
+// is left out. Years 2000 and later need a supported year for the second-Monday rule.
+void buildHolidays(HolidayTable &table, int year, Platform &platform);
+
+// Returns: the heading of the memo entry for a day, e.g. " 2000年 1月 10日（月）　：　成人の日".
+QString dayHeading(int year, int month, int day, const HolidayTable &holidays);
+
+// Returns: the text of the right-click message for a holiday, or "" when the day is none.
+QString dayInfoText(int year, int month, int day, const HolidayTable &holidays);
+
+// The author's home page and e-mail address, shown by the about window.
+QString homePageUrl();
+QString authorEmail();
+
+// Asks whether the computer is online and, on Yes, opens the author's home page. A browser that
+// cannot be started is reported in a message box.
+void openHomePage(Platform &platform);
+
+} // namespace kyotu1

@@ -1,0 +1,139 @@
+#include "common/messages.h"
+
+namespace messages {
+
+QString bug()
+{
+    return QStringLiteral("バグです");
+}
+
+QString memoEmpty()
+{
+    return QStringLiteral("メモを書き込んでください");
+}
+
+QString scheduleFileNotSet()
+{
+    return QStringLiteral(
+            "スケジュールファイルが、設定されていません\n左上の FILE にて設定してください");
+}
+
+QString writeCompleted()
+{
+    return QStringLiteral("書込み完了");
+}
+
+QString selectionCancelled()
+{
+    return QStringLiteral("選択は、キャンセルされました");
+}
+
+QString confirmFileTitle()
+{
+    return QStringLiteral("ファイル設定確認");
+}
+
+QString confirmFile(const QString &chosen)
+{
+    return QLatin1Char('\n') + chosen + QStringLiteral("\n\n のファイルでいいですか？\n");
+}
+
+QString showSchedulePath(const QString &path)
+{
+    return QStringLiteral("設定ファイルは\n") + path + QStringLiteral("\nです");
+}
+
+QString setAsideNotSet()
+{
+    return QStringLiteral("スケジュールファイルが設定されていません。");
+}
+
+QString setAsideDone(const QString &backupPath)
+{
+    return backupPath + QStringLiteral("\n\nのファイルに改名しました");
+}
+
+QString alarmNotice(const QString &dateLine, const QString &memo)
+{
+    return QStringLiteral("\nアラーム設定しています\n\n") + dateLine + QLatin1Char('\n') + memo;
+}
+
+QString dayInfo(int year, int month, int day, const QString &holidayName)
+{
+    // Numbers carry the blank of a positive sign, as in the day heading.
+    return QStringLiteral(" %1年 %2月 %3日:").arg(year).arg(month).arg(day) + holidayName
+            + QStringLiteral("\n\n");
+}
+
+QString internetQuestion()
+{
+    return QStringLiteral("\nインターネットに接続していますか？\n");
+}
+
+QString internetTitle()
+{
+    return QStringLiteral("インターネット接続");
+}
+
+QString settingNotSaved(const QString &reason)
+{
+    return QStringLiteral("スケジュールファイルの設定を保存できませんでした。\n") + reason;
+}
+
+QString fileUnreadable(const QString &path, const QString &reason)
+{
+    return QStringLiteral("スケジュールファイルを読み込めませんでした。\n") + path
+            + QLatin1Char('\n') + reason;
+}
+
+QString memoHasQuote()
+{
+    return QStringLiteral("メモに「\"」（ダブルクォーテーション）は使えません。\n"
+                          "別の文字に置き換えてから追加してください。");
+}
+
+QString memoNotEncodable(const QString &character)
+{
+    return QStringLiteral("メモの文字「%1」はスケジュールファイルに保存できません。\n"
+                          "別の文字に置き換えてから追加してください。")
+            .arg(character);
+}
+
+QString fileHasInvalidBytes(const QString &path)
+{
+    return QStringLiteral("スケジュールファイルに読み取れない文字が含まれているため、"
+                          "書き込みを中止しました。\n")
+            + path + QStringLiteral("\nファイルの内容は変更していません。");
+}
+
+QString fileNotWritten(const QString &path, const QString &reason)
+{
+    return QStringLiteral("スケジュールファイルに書き込めませんでした。\n") + path
+            + QLatin1Char('\n') + reason + QStringLiteral("\nファイルの内容は変更していません。");
+}
+
+QString fileLocked(const QString &path)
+{
+    return QStringLiteral("スケジュールファイルは他のプログラムが使用中です。\n") + path
+            + QStringLiteral("\nしばらくしてからもう一度お試しください。");
+}
+
+QString setAsideNoFile(const QString &path)
+{
+    return QStringLiteral("改名するスケジュールファイルがありません。\n") + path
+            + QStringLiteral("\n以前のバックアップはそのまま残しています。");
+}
+
+QString setAsideFailed(const QString &path, const QString &backupPath, const QString &reason)
+{
+    return QStringLiteral("スケジュールファイルを改名できませんでした。\n") + path
+            + QStringLiteral("\n→ ") + backupPath + QLatin1Char('\n') + reason
+            + QStringLiteral("\nどちらのファイルも変更していません。");
+}
+
+QString browserFailed(const QString &url)
+{
+    return QStringLiteral("ブラウザを起動できませんでした。\n") + url;
+}
+
+} // namespace messages

@@ -1,0 +1,38 @@
+#pragma once
+
+// Every text that the program shows in a message box, in one place. Line breaks are single
+// line feeds. Texts that name a file take the path as the user chose it.
+
+#include <QString>
+
+namespace messages {
+
+// Fixed texts of the program.
+QString bug();                // "バグです"
+QString memoEmpty();          // the add was asked for with an empty memo
+QString scheduleFileNotSet(); // day entry and add without a schedule file
+QString writeCompleted();     // "書込み完了"
+QString selectionCancelled(); // the save-as dialog was cancelled
+QString confirmFileTitle();   // "ファイル設定確認"
+QString confirmFile(const QString &chosen);
+QString showSchedulePath(const QString &path);
+QString setAsideNotSet(); // set-aside without a schedule file
+QString setAsideDone(const QString &backupPath);
+QString alarmNotice(const QString &dateLine, const QString &memo);
+QString dayInfo(int year, int month, int day, const QString &holidayName);
+QString internetQuestion();
+QString internetTitle(); // "インターネット接続"
+
+// Texts for failures that the program reports instead of losing data.
+QString settingNotSaved(const QString &reason);
+QString fileUnreadable(const QString &path, const QString &reason);
+QString memoHasQuote();
+QString memoNotEncodable(const QString &character);
+QString fileHasInvalidBytes(const QString &path);
+QString fileNotWritten(const QString &path, const QString &reason);
+QString fileLocked(const QString &path);
+QString setAsideNoFile(const QString &path);
+QString setAsideFailed(const QString &path, const QString &backupPath, const QString &reason);
+QString browserFailed(const QString &url);
+
+} // namespace messages

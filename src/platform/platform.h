@@ -1,0 +1,48 @@
+#pragma once
+
+// The program's only door to the desktop: message boxes, the save-as dialog, the per-user
+// settings store, today's date and the web browser. The windows receive one Platform in their
+// constructors; tests pass a fake that records what was shown and answers from a script.
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <optional>
+
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // Title that message boxes carry when they pass none of their own.
+    static QString applicationTitle() { return QStringLiteral("暦丸"); }
+
+    // A modal box with the OK button only and no icon. Line breaks in `text` are single "\n".
+    virtual void showMessage(const QString &text, const QString &title = applicationTitle()) = 0;
+
+    // A modal Yes/No question with the warning icon, Yes the default.
+    // Returns: true for Yes, false for No (or the box closed without an answer).
+    virtual bool askYesNo(const QString &text, const QString &title) = 0;
+
+    // The save-as dialog. `filters` are Qt name filters, the first one preselected.
+    // It never asks about overwriting: choosing an existing file is the normal case.
+    // Returns: the chosen path, or nullopt when the user cancelled.
+    virtual std::optional<QString> chooseSaveFileName(const QString &proposedName,
+                                                      const QStringList &filters)
+            = 0;
+
+    // The per-user settings store. readSetting returns "" when the key is missing.
+    virtual QString readSetting(const QString &section, const QString &key) = 0;
+    // Returns: false when the value could not be saved (the reason in `error`, if given).
+    virtual bool writeSetting(const QString &section, const QString &key, const QString &value,
+                              QString *error = nullptr)
+            = 0;
+
+    // Today's date from the system clock (local time).
+    virtual QDate today() = 0;
+
+    // Opens `url` in the user's web browser. Returns: false when no browser could be started.
+    virtual bool openUrl(const QUrl &url) = 0;
+};

@@ -1,0 +1,95 @@
+#include "platform/qtplatform.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSettings>
+
+namespace {
+
+QSettings openSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("rekova"),
+                     QStringLiteral("rekova"));
+}
+
+QString settingsKey(const QString &section, const QString &key)
+{
+    return section + QLatin1Char('/') + key;
+}
+
+} // namespace
+
+QWidget *QtPlatform::visibleParent() const
+{
+    return m_parent && m_parent->isVisible() ? m_parent.data() : nullptr;
+}
+
+void QtPlatform::showMessage(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, visibleParent());
+    box.exec();
+}
+
+bool QtPlatform::askYesNo(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No,
+                    visibleParent());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtPlatform::chooseSaveFileName(const QString &proposedName,
+                                                      const QStringList &filters)
+{
+    QFileDialog dialog(visibleParent());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.first());
+    dialog.selectFile(proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtPlatform::readSetting(const QString &section, const QString &key)
+{
+    return openSettings().value(settingsKey(section, key)).toString();
+}
+
+bool QtPlatform::writeSetting(const QString &section, const QString &key, const QString &value,
+                              QString *error)
+{
+    QSettings settings = openSettings();
+    settings.setValue(settingsKey(section, key), value);
+    settings.sync();
+    // A fresh QSettings in this process would still read the unsaved value from Qt's cache, so
+    // the status right after sync() is the only witness of a failed save.
+    switch (settings.status()) {
+    case QSettings::NoError:
+        return true;
+    case QSettings::AccessError:
+        if (error)
+            *error = QStringLiteral("設定ファイル %1 に書き込めません").arg(settings.fileName());
+        return false;
+    case QSettings::FormatError:
+        if (error)
+            *error = QStringLiteral("設定ファイル %1 の形式が正しくありません")
+                             .arg(settings.fileName());
+        return false;
+    }
+    return false;
+}
+
+QDate QtPlatform::today()
+{
+    return QDate::currentDate();
+}
+
+bool QtPlatform::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The real desktop: QMessageBox, QFileDialog, QSettings, the system clock and
+// QDesktopServices.
+class QtPlatform : public Platform
+{
+public:
+    // The settings live in QSettings("rekova", "rekova"), native format.
+    QtPlatform() = default;
+
+    // Dialogs are centred over this window while it is visible.
+    void setDialogParent(QWidget *parent) { m_parent = parent; }
+
+    void showMessage(const QString &text, const QString &title) override;
+    bool askYesNo(const QString &text, const QString &title) override;
+    std::optional<QString> chooseSaveFileName(const QString &proposedName,
+                                              const QStringList &filters) override;
+    QString readSetting(const QString &section, const QString &key) override;
+    bool writeSetting(const QString &section, const QString &key, const QString &value,
+                      QString *error) override;
+    QDate today() override;
+    bool openUrl(const QUrl &url) override;
+
+private:
+    QWidget *visibleParent() const;
+
+    QPointer<QWidget> m_parent;
+};

@@ -1,0 +1,113 @@
+#include "store/cp932.h"
+
+#include <QtEndian>
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace cp932 {
+
+namespace {
+
+constexpr const char *utf16Name
+        = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+
+// One iconv conversion descriptor, closed on every path.
+class Converter
+{
+public:
+    Converter(const char *to, const char *from) : m_cd(iconv_open(to, from)) { }
+    ~Converter()
+    {
+        if (isOpen())
+            iconv_close(m_cd);
+    }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    bool isOpen() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts as much as it can; returns iconv's result and leaves errno as iconv set it.
+    size_t convert(const char **in, size_t *inLeft, char **out, size_t *outLeft)
+    {
+        return iconv(m_cd, const_cast<char **>(in), inLeft, out, outLeft);
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+} // namespace
+
+Decoded decode(QByteArrayView bytes)
+{
+    Decoded result;
+    Converter converter(utf16Name, "CP932");
+    if (!converter.isOpen()) {
+        result.firstInvalidByte = bytes.isEmpty() ? -1 : 0;
+        return result;
+    }
+    // Every CP932 byte sequence yields at most one UTF-16 unit per byte.
+    result.text.resize(bytes.size());
+    const char *in = bytes.data();
+    size_t inLeft = size_t(bytes.size());
+    char *outBase = reinterpret_cast<char *>(result.text.data());
+    char *out = outBase;
+    size_t outLeft = size_t(bytes.size()) * sizeof(char16_t);
+
+    while (inLeft > 0) {
+        if (converter.convert(&in, &inLeft, &out, &outLeft) != size_t(-1))
+            break;
+        if (errno != EILSEQ && errno != EINVAL)
+            break; // E2BIG cannot happen: the output has room for one unit per byte.
+        if (result.firstInvalidByte < 0)
+            result.firstInvalidByte = in - bytes.data();
+        // Replace the offending byte and go on with the next one.
+        const char16_t replacement = u'\uFFFD';
+        memcpy(out, &replacement, sizeof replacement);
+        out += sizeof replacement;
+        outLeft -= sizeof replacement;
+        ++in;
+        --inLeft;
+    }
+    result.text.resize((out - outBase) / qsizetype(sizeof(char16_t)));
+    return result;
+}
+
+Encoded encode(QStringView text)
+{
+    Encoded result;
+    Converter converter("CP932", utf16Name);
+    if (!converter.isOpen()) {
+        result.firstUnencodable = text.isEmpty() ? -1 : 0;
+        return result;
+    }
+    // A UTF-16 unit never needs more than two CP932 bytes.
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    const char *inBase = reinterpret_cast<const char *>(text.utf16());
+    const char *in = inBase;
+    size_t inLeft = size_t(text.size()) * sizeof(char16_t);
+    char *out = bytes.data();
+    size_t outLeft = size_t(bytes.size());
+
+    if (converter.convert(&in, &inLeft, &out, &outLeft) == size_t(-1)) {
+        // EILSEQ stops on the character; EINVAL on a lone high surrogate at the end.
+        result.firstUnencodable = (in - inBase) / qsizetype(sizeof(char16_t));
+        return result;
+    }
+    bytes.truncate(out - bytes.data());
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+QString characterAt(QStringView text, qsizetype index)
+{
+    if (index < 0 || index >= text.size())
+        return QString();
+    if (text[index].isHighSurrogate() && index + 1 < text.size()
+        && text[index + 1].isLowSurrogate())
+        return text.mid(index, 2).toString();
+    return text.mid(index, 1).toString();
+}
+
+} // namespace cp932

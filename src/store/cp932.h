@@ -1,0 +1,41 @@
+#pragma once
+
+// The schedule file's encoding: Windows Japanese (code page 932, "Shift-JIS"), converted with
+// glibc's strict iconv tables, which map control bytes to themselves and stop at the exact
+// character they cannot convert.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+namespace cp932 {
+
+struct Decoded
+{
+    QString text;
+    // Offset of the first byte that is not valid CP932, or -1 when every byte was.
+    // Invalid bytes are decoded as U+FFFD each, so the rest of the text stays readable.
+    qsizetype firstInvalidByte = -1;
+
+    bool isValid() const { return firstInvalidByte < 0; }
+};
+
+Decoded decode(QByteArrayView bytes);
+
+struct Encoded
+{
+    QByteArray bytes;
+    // Index in the source text of the first character that CP932 cannot hold, or -1.
+    // When it is set, `bytes` is empty: nothing half-converted is ever returned.
+    qsizetype firstUnencodable = -1;
+
+    bool isValid() const { return firstUnencodable < 0; }
+};
+
+Encoded encode(QStringView text);
+
+// Returns: the whole character (a surrogate pair stays together) that starts at `index`.
+QString characterAt(QStringView text, qsizetype index);
+
+} // namespace cp932

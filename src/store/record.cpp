@@ -1,0 +1,50 @@
+#include "store/record.h"
+
+namespace record {
+
+QString dateKey(int year, int month, int day)
+{
+    return QStringLiteral("%1%2%3")
+            .arg(year, 4, 10, QLatin1Char('0'))
+            .arg(month, 2, 10, QLatin1Char('0'))
+            .arg(day, 2, 10, QLatin1Char('0'));
+}
+
+QString monthKey(int year, int month)
+{
+    return QStringLiteral("%1%2")
+            .arg(year, 4, 10, QLatin1Char('0'))
+            .arg(month, 2, 10, QLatin1Char('0'));
+}
+
+bool beginsWithDateKey(QStringView record)
+{
+    if (record.size() < 8)
+        return false;
+    for (qsizetype i = 0; i < 8; ++i) {
+        if (record[i] < u'0' || record[i] > u'9')
+            return false;
+    }
+    return true;
+}
+
+int numberAt(QStringView record, qsizetype from, qsizetype count)
+{
+    if (from < 0 || from >= record.size())
+        return 0;
+    bool ok = false;
+    const int value = record.sliced(from, qMin(count, record.size() - from)).toInt(&ok);
+    return ok ? value : 0;
+}
+
+QString fileLine(QStringView record)
+{
+    QString line;
+    line.reserve(record.size() + 4);
+    line += u'"';
+    line += record;
+    line += QStringLiteral("\"\r\n");
+    return line;
+}
+
+} // namespace record

@@ -1,0 +1,44 @@
+#pragma once
+
+// A schedule record is one field of the schedule file: characters 1-8 the date key
+// (yyyymmdd), character 9 the alarm flag ("1" = on), characters 10 to the end the memo.
+// On disk it is a quotation mark, the record, a quotation mark, CR LF.
+
+#include <QString>
+#include <QStringView>
+
+namespace record {
+
+// Returns: the date key "yyyymmdd", each number zero-padded ("0000", "00", "00").
+QString dateKey(int year, int month, int day);
+// Returns: the month key "yyyymm".
+QString monthKey(int year, int month);
+
+// Returns: true when the record begins with eight ASCII digits.
+bool beginsWithDateKey(QStringView record);
+
+inline QStringView keyOf(QStringView record)
+{
+    return record.first(qMin<qsizetype>(8, record.size()));
+}
+
+// The alarm flag is on only when character 9 is "1".
+inline bool alarmOn(QStringView record)
+{
+    return record.size() >= 9 && record[8] == u'1';
+}
+
+// Characters 10 to the end; empty for a record shorter than ten characters.
+inline QStringView memoOf(QStringView record)
+{
+    return record.size() >= 10 ? record.sliced(9) : QStringView();
+}
+
+// The numeric value of characters [from, from + count) of the record, 0 when they hold no
+// number.
+int numberAt(QStringView record, qsizetype from, qsizetype count);
+
+// Returns: the record as one line of the file: "\"" + record + "\"\r\n".
+QString fileLine(QStringView record);
+
+} // namespace record

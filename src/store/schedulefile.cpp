@@ -1,0 +1,130 @@
+#include "store/schedulefile.h"
+
+#include "store/cp932.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace schedulefile {
+
+namespace {
+
+// Closes a file descriptor on every path.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) { }
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+Contents unreadable(int errnoValue)
+{
+    Contents contents;
+    contents.status = Status::Unreadable;
+    contents.error = errorText(errnoValue);
+    return contents;
+}
+
+} // namespace
+
+bool isPresent(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    struct stat info
+    { };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+Contents read(const QString &path)
+{
+    Contents contents;
+    if (path.isEmpty())
+        return contents;
+
+    const QByteArray name = QFile::encodeName(path);
+    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below as not a regular file.
+    Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR || error == ENXIO || error == ELOOP)
+            return contents;
+        // Something is there that cannot be opened; only a regular file is worth a report.
+        if (!isPresent(path))
+            return contents;
+        return unreadable(error);
+    }
+    struct stat info
+    { };
+    if (::fstat(fd.get(), &info) != 0)
+        return unreadable(errno);
+    if (!S_ISREG(info.st_mode))
+        return contents;
+
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            return unreadable(errno);
+        }
+        bytes.append(buffer, qsizetype(n));
+    }
+
+    cp932::Decoded decoded = cp932::decode(bytes);
+    contents.status = Status::Present;
+    contents.text = std::move(decoded.text);
+    contents.firstInvalidByte = decoded.firstInvalidByte;
+    return contents;
+}
+
+QString errorText(int errnoValue)
+{
+    switch (errnoValue) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセスが拒否されました。");
+    case ENOENT:
+        return QStringLiteral("ファイルまたはフォルダがありません。");
+    case ENOTDIR:
+        return QStringLiteral("パスの途中がフォルダではありません。");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダがあります。");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が足りません。");
+    case EFBIG:
+        return QStringLiteral("ファイルが大きすぎます。");
+    case EROFS:
+        return QStringLiteral("読み取り専用のファイルシステムです。");
+    case EIO:
+        return QStringLiteral("入出力エラーが発生しました。");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます。");
+    default:
+        return QString::fromLocal8Bit(std::strerror(errnoValue));
+    }
+}
+
+} // namespace schedulefile

@@ -1,0 +1,34 @@
+#pragma once
+
+// Reading the schedule file from disk. The file is opened, read whole and closed within one
+// call; it is never kept open.
+
+#include <QString>
+
+namespace schedulefile {
+
+enum class Status {
+    Present,    // an existing regular file (symbolic links followed), read whole
+    Absent,     // nothing there, or something that is not a regular file (folder, FIFO, device)
+    Unreadable, // a regular file that could not be opened or read; see `error`
+};
+
+struct Contents
+{
+    Status status = Status::Absent;
+    QString text;                    // the decoded content when Present
+    qsizetype firstInvalidByte = -1; // offset of the first byte that is not CP932, or -1
+    QString error;                   // the reason, in Japanese, when Unreadable
+};
+
+// Returns: true when `path` names an existing regular file. Never opens it, so a FIFO cannot
+// block the caller.
+bool isPresent(const QString &path);
+
+// Reads and decodes the whole file. A FIFO or device at the path is never read from.
+Contents read(const QString &path);
+
+// Returns: a short Japanese description of the system error `errnoValue`.
+QString errorText(int errnoValue);
+
+} // namespace schedulefile

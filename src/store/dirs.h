@@ -1,0 +1,70 @@
+#pragma once
+
+// The schedule store: where the schedule file is (the one setting), adding memos to it, and
+// setting it aside as a backup. Every operation reads the path afresh and opens, reads or writes
+// and closes the file within one call.
+//
+// Adding never loses a memo: the new content is written to a new file beside the old one,
+// flushed to disk and renamed over it in one step, under an advisory lock, so the old file stays
+// exactly as it was until the new one is complete.
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+class Platform;
+class FaultInjector;
+
+namespace dirs {
+
+// The stored path of the schedule file, or "" when none is set.
+QString schedulePath(Platform &platform);
+
+// Stores `path` as the schedule file. Returns: false, after telling the user, when the setting
+// could not be saved.
+bool storeSchedulePath(Platform &platform, const QString &path);
+
+struct AddRequest
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    QString memo;                  // the text of the memo box, exactly as typed
+    bool alarm = false;            // the alarm box
+    std::array<bool, 5> repeat {}; // the boxes "１年後も" … "５年後も"
+};
+
+enum class AddStatus {
+    Written,             // the file holds the new records
+    EmptyMemo,           // nothing to add
+    NotSet,              // no schedule file is set
+    MemoHasQuote,        // a quotation mark cannot be stored in the file
+    MemoNotEncodable,    // `detail` holds the first character CP932 cannot hold
+    FileHasInvalidBytes, // the existing file is not valid CP932; it is left alone
+    FileUnreadable,      // the existing file could not be read; `detail` holds the reason
+    FileLocked,          // another add held the lock too long
+    WriteFailed,         // `detail` holds the reason; the old file is unchanged
+};
+
+struct AddResult
+{
+    AddStatus status = AddStatus::Written;
+    std::array<bool, 5> repeat {}; // the repeat boxes as they must be shown afterwards
+    QString detail;
+};
+
+// Adds the memo of `request` to the file at `path` without showing anything: the date's old
+// records are replaced, repeats are added, the lines are sorted and the file is rewritten.
+AddResult addRecords(const QString &path, const AddRequest &request,
+                     FaultInjector *faults = nullptr);
+
+// The add as the user sees it: checks in the order empty memo, then path; adds; and shows
+// "書込み完了" or the reason it did not happen through `platform`.
+AddResult addSchedule(Platform &platform, const AddRequest &request);
+
+// Sorts by the first eight characters, in exactly the order of the exchange sort
+// "for i < j: if key(i) > key(j) swap(i, j)" (which is not stable).
+void sortSchedules(QStringList &items);
+
+} // namespace dirs

@@ -1,0 +1,41 @@
+// Feeds arbitrary bytes through everything that reads a schedule file: the CP932 decoder, the
+// field reader and the record helpers.
+
+#include "store/cp932.h"
+#include "store/fieldreader.h"
+#include "store/record.h"
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const cp932::Decoded decoded = cp932::decode(bytes);
+    if (decoded.text.size() > bytes.size())
+        std::abort(); // one byte never decodes to more than one UTF-16 unit
+
+    qsizetype fields = 0;
+    fieldreader::forEachField(decoded.text, [&](QStringView field) {
+        ++fields;
+        if (record::beginsWithDateKey(field)) {
+            const int year = record::numberAt(field, 0, 4);
+            const int month = record::numberAt(field, 4, 2);
+            const int day = record::numberAt(field, 6, 2);
+            if (record::keyOf(field) != record::dateKey(year, month, day))
+                std::abort(); // eight digits always read back as the same key
+        }
+        (void)record::alarmOn(field);
+        (void)record::memoOf(field);
+        const cp932::Encoded encoded = cp932::encode(field);
+        if (!encoded.isValid() && cp932::characterAt(field, encoded.firstUnencodable).isEmpty())
+            std::abort();
+    });
+    // Every field but the last is ended by a delimiter, so there can never be more than one
+    // field per character plus one.
+    if (fields > decoded.text.size() + 1)
+        std::abort();
+    return 0;
+}

@@ -1,11 +1,21 @@
+#include "mainwindow/uifont.h"
+#include "mainwindow/wincal.h"
+#include "platform/desktop.h"
+#include "platform/qtplatform.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("暦丸"));
+    desktop::installJapaneseTranslations(app);
+    QApplication::setFont(uifont::japaneseFont());
+
+    QtPlatform platform;
+    wincal window(platform);
+    window.setWindowIcon(desktop::applicationIcon());
+    platform.setDialogParent(&window);
+    window.Form_Load();
     window.show();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "common/kyotu1.h"
 
+#include "common/helptexts.h"
 #include "common/messages.h"
 #include "platform/platform.h"
 
@@ -135,6 +136,18 @@ QString dayInfoText(int year, int month, int day, const HolidayTable &holidays)
 {
     const QString name = holidays.name(month, day);
     return name.isEmpty() ? QString() : messages::dayInfo(year, month, day, name);
+}
+
+AppStart initApp(HolidayTable &holidays, Platform &platform)
+{
+    AppStart start;
+    start.weekdayHeaders = {QStringLiteral("日"), QStringLiteral("月"), QStringLiteral("火"),
+                            QStringLiteral("水"), QStringLiteral("木"), QStringLiteral("金"),
+                            QStringLiteral("土")};
+    start.currentYear = platform.today().year();
+    start.appName = helptexts::appName();
+    buildHolidays(holidays, start.currentYear, platform);
+    return start;
 }
 
 QString homePageUrl()

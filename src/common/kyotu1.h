@@ -4,6 +4,7 @@
 //   weekdayOf / weekdayLabel   the weekday of a date, counted from 1 January 1980;
 //   HolidayTable / buildHolidays   the public holidays of one year, by month and day;
 //   dayHeading / dayInfoText   the texts that name a chosen day;
+//   initApp   the values the main window starts with;
 //   openHomePage   the question and the browser launch of the about window.
 // The engine computes the years 1980 to 2069; outside them it answers "no weekday".
 
@@ -62,6 +63,24 @@ QString dayHeading(int year, int month, int day, const HolidayTable &holidays);
 
 // Returns: the text of the right-click message for a holiday, or "" when the day is none.
 QString dayInfoText(int year, int month, int day, const HolidayTable &holidays);
+
+// Sizes of the main window in twips: calendar state calWidth × calHeight, entry and list
+// states entryWidth × calHeight.
+constexpr int calWidth = 2025;
+constexpr int entryWidth = 7620;
+constexpr int calHeight = 3360;
+
+// What the main window starts with.
+struct AppStart
+{
+    std::array<QString, 7> weekdayHeaders; // "日" … "土", Sunday first
+    QString appName;                       // "REKOVA", the stem of the program file name
+    int currentYear = 0;
+};
+
+// Start-up initialisation: fills `holidays` with the current year's public holidays (today's
+// date from `platform`) and returns the headers and the program name.
+AppStart initApp(HolidayTable &holidays, Platform &platform);
 
 // The author's home page and e-mail address, shown by the about window.
 QString homePageUrl();

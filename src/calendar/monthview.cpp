@@ -1,0 +1,102 @@
+#include "calendar/monthview.h"
+
+#include "store/record.h"
+
+namespace rekovabas {
+
+namespace {
+
+QString zeroPadded(int value, int width)
+{
+    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
+
+Today todayFrom(QDate date)
+{
+    Today today;
+    today.year = date.year();
+    today.month = date.month();
+    today.day = date.day();
+    today.yearText = zeroPadded(today.year, 4);
+    today.monthText = zeroPadded(today.month, 2);
+    today.dayText = zeroPadded(today.day, 2);
+    return today;
+}
+
+MonthSchedules::MonthSchedules(int year, int month) : m_monthKey(record::monthKey(year, month)) { }
+
+void MonthSchedules::append(QStringView rec)
+{
+    m_records.append(rec.toString());
+    if (rec.size() >= 8 && rec.startsWith(m_monthKey) && isDigit(rec[6]) && isDigit(rec[7]))
+        m_days.set(std::size_t((rec[6].unicode() - u'0') * 10 + (rec[7].unicode() - u'0')));
+}
+
+bool hasSchedule(const MonthSchedules &schedules, int year, int month, int day)
+{
+    const QString key = record::dateKey(year, month, day);
+    // A record of this month matches exactly when its characters 7 and 8 spell the day, so the
+    // day numbers kept aside answer for every key of the usual eight characters.
+    if (day >= 0 && day <= 99 && key.size() == 8 && key.startsWith(schedules.m_monthKey)
+        && schedules.m_monthKey.size() == 6)
+        return schedules.m_days.test(std::size_t(day));
+    for (const QString &rec : schedules.m_records) {
+        if (QStringView(rec).first(qMin<qsizetype>(8, rec.size())) == key)
+            return true;
+    }
+    return false;
+}
+
+QString monthCaption(int year, int month)
+{
+    return QStringLiteral("%1年 %2月").arg(year).arg(month);
+}
+
+int monthLength(int year, int month)
+{
+    static constexpr std::array<int, 13> lengths {0,  31, 28, 31, 30, 31, 30,
+                                                  31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12)
+        return 0;
+    if (month == 2 && year % 4 == 0)
+        return 29;
+    return lengths[month];
+}
+
+MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays,
+                       const Today &today, const MonthSchedules &schedules)
+{
+    MonthView view;
+    view.caption = monthCaption(year, month);
+    const int first = kyotu1::weekdayOf(year, month, 1);
+    if (first == kyotu1::noWeekday)
+        return view;
+
+    const int length = monthLength(year, month);
+    for (int d = 1; d <= length; ++d) {
+        const int k = first + d - 1;
+        const bool sunday = k % 7 == 0;
+        const bool substitute = k % 7 == 1 && holidays.flag(month, d - 1) == 1;
+        DayCell &cell = view.cells[std::size_t(k)];
+        if (year == today.year && month == today.month && d == today.day)
+            cell.colour = todayColour;
+        else if (hasSchedule(schedules, year, month, d))
+            cell.colour = memoColour;
+        else if (holidays.flag(month, d) == 1 || sunday || substitute)
+            cell.colour = holidayColour;
+        else
+            cell.colour = whiteColour;
+        cell.caption = QStringLiteral("%1").arg(d, 2);
+        cell.visible = true;
+    }
+    return view;
+}
+
+} // namespace rekovabas

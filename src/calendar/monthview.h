@@ -1,0 +1,106 @@
+#pragma once
+
+// The month grid decided without a window: which of the 37 day cells show which day, in which
+// colour, and the caption above them. The main window only paints what composeMonth returns.
+
+#include "common/kyotu1.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <bitset>
+
+namespace rekovabas {
+
+// Colour values with red in the lowest byte, then green, then blue.
+constexpr quint32 todayColour = 0xFFFF00;   // light blue
+constexpr quint32 memoColour = 0x80FF80;    // light green
+constexpr quint32 holidayColour = 0xC0C0FF; // light red
+constexpr quint32 whiteColour = 0xFFFFFF;
+
+constexpr int redOf(quint32 colour)
+{
+    return int(colour & 0xFF);
+}
+constexpr int greenOf(quint32 colour)
+{
+    return int((colour >> 8) & 0xFF);
+}
+constexpr int blueOf(quint32 colour)
+{
+    return int((colour >> 16) & 0xFF);
+}
+
+// Number of day cells: a 31-day month that begins on a Saturday ends in cell 36.
+constexpr int cellCount = 37;
+
+// Today's date as the month view and the alarm check use it.
+struct Today
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    QString yearText;  // "0000"
+    QString monthText; // "00"
+    QString dayText;   // "00"
+
+    // Returns: today's date key, yearText + monthText + dayText.
+    QString key() const { return yearText + monthText + dayText; }
+};
+
+Today todayFrom(QDate date);
+
+// The records of one month as the month loader leaves them, in file order, with the day
+// numbers that they mark kept aside so that looking a day up costs nothing.
+class MonthSchedules
+{
+public:
+    MonthSchedules() = default;
+    // An empty set for the month key of (year, month).
+    MonthSchedules(int year, int month);
+
+    // Appends a record that begins with this month's key.
+    void append(QStringView record);
+
+    const QString &monthKey() const { return m_monthKey; }
+    const QStringList &records() const { return m_records; }
+
+private:
+    friend bool hasSchedule(const MonthSchedules &, int, int, int);
+
+    QString m_monthKey;
+    QStringList m_records;
+    std::bitset<100> m_days; // two-digit day numbers found in characters 7 and 8
+};
+
+// Returns: true when some record of `schedules` begins with the date key of (year, month, day).
+bool hasSchedule(const MonthSchedules &schedules, int year, int month, int day);
+
+struct DayCell
+{
+    QString caption; // " 1" … "31", or "" for an unused cell
+    quint32 colour = whiteColour;
+    bool visible = false;
+};
+
+struct MonthView
+{
+    std::array<DayCell, cellCount> cells;
+    QString caption; // e.g. "2001年 1月"
+};
+
+// Returns: the caption of the frame around the grid, e.g. "2000年 12月".
+QString monthCaption(int year, int month);
+
+// Returns: the number of days of `month` (1..12); February has 29 in years divisible by 4.
+int monthLength(int year, int month);
+
+// Preconditions: `year` in 1980..2069, `month` in 1..12, `holidays` built for `year`.
+// Returns: the grid of the month. Colour precedence: today, then a memo, then a Sunday, a
+// holiday or the Monday after a Sunday holiday, then white.
+MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays,
+                       const Today &today, const MonthSchedules &schedules);
+
+} // namespace rekovabas

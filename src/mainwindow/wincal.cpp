@@ -1,0 +1,509 @@
+#include "mainwindow/wincal.h"
+
+#include "about/frmabt.h"
+#include "common/helptexts.h"
+#include "common/messages.h"
+#include "mainwindow/layout.h"
+#include "mainwindow/mouseup.h"
+#include "mainwindow/uifont.h"
+#include "platform/platform.h"
+#include "store/dirs.h"
+#include "store/setaside.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+
+QColor colourOf(quint32 value)
+{
+    return QColor(rekovabas::redOf(value), rekovabas::greenOf(value), rekovabas::blueOf(value));
+}
+
+void setBackground(QWidget *widget, quint32 value)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colourOf(value));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+// A weekday header or day cell: flat, with a one-pixel border.
+void makeCell(QLabel *label)
+{
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setLineWidth(1);
+    label->setMargin(0);
+    label->setIndent(0);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+}
+
+QCheckBox *makeCheckBox(QWidget *parent, const layout::Control &control, const QString &caption)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(control.objectName());
+    box->setGeometry(control.pixels());
+    return box;
+}
+
+template<typename Button>
+Button *makeButton(QWidget *parent, const layout::Control &control, const QString &caption)
+{
+    auto *button = new Button(caption, parent);
+    button->setObjectName(control.objectName());
+    button->setGeometry(control.pixels());
+    button->setAutoDefault(false);
+    return button;
+}
+
+QFrame *makePicture(QWidget *parent, const layout::Control &control, quint32 colour)
+{
+    auto *picture = new QFrame(parent);
+    picture->setObjectName(control.objectName());
+    picture->setGeometry(control.pixels());
+    picture->setFrameShape(QFrame::NoFrame);
+    picture->setFocusPolicy(Qt::StrongFocus);
+    setBackground(picture, colour);
+    return picture;
+}
+
+// The memo box shows line breaks as line feeds; the file keeps them as typed on the original
+// platform, CR LF.
+QString toBoxText(QString memo)
+{
+    memo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    memo.replace(u'\r', u'\n');
+    return memo;
+}
+
+} // namespace
+
+wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), m_platform(platform)
+{
+    setObjectName(QStringLiteral("wincal"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(uifont::japaneseFont());
+    buildMenus();
+    buildControls();
+    setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+}
+
+wincal::~wincal() = default;
+
+void wincal::buildMenus()
+{
+    const auto addMenu = [this](const char *name, const QString &caption) {
+        QMenu *menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    const auto addItem = [this](QMenu *menu, const char *name, const QString &caption,
+                                void (wincal::*handler)()) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+    };
+
+    QMenu *file = addMenu("FILE", QStringLiteral("File"));
+    addItem(file, "ske", QStringLiteral("スケジュールファイルの設定"), &wincal::ske_Click);
+    addItem(file, "ske2", QStringLiteral("スケジュールファイルの表示"), &wincal::ske2_Click);
+    addItem(file, "EXIT", QStringLiteral("EXIT"), &wincal::EXIT_Click);
+
+    QMenu *tool = addMenu("TOOL", QStringLiteral("Tool"));
+    addItem(tool, "skedels", QStringLiteral("ｽｹｼﾞｭｰﾙの削除"), &wincal::skedels_Click);
+
+    QMenu *help = addMenu("HELP", QStringLiteral("Help"));
+    addItem(help, "hlptxt", QStringLiteral("説明"), &wincal::hlptxt_Click);
+    addItem(help, "sakusya", QStringLiteral("作者"), &wincal::sakusya_Click);
+    addItem(help, "about", QStringLiteral("about"), &wincal::about_Click);
+}
+
+void wincal::buildControls()
+{
+    auto *area = new QWidget(this);
+    area->setObjectName(QStringLiteral("area"));
+    setCentralWidget(area);
+
+    Frame1 = new QGroupBox(area);
+    Frame1->setObjectName(layout::Frame1.objectName());
+    Frame1->setGeometry(layout::Frame1.pixels());
+
+    for (int i = 0; i < int(Label1.size()); ++i) {
+        QLabel *header = new QLabel(Frame1);
+        header->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        header->setGeometry(layout::label1(i));
+        makeCell(header);
+        Label1[std::size_t(i)] = header;
+    }
+    setBackground(Label1[0], rekovabas::holidayColour);
+    setBackground(Label1[1], rekovabas::whiteColour);
+
+    for (int i = 0; i < rekovabas::cellCount; ++i) {
+        auto *cell = new MouseUpLabel(Frame1);
+        cell->setObjectName(QStringLiteral("Label2_%1").arg(i));
+        cell->setGeometry(layout::label2(i));
+        makeCell(cell);
+        if (i == 0 || i == 7 || i == 14)
+            setBackground(cell, rekovabas::whiteColour);
+        // Cells that only some months use start hidden.
+        cell->setVisible(i >= 6 && i <= 27);
+        connect(cell, &MouseUpLabel::mouseUp, this,
+                [this, i](Qt::MouseButton button, Qt::KeyboardModifiers) {
+                    Label2_MouseUp(i, button);
+                });
+        Label2[std::size_t(i)] = cell;
+    }
+
+    Command1 = makeButton<MouseUpButton>(area, layout::Command1, QStringLiteral("前月"));
+    connect(Command1, &MouseUpButton::mouseUp, this, &wincal::Command1_MouseUp);
+    Picture1 = makePicture(area, layout::Picture1, 0xFF0000);
+    Picture2 = makePicture(area, layout::Picture2, 0x0000FF);
+    Command2 = makeButton<MouseUpButton>(area, layout::Command2, QStringLiteral("翌月"));
+    connect(Command2, &MouseUpButton::mouseUp, this, &wincal::Command2_MouseUp);
+
+    Label3 = new QLabel(area);
+    Label3->setObjectName(layout::Label3.objectName());
+    Label3->setGeometry(layout::Label3.pixels());
+    Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Label3->setLineWidth(1);
+    Label3->setIndent(0);
+
+    Label4 = new QLabel(QStringLiteral("知らせたい日に、スケジュールを入れて下さい。"), area);
+    Label4->setObjectName(layout::Label4.objectName());
+    Label4->setGeometry(layout::Label4.pixels());
+
+    Check1 = makeCheckBox(area, layout::Check1, QStringLiteral("ｱﾗｰﾑに追加"));
+
+    Text2 = new QPlainTextEdit(area);
+    Text2->setObjectName(layout::Text2.objectName());
+    Text2->setGeometry(layout::Text2.pixels());
+    Text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text2->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Text2->setLineWidth(1);
+    Text2->setTabChangesFocus(true);
+
+    List1 = new QListWidget(area);
+    List1->setObjectName(layout::List1.objectName());
+    List1->setGeometry(layout::List1.pixels());
+    List1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    List1->setLineWidth(1);
+    List1->setUniformItemSizes(true);
+    List1->hide();
+
+    const std::array<QString, 5> repeatCaptions {
+            QStringLiteral("１年後も"), QStringLiteral("２年後も"), QStringLiteral("３年後も"),
+            QStringLiteral("４年後も"), QStringLiteral("５年後も")};
+    for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
+        repeatBoxes[i] = makeCheckBox(area, layout::repeatBoxes[i], repeatCaptions[i]);
+
+    Command4
+            = makeButton<QPushButton>(area, layout::Command4, QStringLiteral("スケジュールに追加"));
+    connect(Command4, &QPushButton::clicked, this, &wincal::Command4_Click);
+    Command5 = makeButton<QPushButton>(area, layout::Command5, QStringLiteral("全ｽｹｼﾞｭｰﾙ表示"));
+    connect(Command5, &QPushButton::clicked, this, &wincal::Command5_Click);
+    Command3 = makeButton<QPushButton>(area, layout::Command3, QStringLiteral("元に戻る"));
+    connect(Command3, &QPushButton::clicked, this, &wincal::Command3_Click);
+
+    const std::array<QWidget *, 15> tabOrder {
+            Command1,       Command2,       Picture1,       Picture2,       Command3,
+            Text2,          Command4,       List1,          Check1,         Command5,
+            repeatBoxes[0], repeatBoxes[1], repeatBoxes[2], repeatBoxes[3], repeatBoxes[4]};
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    for (QWidget *widget : {static_cast<QWidget *>(Check1), static_cast<QWidget *>(Text2),
+                            static_cast<QWidget *>(List1), static_cast<QWidget *>(Command3),
+                            static_cast<QWidget *>(Command4), static_cast<QWidget *>(Command5)})
+        m_entryPane.push_back({widget, widget->focusPolicy()});
+    for (QCheckBox *box : repeatBoxes)
+        m_entryPane.push_back({box, box->focusPolicy()});
+}
+
+void wincal::Form_Load()
+{
+    m_startingUp = true;
+    m_unreadableReported = false;
+    initApp();
+    setWindowSize(kyotu1::calWidth, kyotu1::calHeight);
+    setWindowTitle(QStringLiteral("暦丸"));
+    const QDate today = m_platform.today();
+    // A clock outside the years the calendar computes shows the nearest year it can.
+    curYear = std::clamp(today.year(), kyotu1::firstYear, kyotu1::lastYear);
+    curMonth = today.month();
+    curDay = today.day();
+    drawMonth(curYear, curMonth);
+    alarmCheck();
+    m_startingUp = false;
+}
+
+void wincal::initApp()
+{
+    const kyotu1::AppStart start = kyotu1::initApp(m_holidays, m_platform);
+    // Centred at the design size, which is that of the entry state.
+    setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->geometry();
+        move(available.left() + (available.width() - frameGeometry().width()) / 2,
+             available.top() + (available.height() - frameGeometry().height()) / 2);
+    }
+    for (std::size_t i = 0; i < Label1.size(); ++i)
+        Label1[i]->setText(start.weekdayHeaders[i]);
+    appName = start.appName;
+}
+
+void wincal::setWindowSize(int widthTwips, int heightTwips)
+{
+    const int width = layout::areaWidth(widthTwips);
+    const int height = layout::areaHeight(heightTwips);
+    centralWidget()->setFixedSize(width, height);
+    int menuHeight = menuBar()->heightForWidth(width);
+    if (menuHeight <= 0)
+        menuHeight = menuBar()->sizeHint().height();
+    setFixedSize(width, menuHeight + height);
+    setEntryPaneReachable(widthTwips - layout::borderWidth > layout::Label3.left);
+}
+
+// While the window is narrow the entry pane lies outside it: its controls leave the focus
+// order, so that nothing can be typed or added for a date that is not on screen.
+void wincal::setEntryPaneReachable(bool reachable)
+{
+    for (const auto &[widget, policy] : m_entryPane) {
+        if (!reachable && widget->hasFocus())
+            widget->clearFocus();
+        widget->setFocusPolicy(reachable ? policy : Qt::NoFocus);
+    }
+}
+
+void wincal::drawMonth(int year, int month)
+{
+    kyotu1::buildHolidays(m_holidays, year, m_platform);
+    m_today = rekovabas::todayFrom(m_platform.today());
+    rekovabas::MonthLoad load = rekovabas::loadMonthSchedules(m_platform, year, month);
+    if (load.file.status == rekovabas::ReadStatus::Unreadable)
+        reportUnreadable(load.file);
+    else
+        m_monthSchedules = std::move(load.schedules);
+
+    const rekovabas::MonthView view
+            = rekovabas::composeMonth(year, month, m_holidays, m_today, m_monthSchedules);
+    for (std::size_t k = 0; k < Label2.size(); ++k) {
+        const rekovabas::DayCell &cell = view.cells[k];
+        Label2[k]->setText(cell.caption);
+        setBackground(Label2[k], cell.colour);
+        Label2[k]->setVisible(cell.visible);
+    }
+    Frame1->setTitle(view.caption);
+}
+
+void wincal::resetView()
+{
+    setWindowSize(kyotu1::calWidth, kyotu1::calHeight);
+    List1->hide();
+    Text2->show();
+    Command4->setEnabled(true);
+    Command5->setEnabled(true);
+    for (QCheckBox *box : repeatBoxes)
+        box->show();
+}
+
+void wincal::openDayEntry(int year, int month, int day)
+{
+    const QString heading = kyotu1::dayHeading(year, month, day, m_holidays);
+    curDay = day;
+    setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    Label3->setText(heading);
+    Label3->adjustSize();
+    Text2->clear();
+    loadDayMemo();
+}
+
+void wincal::showDayInfo(int year, int month, int day)
+{
+    const QString text = kyotu1::dayInfoText(year, month, day, m_holidays);
+    if (!text.isEmpty())
+        m_platform.showMessage(text);
+}
+
+void wincal::loadDayMemo()
+{
+    Check1->setChecked(true);
+    const rekovabas::DayLoad load = rekovabas::loadDayMemo(m_platform, curYear, curMonth, curDay);
+    switch (load.file.status) {
+    case rekovabas::ReadStatus::NotSet:
+        m_platform.showMessage(messages::scheduleFileNotSet());
+        break;
+    case rekovabas::ReadStatus::Absent:
+        break;
+    case rekovabas::ReadStatus::Unreadable:
+        reportUnreadable(load.file);
+        break;
+    case rekovabas::ReadStatus::Read:
+        if (load.day.found) {
+            Text2->setPlainText(toBoxText(load.day.memo));
+            Check1->setChecked(load.day.alarm);
+        }
+        break;
+    }
+}
+
+void wincal::listAll()
+{
+    rekovabas::ListLoad load = rekovabas::listAll(m_platform);
+    if (load.file.status == rekovabas::ReadStatus::Unreadable) {
+        reportUnreadable(load.file);
+        return;
+    }
+    List1->clear();
+    List1->addItems(load.lines);
+}
+
+void wincal::alarmCheck()
+{
+    const rekovabas::AlarmCheck check = rekovabas::alarmCheck(m_platform, m_today.key());
+    if (check.file.status == rekovabas::ReadStatus::Unreadable)
+        reportUnreadable(check.file);
+    for (const QString &notice : check.notices)
+        m_platform.showMessage(notice);
+}
+
+void wincal::reportUnreadable(const rekovabas::FileOutcome &file)
+{
+    if (m_startingUp && m_unreadableReported)
+        return;
+    m_unreadableReported = true;
+    m_platform.showMessage(messages::fileUnreadable(file.path, file.error));
+}
+
+void wincal::stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers)
+{
+    resetView();
+    const bool wholeYear = (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
+            == Qt::ShiftModifier;
+    const std::optional<rekovabas::YearMonth> to
+            = rekovabas::stepMonth({curYear, curMonth}, direction, wholeYear);
+    // A step out of the years the calendar computes is refused; the month stays.
+    if (!to)
+        return;
+    curYear = to->year;
+    curMonth = to->month;
+    drawMonth(curYear, curMonth);
+}
+
+void wincal::Command1_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers modifiers)
+{
+    stepMonth(rekovabas::StepDirection::Back, modifiers);
+}
+
+void wincal::Command2_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers modifiers)
+{
+    stepMonth(rekovabas::StepDirection::Forward, modifiers);
+}
+
+void wincal::Command3_Click()
+{
+    resetView();
+}
+
+void wincal::Command4_Click()
+{
+    dirs::AddRequest request;
+    request.year = curYear;
+    request.month = curMonth;
+    request.day = curDay;
+    request.memo = Text2->toPlainText();
+    request.alarm = Check1->isChecked();
+    for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
+        request.repeat[i] = repeatBoxes[i]->isChecked();
+    const dirs::AddResult result = dirs::addSchedule(m_platform, request);
+    for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
+        repeatBoxes[i]->setChecked(result.repeat[i]);
+    if (result.status == dirs::AddStatus::Written)
+        drawMonth(curYear, curMonth);
+}
+
+void wincal::Command5_Click()
+{
+    List1->show();
+    Text2->hide();
+    Command4->setEnabled(false);
+    Command5->setEnabled(false);
+    for (QCheckBox *box : repeatBoxes)
+        box->hide();
+    List1->resize(layout::toPixels(layout::listStateWidth),
+                  layout::toPixels(layout::listStateHeight));
+    listAll();
+}
+
+void wincal::Label2_MouseUp(int index, Qt::MouseButton button)
+{
+    const int day = Label2[std::size_t(index)]->text().trimmed().toInt();
+    if (day < 1)
+        return;
+    if (button == Qt::LeftButton) {
+        resetView();
+        openDayEntry(curYear, curMonth, day);
+    } else if (button == Qt::RightButton) {
+        showDayInfo(curYear, curMonth, day);
+    }
+}
+
+void wincal::ske_Click()
+{
+    const QString current = dirs::schedulePath(m_platform);
+    const std::optional<QString> chosen = m_platform.chooseSaveFileName(
+            current.isEmpty() ? QStringLiteral("ｽｹｼﾞｭｰﾙ.txt") : current,
+            {QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")});
+    if (!chosen) {
+        m_platform.showMessage(messages::selectionCancelled());
+        return;
+    }
+    if (chosen->size() <= 3)
+        return;
+    if (m_platform.askYesNo(messages::confirmFile(*chosen), messages::confirmFileTitle()))
+        dirs::storeSchedulePath(m_platform, *chosen);
+}
+
+void wincal::ske2_Click()
+{
+    m_platform.showMessage(messages::showSchedulePath(dirs::schedulePath(m_platform)));
+}
+
+void wincal::skedels_Click()
+{
+    setaside::skedels(m_platform);
+}
+
+void wincal::hlptxt_Click()
+{
+    m_platform.showMessage(helptexts::helpMessage(appName));
+}
+
+void wincal::sakusya_Click()
+{
+    frmabt::showInstance(m_platform);
+}
+
+void wincal::about_Click()
+{
+    m_platform.showMessage(helptexts::versionMessage(appName));
+}
+
+void wincal::EXIT_Click()
+{
+    close();
+}

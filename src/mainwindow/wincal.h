@@ -1,0 +1,112 @@
+#pragma once
+
+// The main window: the month grid on the left, the memo entry area on the right, and the menus.
+// It is a dispatcher: what to show is decided by the calendar readers (calendar/rekovabas.h) and
+// the schedule store (store/dirs.h); the handlers here apply their results to the controls and
+// pass every message box, dialog, setting and clock read through the Platform.
+//
+// States: calendar (narrow, only the grid), entry (wide, memo box) and list (wide, the list of
+// all memos in place of the memo box). resetView returns to the calendar state.
+
+#include "calendar/monthstep.h"
+#include "calendar/monthview.h"
+#include "calendar/rekovabas.h"
+#include "common/kyotu1.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+class Platform;
+class MouseUpButton;
+class MouseUpLabel;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+class wincal : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit wincal(Platform &platform, QWidget *parent = nullptr);
+    ~wincal() override;
+
+    // Start-up: initialisation, the current month, and the alarm notices, which come before
+    // the caller shows the window.
+    void Form_Load();
+
+    // The procedures that the handlers share.
+    void drawMonth(int year, int month);
+    void resetView();
+    void openDayEntry(int year, int month, int day);
+    void showDayInfo(int year, int month, int day);
+    void loadDayMemo();
+    void listAll();
+    void alarmCheck();
+
+private:
+    void buildControls();
+    void buildMenus();
+    void initApp();
+    void setWindowSize(int widthTwips, int heightTwips);
+    void setEntryPaneReachable(bool reachable);
+    void reportUnreadable(const rekovabas::FileOutcome &file);
+    void stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers);
+
+    // Event handlers.
+    void Command1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void Command2_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Label2_MouseUp(int index, Qt::MouseButton button);
+    void ske_Click();
+    void ske2_Click();
+    void skedels_Click();
+    void hlptxt_Click();
+    void sakusya_Click();
+    void about_Click();
+    void EXIT_Click();
+
+    Platform &m_platform;
+
+    // The shown month, and the day last opened in the entry area.
+    int curYear = 0;
+    int curMonth = 0;
+    int curDay = 0;
+    QString appName;
+
+    kyotu1::HolidayTable m_holidays;
+    rekovabas::Today m_today;
+    rekovabas::MonthSchedules m_monthSchedules;
+    // During start-up an unreadable file is reported once, not by every reader.
+    bool m_startingUp = false;
+    bool m_unreadableReported = false;
+    // The controls of the entry pane with the focus policy each has while it can be seen.
+    std::vector<std::pair<QWidget *, Qt::FocusPolicy>> m_entryPane;
+
+    QGroupBox *Frame1 = nullptr;
+    std::array<QLabel *, 7> Label1 {};
+    std::array<MouseUpLabel *, rekovabas::cellCount> Label2 {};
+    MouseUpButton *Command1 = nullptr;
+    MouseUpButton *Command2 = nullptr;
+    QFrame *Picture1 = nullptr;
+    QFrame *Picture2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QCheckBox *Check1 = nullptr;
+    QPlainTextEdit *Text2 = nullptr;
+    QListWidget *List1 = nullptr;
+    std::array<QCheckBox *, 5> repeatBoxes {}; // Check2 … Check6
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
+};

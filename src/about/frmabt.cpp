@@ -1,0 +1,185 @@
+#include "about/frmabt.h"
+
+#include "common/helptexts.h"
+#include "common/kyotu1.h"
+#include "platform/desktop.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+// The layout is kept in twips, 15 to the pixel.
+constexpr int twipsPerPixel = 15;
+
+constexpr int pixels(int twips)
+{
+    return (twips + twipsPerPixel / 2) / twipsPerPixel;
+}
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
+}
+
+// The Windows faces come first for systems that have them; the free Japanese faces follow.
+QFont minchoFont(qreal points)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"),
+                      QStringLiteral("IPA明朝"), QStringLiteral("Noto Serif CJK JP")});
+    font.setPointSizeF(points);
+    return font;
+}
+
+QFont gothicFont(qreal points)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPointSizeF(points);
+    return font;
+}
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QFont &font)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+// One stroke of the etched rule: a filled strip, `thickness` pixels high.
+void makeLine(QWidget *parent, const char *name, int x1, int x2, int top, int thickness,
+              const QColor &colour)
+{
+    auto *line = new QWidget(parent);
+    line->setObjectName(QLatin1String(name));
+    line->setGeometry(pixels(x1), pixels(top), pixels(x2) - pixels(x1), thickness);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, colour);
+    line->setPalette(palette);
+    line->setAutoFillBackground(true);
+}
+
+} // namespace
+
+QPointer<frmabt> frmabt::s_instance;
+
+frmabt *frmabt::showInstance(Platform &platform)
+{
+    if (frmabt *open = instance()) {
+        open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    s_instance = new frmabt(platform);
+    s_instance->Form_Load();
+    s_instance->show();
+    return s_instance;
+}
+
+frmabt *frmabt::instance()
+{
+    // A closed window only waits for its deferred deletion: it no longer counts as open.
+    return s_instance && s_instance->isVisible() ? s_instance.data() : nullptr;
+}
+
+frmabt::frmabt(Platform &platform) : QDialog(nullptr), m_platform(platform)
+{
+    setObjectName(QStringLiteral("frmabt"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    // A fixed dialog frame with the system menu and the close box only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowIcon(desktop::applicationIcon());
+    setFixedSize(pixels(5760), pixels(3150));
+    buildControls();
+    desktop::hideFromTaskbar(*this);
+}
+
+void frmabt::buildControls()
+{
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setGeometry(twipsRect(240, 240, 510, 510));
+    picIcon->setFrameStyle(QFrame::Box | QFrame::Plain);
+    picIcon->setLineWidth(1);
+    picIcon->setAlignment(Qt::AlignCenter);
+    picIcon->setPixmap(desktop::applicationIcon().pixmap(QSize(32, 32)));
+    picIcon->setBackgroundRole(QPalette::Window);
+    picIcon->setAutoFillBackground(true);
+    picIcon->setFocusPolicy(Qt::StrongFocus);
+
+    lblTitle = makeLabel(this, "lblTitle", twipsRect(960, 120, 4605, 345), minchoFont(12));
+    setTextColour(lblTitle, Qt::black);
+    exename = makeLabel(this, "exename", twipsRect(960, 480, 4575, 255), minchoFont(9.75));
+    lblVersion = makeLabel(this, "lblVersion", twipsRect(960, 960, 4605, 225), minchoFont(9.75));
+
+    Command1 = new QPushButton(QStringLiteral("作者HP"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(twipsRect(120, 1080, 735, 375));
+    Command1->setFont(gothicFont(8.25));
+
+    lblDescription
+            = makeLabel(this, "lblDescription", twipsRect(960, 1200, 4605, 690), minchoFont(9.75));
+    lblDescription->setWordWrap(true);
+    setTextColour(lblDescription, Qt::black);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(twipsRect(120, 1560, 705, 345));
+    // Enter presses it as the default button; Esc closes the dialog just as it does.
+    cmdOK->setDefault(true);
+
+    // The etched rule: the grey stroke lies over the top row of the white one.
+    makeLine(this, "Line1_0", 120, 5669, 2040, 2, Qt::white);
+    makeLine(this, "Line1_1", 120, 5684, 2040, 1, QColor(128, 128, 128));
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(twipsRect(120, 2160, 5535, 855));
+    Text1->setFont(minchoFont(9.75));
+    Text1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Text1->setLineWidth(1);
+    Text1->setTabChangesFocus(true);
+
+    setTabOrder(cmdOK, picIcon);
+    setTabOrder(picIcon, Text1);
+    setTabOrder(Text1, Command1);
+    cmdOK->setFocus();
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmabt::cmdOK_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmabt::Command1_Click);
+}
+
+void frmabt::Form_Load()
+{
+    lblTitle->setText(QStringLiteral("暦丸カレンダー"));
+    exename->setText(QStringLiteral("(REKOVA.exe)"));
+    lblDescription->setText(QStringLiteral("スケジュールも入れられる万年カレンダーです。"));
+    Text1->setPlainText(helptexts::addressText(kyotu1::homePageUrl(), kyotu1::authorEmail()));
+    lblVersion->setText(helptexts::versionText());
+}
+
+void frmabt::cmdOK_Click()
+{
+    close();
+}
+
+void frmabt::Command1_Click()
+{
+    kyotu1::openHomePage(m_platform);
+}

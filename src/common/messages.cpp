@@ -118,6 +118,11 @@ QString fileLocked(const QString &path)
             + QStringLiteral("\nしばらくしてからもう一度お試しください。");
 }
 
+QString folderUnusable(const QString &folder, const QString &reason)
+{
+    return QStringLiteral("保存先のフォルダを使えません。\n") + folder + QLatin1Char('\n') + reason;
+}
+
 QString setAsideNoFile(const QString &path)
 {
     return QStringLiteral("改名するスケジュールファイルがありません。\n") + path

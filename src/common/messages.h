@@ -31,6 +31,8 @@ QString memoNotEncodable(const QString &character);
 QString fileHasInvalidBytes(const QString &path);
 QString fileNotWritten(const QString &path, const QString &reason);
 QString fileLocked(const QString &path);
+// The folder that holds the schedule file cannot take its lock file; `reason` says why.
+QString folderUnusable(const QString &folder, const QString &reason);
 QString setAsideNoFile(const QString &path);
 QString setAsideFailed(const QString &path, const QString &backupPath, const QString &reason);
 QString browserFailed(const QString &url);

@@ -8,10 +8,13 @@
 // flushed to disk and renamed over it in one step, under an advisory lock, so the old file stays
 // exactly as it was until the new one is complete.
 
+#include "store/filelock.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <chrono>
 
 class Platform;
 class FaultInjector;
@@ -50,18 +53,28 @@ enum class AddStatus {
 struct AddResult
 {
     AddStatus status = AddStatus::Written;
-    std::array<bool, 5> repeat {}; // the repeat boxes as they must be shown afterwards
+    // The repeat boxes as they must be shown afterwards. On 29 February the boxes for one, two,
+    // three and five years come back cleared once the records were built (Written and
+    // WriteFailed); every refusal before that returns the boxes as they were.
+    std::array<bool, 5> repeat {};
     QString detail;
 };
 
-// Adds the memo of `request` to the file at `path` without showing anything: the date's old
-// records are replaced, repeats are added, the lines are sorted and the file is rewritten.
+// Adds the memo of `request` to the file at `path` without showing anything, checking in the
+// order: empty memo, no path, quotation mark, characters CP932 cannot hold; then, holding the
+// lock, the existing file. The date's old records are replaced, repeats are added, the lines
+// are sorted and the whole file is replaced safely. A line break typed in the memo is stored
+// as CR LF. `faults` is for tests; the program passes nullptr.
 AddResult addRecords(const QString &path, const AddRequest &request,
-                     FaultInjector *faults = nullptr);
+                     FaultInjector *faults = nullptr,
+                     std::chrono::milliseconds lockWait = filelock::defaultTimeout);
 
-// The add as the user sees it: checks in the order empty memo, then path; adds; and shows
-// "書込み完了" or the reason it did not happen through `platform`.
-AddResult addSchedule(Platform &platform, const AddRequest &request);
+// The add as the user sees it: reads the path, adds, and shows "書込み完了" or the reason the
+// add did not happen through `platform`. The caller redraws the month and shows the repeat
+// boxes of the result.
+AddResult addSchedule(Platform &platform, const AddRequest &request,
+                      FaultInjector *faults = nullptr,
+                      std::chrono::milliseconds lockWait = filelock::defaultTimeout);
 
 // Sorts by the first eight characters, in exactly the order of the exchange sort
 // "for i < j: if key(i) > key(j) swap(i, j)" (which is not stable).

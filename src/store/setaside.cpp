@@ -1,0 +1,99 @@
+#include "store/setaside.h"
+
+#include "common/messages.h"
+#include "platform/platform.h"
+#include "store/dirs.h"
+#include "store/faultinjector.h"
+#include "store/schedulefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace setaside {
+
+namespace {
+
+Result finished(Status status, const QString &backupPath = QString(),
+                const QString &detail = QString())
+{
+    return Result {status, backupPath, detail};
+}
+
+// The file to rename: the path itself, or the file a symbolic link there points to.
+QString fileToSetAside(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() ? info.canonicalFilePath() : path;
+}
+
+QString messageFor(const Result &result, const QString &path)
+{
+    switch (result.status) {
+    case Status::Renamed:
+        return messages::setAsideDone(result.backupPath);
+    case Status::NotSet:
+        return messages::setAsideNotSet();
+    case Status::NoFile:
+        return messages::setAsideNoFile(path);
+    case Status::Locked:
+        return messages::fileLocked(path);
+    case Status::Failed:
+        return messages::setAsideFailed(path, result.backupPath, result.detail);
+    }
+    return messages::bug();
+}
+
+} // namespace
+
+QString backupName(const QString &path)
+{
+    if (path.right(3).toUpper() == QStringLiteral("TXT"))
+        return path.chopped(3) + QStringLiteral("bak");
+    return path + QStringLiteral("bak");
+}
+
+Result setAside(const QString &path, FaultInjector *faults, std::chrono::milliseconds lockWait)
+{
+    if (path.isEmpty())
+        return finished(Status::NotSet);
+    // Checked before the lock, so that a missing folder reads as a missing file.
+    if (!schedulefile::isPresent(path))
+        return finished(Status::NoFile);
+
+    filelock::ScheduleLock lock(path);
+    switch (lock.acquire(lockWait)) {
+    case filelock::ScheduleLock::Status::Locked:
+        break;
+    case filelock::ScheduleLock::Status::Busy:
+        return finished(Status::Locked);
+    case filelock::ScheduleLock::Status::Unusable:
+        return finished(Status::Failed, backupName(fileToSetAside(path)), lock.error());
+    }
+    // Another program may have set it aside while this one waited.
+    if (!schedulefile::isPresent(path))
+        return finished(Status::NoFile);
+
+    const QString source = fileToSetAside(path);
+    const QString backup = backupName(source);
+    if (injectedFailure(faults, SaveStep::Rename))
+        return finished(Status::Failed, backup, schedulefile::errorText(EIO));
+    // rename(2) replaces an existing backup in the same step; there is no moment without it.
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(backup).constData())
+        != 0) {
+        return finished(Status::Failed, backup, schedulefile::errorText(errno));
+    }
+    return finished(Status::Renamed, backup);
+}
+
+Result skedels(Platform &platform, FaultInjector *faults, std::chrono::milliseconds lockWait)
+{
+    const QString path = dirs::schedulePath(platform);
+    const Result result = setAside(path, faults, lockWait);
+    platform.showMessage(messageFor(result, path));
+    return result;
+}
+
+} // namespace setaside

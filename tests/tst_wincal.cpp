@@ -1,0 +1,810 @@
+#include "about/frmabt.h"
+#include "fakeplatform.h"
+#include "mainwindow/wincal.h"
+#include "store/cp932.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+// The main window with a fake desktop, started as the program starts it.
+struct Window
+{
+    explicit Window(QDate today = QDate(2001, 2, 14), const QString &fileText = QString())
+    {
+        platform.todayDate = today;
+        if (!fileText.isNull())
+            useFile(fileText);
+    }
+
+    // Writes `text` as the schedule file (CP932) and sets its path.
+    void useFile(const QString &text, const QString &name = QStringLiteral("ｽｹｼﾞｭｰﾙ.txt"))
+    {
+        path = dir.filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(cp932::encode(text).bytes);
+        platform.setSchedulePath(path);
+    }
+
+    bool start()
+    {
+        w = std::make_unique<wincal>(platform);
+        w->Form_Load();
+        w->show();
+        return QTest::qWaitForWindowExposed(w.get());
+    }
+
+    template<typename T = QWidget> T *find(const QString &name) const
+    {
+        return w->findChild<T *>(name);
+    }
+
+    // The day cell that shows `day`, or nullptr.
+    QLabel *cell(int day) const
+    {
+        for (int i = 0; i < 37; ++i) {
+            QLabel *label = find<QLabel>(QStringLiteral("Label2_%1").arg(i));
+            if (!label->isHidden() && label->text().trimmed() == QString::number(day))
+                return label;
+        }
+        return nullptr;
+    }
+
+    QString caption() const { return find<QGroupBox>(QStringLiteral("Frame1"))->title(); }
+
+    void trigger(const char *action) const
+    {
+        w->findChild<QAction *>(QLatin1String(action))->trigger();
+    }
+
+    QString fileContents() const
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("<no file>");
+        return cp932::decode(file.readAll()).text;
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    FakePlatform platform;
+    std::unique_ptr<wincal> w;
+};
+
+class tst_wincal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    void geometry_data();
+    void geometry();
+    void neighbouringCellsShareOneBorder();
+    void windowSizePerState();
+    void menus();
+    void startUpShowsTodaysMonth();
+    void colours_data();
+    void colours();
+
+    void transitions_data();
+    void transitions();
+    void navigation_data();
+    void navigation();
+    void keyboardDoesNotStep();
+    void refusedStepStillResetsTheView();
+    void nothingHappensOnPictures();
+    void entryPaneLeavesTheFocusOrderWhileNarrow();
+
+    void entryHeading_data();
+    void entryHeading();
+    void dayMemoFromTheFile();
+    void dayEntryWithoutAFile();
+    void rightClickShowsHolidays();
+    void listShowsAllMemos();
+
+    void chooseFile();
+    void chooseFileCancelledOrDeclined();
+    void marksFollowTheFileAtTheNextRedraw();
+    void addMemo();
+    void addOn29February();
+    void addRefusedKeepsTheMonth();
+    void setAside();
+    void helpMenu();
+    void exitClosesTheWindow();
+
+    void alarmNoticesBeforeTheWindowShows();
+    void unreadableFileReportedOnceAtStartUp();
+};
+
+void tst_wincal::cleanup()
+{
+    if (frmabt *about = frmabt::instance())
+        about->close();
+}
+
+void tst_wincal::geometry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("pixels"); // in its container, 15 twips a pixel
+
+    // clang-format off
+    QTest::newRow("Frame1")   << "Frame1"    << QRect(0, 0, 129, 145);
+    QTest::newRow("Label1_0") << "Label1_0"  << QRect(8, 16, 17, 17);
+    QTest::newRow("Label1_6") << "Label1_6"  << QRect(104, 16, 17, 17);
+    QTest::newRow("Label2_0") << "Label2_0"  << QRect(8, 40, 17, 17);
+    QTest::newRow("Label2_8") << "Label2_8"  << QRect(24, 56, 17, 17);
+    QTest::newRow("Label2_34") << "Label2_34" << QRect(104, 104, 17, 17);
+    QTest::newRow("Label2_36") << "Label2_36" << QRect(24, 120, 17, 17);
+    QTest::newRow("Command1") << "Command1"  << QRect(8, 152, 41, 25);
+    QTest::newRow("Picture1") << "Picture1"  << QRect(56, 152, 17, 9);
+    QTest::newRow("Picture2") << "Picture2"  << QRect(56, 168, 17, 9);
+    QTest::newRow("Command2") << "Command2"  << QRect(80, 152, 41, 25);
+    QTest::newRow("Label4")   << "Label4"    << QRect(144, 16, 297, 17);
+    QTest::newRow("Check1")   << "Check1"    << QRect(392, 13, 97, 17);
+    QTest::newRow("Text2")    << "Text2"     << QRect(144, 32, 281, 113);
+    QTest::newRow("List1")    << "List1"     << QRect(144, 32, 153, 110);
+    QTest::newRow("Check2")   << "Check2"    << QRect(432, 32, 73, 17);
+    QTest::newRow("Check3")   << "Check3"    << QRect(432, 48, 73, 25);
+    QTest::newRow("Check4")   << "Check4"    << QRect(432, 69, 73, 25);
+    QTest::newRow("Check5")   << "Check5"    << QRect(432, 96, 73, 17);
+    QTest::newRow("Check6")   << "Check6"    << QRect(432, 120, 73, 17);
+    QTest::newRow("Command4") << "Command4"  << QRect(144, 152, 129, 25);
+    QTest::newRow("Command5") << "Command5"  << QRect(288, 152, 105, 25);
+    QTest::newRow("Command3") << "Command3"  << QRect(432, 152, 65, 25);
+    // clang-format on
+}
+
+void tst_wincal::geometry()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, pixels);
+    Window t;
+    QVERIFY(t.start());
+    QWidget *control = t.find(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), pixels);
+    const bool inFrame = name.startsWith(QLatin1String("Label1_"))
+            || name.startsWith(QLatin1String("Label2_"));
+    const QWidget *container = inFrame ? t.find("Frame1") : t.w->centralWidget();
+    QCOMPARE(control->parentWidget(), container);
+}
+
+void tst_wincal::neighbouringCellsShareOneBorder()
+{
+    // 2001-04 fills cells 0 to 29; the borders of neighbours must fall on one pixel line.
+    Window t(QDate(2001, 4, 10));
+    QVERIFY(t.start());
+    QLabel *first = t.find<QLabel>("Label2_0");
+    QLabel *right = t.find<QLabel>("Label2_1");
+    QLabel *below = t.find<QLabel>("Label2_7");
+    QCOMPARE(right->x(), first->geometry().right());
+    QCOMPARE(below->y(), first->geometry().bottom());
+
+    // Drawn: the shared column is the border colour in both cells, one pixel wide.
+    const QImage frame = t.find("Frame1")->grab().toImage();
+    const int line = right->x();
+    const int y = first->y() + 8;
+    QCOMPARE(frame.pixelColor(line, y), QColor(Qt::black));
+    QVERIFY(frame.pixelColor(line - 1, y) != QColor(Qt::black));
+    QVERIFY(frame.pixelColor(line + 1, y) != QColor(Qt::black));
+}
+
+void tst_wincal::windowSizePerState()
+{
+    Window t;
+    QVERIFY(t.start());
+    QWidget *area = t.w->centralWidget();
+    const auto fixed = [&] { return t.w->minimumSize() == t.w->maximumSize(); };
+
+    QCOMPARE(area->size(), QSize(129, 180));
+    QVERIFY(fixed());
+    QCOMPARE(t.w->height(), t.w->menuBar()->height() + 180);
+    QVERIFY(!(t.w->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(t.w->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QCOMPARE(t.w->windowTitle(), QStringLiteral("暦丸"));
+
+    QTest::mouseClick(t.cell(13), Qt::LeftButton);
+    QCOMPARE(area->size(), QSize(502, 180));
+    QVERIFY(fixed());
+
+    QTest::mouseClick(t.find("Command5"), Qt::LeftButton);
+    QCOMPARE(area->size(), QSize(502, 180));
+    QCOMPARE(t.find("List1")->size(), QSize(353, 110));
+
+    QTest::mouseClick(t.find("Command3"), Qt::LeftButton);
+    QCOMPARE(area->size(), QSize(129, 180));
+    QVERIFY(fixed());
+    // The list keeps its width until the list is shown again.
+    QCOMPARE(t.find("List1")->size(), QSize(353, 110));
+}
+
+void tst_wincal::menus()
+{
+    Window t;
+    QVERIFY(t.start());
+    QStringList seen;
+    for (QAction *top : t.w->menuBar()->actions()) {
+        seen << top->menu()->objectName() + u'=' + top->text();
+        for (QAction *item : top->menu()->actions())
+            seen << QStringLiteral("  ") + item->objectName() + u'=' + item->text();
+    }
+    QCOMPARE(seen,
+             (QStringList {"FILE=File", "  ske=スケジュールファイルの設定",
+                           "  ske2=スケジュールファイルの表示", "  EXIT=EXIT", "TOOL=Tool",
+                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "HELP=Help", "  hlptxt=説明",
+                           "  sakusya=作者", "  about=about"}));
+}
+
+void tst_wincal::startUpShowsTodaysMonth()
+{
+    Window t(QDate(2001, 2, 14));
+    QVERIFY(t.start());
+    QCOMPARE(t.caption(), QStringLiteral("2001年 2月"));
+    QStringList headers;
+    for (int i = 0; i < 7; ++i)
+        headers << t.find<QLabel>(QStringLiteral("Label1_%1").arg(i))->text();
+    QCOMPARE(headers, (QStringList {"日", "月", "火", "水", "木", "金", "土"}));
+    // 1 February 2001 is a Thursday: cells 0 to 3 unused, 28 days to cell 31.
+    QVERIFY(t.find("Label2_3")->isHidden());
+    QCOMPARE(t.find<QLabel>("Label2_4")->text(), QStringLiteral(" 1"));
+    QCOMPARE(t.find<QLabel>("Label2_31")->text(), QStringLiteral("28"));
+    QVERIFY(t.find("Label2_32")->isHidden());
+    QVERIFY(t.find("List1")->isHidden());
+    QVERIFY(t.platform.shown.isEmpty());
+}
+
+void tst_wincal::colours_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QColor>("colour");
+
+    // Today is 14 February 2001; the file has a memo on 20 February and on 3 November.
+    const QColor holiday(255, 192, 192), white(255, 255, 255);
+    // clang-format off
+    QTest::newRow("2001-02-11 Sunday holiday")     << 2001 << 2  << 11 << holiday;
+    QTest::newRow("2001-02-12 substitute Monday")  << 2001 << 2  << 12 << holiday;
+    QTest::newRow("2001-02-13 Tuesday")            << 2001 << 2  << 13 << white;
+    QTest::newRow("2001-02-14 today")              << 2001 << 2  << 14 << QColor(0, 255, 255);
+    QTest::newRow("2001-02-20 memo")               << 2001 << 2  << 20 << QColor(128, 255, 128);
+    QTest::newRow("2001-02-17 plain Saturday")     << 2001 << 2  << 17 << white;
+    QTest::newRow("2001-11-03 memo on a holiday")  << 2001 << 11 << 3  << QColor(128, 255, 128);
+    QTest::newRow("2001-11-23 Friday holiday")     << 2001 << 11 << 23 << holiday;
+    QTest::newRow("2001-11-05 Monday after Saturday holiday") << 2001 << 11 << 5 << white;
+    // clang-format on
+}
+
+void tst_wincal::colours()
+{
+    QFETCH(int, year);
+    QFETCH(int, month);
+    QFETCH(int, day);
+    QFETCH(QColor, colour);
+    Window t(QDate(2001, 2, 14), "\"200102201会議\"\r\n\"200111030文化祭\"\r\n");
+    QVERIFY(t.start());
+    t.w->drawMonth(year, month);
+    QLabel *cell = t.cell(day);
+    QVERIFY(cell);
+    const QImage image = cell->grab().toImage();
+    QCOMPARE(image.pixelColor(1, 1), colour);
+    QCOMPARE(image.pixelColor(0, 8), QColor(Qt::black)); // the border
+
+    // The fixed swatches and headers.
+    QCOMPARE(t.find("Picture1")->grab().toImage().pixelColor(3, 3), QColor(0, 0, 255));
+    QCOMPARE(t.find("Picture2")->grab().toImage().pixelColor(3, 3), QColor(255, 0, 0));
+    QCOMPARE(t.find("Label1_0")->grab().toImage().pixelColor(1, 1), QColor(255, 192, 192));
+    QCOMPARE(t.find("Label1_1")->grab().toImage().pixelColor(1, 1), QColor(255, 255, 255));
+}
+
+// The state of the window, read from the controls alone; "mixed" when they disagree.
+static QString stateOf(const Window &t)
+{
+    const int width = t.w->centralWidget()->width();
+    const bool list = !t.find("List1")->isHidden();
+    const bool memo = !t.find("Text2")->isHidden();
+    bool repeats = true, noRepeats = true;
+    for (int i = 2; i <= 6; ++i) {
+        const bool shown = !t.find(QStringLiteral("Check%1").arg(i))->isHidden();
+        repeats = repeats && shown;
+        noRepeats = noRepeats && !shown;
+    }
+    const bool enabled = t.find("Command4")->isEnabled() && t.find("Command5")->isEnabled();
+    const bool disabled = !t.find("Command4")->isEnabled() && !t.find("Command5")->isEnabled();
+    if (!list && memo && repeats && enabled)
+        return width == 129    ? QStringLiteral("calendar")
+                : width == 502 ? QStringLiteral("entry")
+                               : QStringLiteral("mixed");
+    if (list && !memo && noRepeats && disabled && width == 502)
+        return QStringLiteral("list");
+    return QStringLiteral("mixed");
+}
+
+static void reach(Window &t, const QString &state)
+{
+    if (state == QLatin1String("entry") || state == QLatin1String("list"))
+        QTest::mouseClick(t.cell(13), Qt::LeftButton);
+    if (state == QLatin1String("list"))
+        QTest::mouseClick(t.find("Command5"), Qt::LeftButton);
+}
+
+void tst_wincal::transitions_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("to");
+
+    // clang-format off
+    const char *rows[][3] = {
+        {"calendar", "left on day",      "entry"},
+        {"entry",    "left on day",      "entry"},
+        {"list",     "left on day",      "entry"},
+        {"calendar", "right on day",     "calendar"},
+        {"entry",    "right on day",     "entry"},
+        {"list",     "right on day",     "list"},
+        {"entry",    "middle on day",    "entry"},
+        {"list",     "middle on day",    "list"},
+        {"entry",    "left on Command1", "calendar"},
+        {"list",     "left on Command2", "calendar"},
+        {"entry",    "right on Command2", "calendar"},
+        {"list",     "middle on Command1", "calendar"},
+        {"entry",    "Command3",         "calendar"},
+        {"list",     "Command3",         "calendar"},
+        {"entry",    "Command5",         "list"},
+        {"entry",    "Command4",         "entry"},
+    };
+    // clang-format on
+    for (const auto &row : rows)
+        QTest::addRow("%s: %s", row[0], row[1]) << row[0] << row[1] << row[2];
+}
+
+void tst_wincal::transitions()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, event);
+    QFETCH(QString, to);
+    Window t(QDate(2001, 2, 14), "\"200102131会議\"\r\n");
+    QVERIFY(t.start());
+    reach(t, from);
+    QCOMPARE(stateOf(t), from);
+    auto *memo = t.find<QPlainTextEdit>("Text2");
+    const QString memoBefore = memo->toPlainText();
+
+    const QStringList parts = event.split(u' ');
+    const Qt::MouseButton button = parts[0] == QLatin1String("right") ? Qt::RightButton
+            : parts[0] == QLatin1String("middle")                     ? Qt::MiddleButton
+                                                                      : Qt::LeftButton;
+    if (event.endsWith(QLatin1String("on day")))
+        QTest::mouseClick(t.cell(11), button);
+    else if (parts.size() == 3)
+        QTest::mouseClick(t.find(parts[2]), button);
+    else
+        QTest::mouseClick(t.find(event), Qt::LeftButton);
+
+    QCOMPARE(stateOf(t), to);
+    if (event.startsWith(QLatin1String("right")) || event.startsWith(QLatin1String("middle"))
+        || event == QLatin1String("Command3"))
+        QCOMPARE(memo->toPlainText(), memoBefore);
+}
+
+void tst_wincal::navigation_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<Qt::MouseButton>("mouse");
+    QTest::addColumn<Qt::KeyboardModifiers>("keys");
+    QTest::addColumn<QString>("caption");
+
+    const Qt::KeyboardModifiers none = Qt::NoModifier, shift = Qt::ShiftModifier;
+    // clang-format off
+    QTest::newRow("翌月 in December")           << QDate(2000, 12, 17) << "Command2" << Qt::LeftButton << none << "2001年 1月";
+    QTest::newRow("前月 in January")            << QDate(2001, 1, 5)   << "Command1" << Qt::LeftButton << none << "2000年 12月";
+    QTest::newRow("前月 within a year")         << QDate(2001, 5, 3)   << "Command1" << Qt::LeftButton << none << "2001年 4月";
+    QTest::newRow("Shift 翌月 a year")          << QDate(2001, 5, 3)   << "Command2" << Qt::LeftButton << shift << "2002年 5月";
+    QTest::newRow("Shift 前月 a year")          << QDate(2001, 5, 3)   << "Command1" << Qt::LeftButton << shift << "2000年 5月";
+    QTest::newRow("Shift+Ctrl a month")         << QDate(2001, 5, 3)   << "Command2" << Qt::LeftButton << (shift | Qt::ControlModifier) << "2001年 6月";
+    QTest::newRow("Shift+Alt a month")          << QDate(2001, 5, 3)   << "Command1" << Qt::LeftButton << (shift | Qt::AltModifier) << "2001年 4月";
+    QTest::newRow("Ctrl a month")               << QDate(2001, 5, 3)   << "Command2" << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ControlModifier) << "2001年 6月";
+    QTest::newRow("right button steps")         << QDate(2001, 5, 3)   << "Command2" << Qt::RightButton << none << "2001年 6月";
+    QTest::newRow("middle button steps")        << QDate(2001, 5, 3)   << "Command1" << Qt::MiddleButton << none << "2001年 4月";
+    QTest::newRow("right button with Shift")    << QDate(2001, 5, 3)   << "Command1" << Qt::RightButton << shift << "2000年 5月";
+    QTest::newRow("1980-01 前月 refused")       << QDate(1980, 1, 15)  << "Command1" << Qt::LeftButton << none << "1980年 1月";
+    QTest::newRow("1980-06 Shift 前月 refused") << QDate(1980, 6, 15)  << "Command1" << Qt::LeftButton << shift << "1980年 6月";
+    QTest::newRow("2069-12 翌月 refused")       << QDate(2069, 12, 31) << "Command2" << Qt::LeftButton << none << "2069年 12月";
+    QTest::newRow("2069-01 Shift 翌月 refused") << QDate(2069, 1, 1)   << "Command2" << Qt::LeftButton << shift << "2069年 1月";
+    QTest::newRow("1980-02 前月 allowed")       << QDate(1980, 2, 1)   << "Command1" << Qt::LeftButton << none << "1980年 1月";
+    // clang-format on
+}
+
+void tst_wincal::navigation()
+{
+    QFETCH(QDate, today);
+    QFETCH(QString, button);
+    QFETCH(Qt::MouseButton, mouse);
+    QFETCH(Qt::KeyboardModifiers, keys);
+    QFETCH(QString, caption);
+    Window t(today);
+    QVERIFY(t.start());
+    QTest::mouseClick(t.find(button), mouse, keys);
+    QCOMPARE(t.caption(), caption);
+    QVERIFY(t.platform.shown.isEmpty());
+}
+
+void tst_wincal::keyboardDoesNotStep()
+{
+    Window t(QDate(2001, 5, 3));
+    QVERIFY(t.start());
+    for (const char *name : {"Command1", "Command2"}) {
+        QWidget *button = t.find(QLatin1String(name));
+        button->setFocus();
+        for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+            QTest::keyClick(button, key);
+    }
+    QCOMPARE(t.caption(), QStringLiteral("2001年 5月"));
+}
+
+void tst_wincal::refusedStepStillResetsTheView()
+{
+    Window t(QDate(2069, 12, 1));
+    QVERIFY(t.start());
+    reach(t, QStringLiteral("list"));
+    QTest::mouseClick(t.find("Command2"), Qt::LeftButton);
+    QCOMPARE(stateOf(t), QStringLiteral("calendar"));
+    QCOMPARE(t.caption(), QStringLiteral("2069年 12月"));
+}
+
+void tst_wincal::nothingHappensOnPictures()
+{
+    Window t;
+    QVERIFY(t.start());
+    for (const char *name : {"Picture1", "Picture2"}) {
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton})
+            QTest::mouseClick(t.find(QLatin1String(name)), button);
+    }
+    QCOMPARE(stateOf(t), QStringLiteral("calendar"));
+    QCOMPARE(t.caption(), QStringLiteral("2001年 2月"));
+    QVERIFY(t.platform.shown.isEmpty());
+}
+
+// The names of the controls that Tab visits from Command1, once round.
+static QStringList tabCycle(const Window &t)
+{
+    QStringList names;
+    QWidget *start = t.find("Command1");
+    QWidget *widget = start;
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus && widget->isVisibleTo(t.w.get())
+            && widget->isEnabled() && widget->window() == t.w.get())
+            names << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != start);
+    return names;
+}
+
+void tst_wincal::entryPaneLeavesTheFocusOrderWhileNarrow()
+{
+    Window t;
+    QVERIFY(t.start());
+    QCOMPARE(tabCycle(t), (QStringList {"Command1", "Command2", "Picture1", "Picture2"}));
+
+    QTest::mouseClick(t.cell(13), Qt::LeftButton);
+    QCOMPARE(tabCycle(t),
+             (QStringList {"Command1", "Command2", "Picture1", "Picture2", "Command3", "Text2",
+                           "Command4", "Check1", "Command5", "Check2", "Check3", "Check4", "Check5",
+                           "Check6"}));
+
+    // Typing into the memo box and then stepping must not leave the box with the focus.
+    t.find("Text2")->setFocus();
+    QTest::mouseClick(t.find("Command2"), Qt::RightButton);
+    QVERIFY(!t.find("Text2")->hasFocus());
+    QCOMPARE(tabCycle(t), (QStringList {"Command1", "Command2", "Picture1", "Picture2"}));
+}
+
+void tst_wincal::entryHeading_data()
+{
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("holiday") << 11 << " 2001年 2月 11日（日）　：　建国記念日";
+    QTest::newRow("substitute holiday has no name") << 12 << " 2001年 2月 12日（月）";
+    QTest::newRow("plain day") << 1 << " 2001年 2月 1日（木）";
+}
+
+void tst_wincal::entryHeading()
+{
+    QFETCH(int, day);
+    QFETCH(QString, heading);
+    Window t(QDate(2001, 2, 14), "");
+    QVERIFY(t.start());
+    QTest::mouseClick(t.cell(day), Qt::LeftButton);
+    auto *label = t.find<QLabel>("Label3");
+    QCOMPARE(label->text(), heading);
+    QVERIFY(label->width() >= label->sizeHint().width());
+}
+
+void tst_wincal::dayMemoFromTheFile()
+{
+    Window t(QDate(2001, 2, 14),
+             "\"200102130古い\"\r\n\"200102130一行目\r\n二行目\"\r\n\"200102151x\"\r\n");
+    QVERIFY(t.start());
+    auto *memo = t.find<QPlainTextEdit>("Text2");
+    auto *alarm = t.find<QCheckBox>("Check1");
+
+    QTest::mouseClick(t.cell(13), Qt::LeftButton);
+    QCOMPARE(memo->toPlainText(), QStringLiteral("一行目\n二行目"));
+    QVERIFY(!alarm->isChecked());
+
+    // A day without a memo: the box is emptied and the alarm ticked.
+    QTest::mouseClick(t.cell(16), Qt::LeftButton);
+    QCOMPARE(memo->toPlainText(), QString());
+    QVERIFY(alarm->isChecked());
+    QVERIFY(t.platform.shown.isEmpty());
+}
+
+void tst_wincal::dayEntryWithoutAFile()
+{
+    Window t;
+    QVERIFY(t.start());
+    auto *memo = t.find<QPlainTextEdit>("Text2");
+    memo->setPlainText(QStringLiteral("前の日"));
+    t.find<QCheckBox>("Check1")->setChecked(false);
+    QTest::mouseClick(t.cell(13), Qt::LeftButton);
+    QCOMPARE(t.platform.messages(),
+             QStringList {"スケジュールファイルが、設定されていません\n左上の FILE "
+                          "にて設定してください"});
+    QCOMPARE(memo->toPlainText(), QString());
+    QVERIFY(t.find<QCheckBox>("Check1")->isChecked());
+}
+
+void tst_wincal::rightClickShowsHolidays()
+{
+    Window t(QDate(2001, 2, 14), "");
+    QVERIFY(t.start());
+    reach(t, QStringLiteral("entry"));
+    QTest::mouseClick(t.cell(12), Qt::RightButton); // substitute holiday: no name
+    QTest::mouseClick(t.cell(13), Qt::RightButton);
+    QVERIFY(t.platform.shown.isEmpty());
+    QTest::mouseClick(t.cell(11), Qt::RightButton);
+    QCOMPARE(t.platform.messages(), QStringList {" 2001年 2月 11日:建国記念日\n\n"});
+    QCOMPARE(t.platform.shown.constFirst().title, QStringLiteral("暦丸"));
+    // The entry area still shows the day opened before.
+    QCOMPARE(t.find<QLabel>("Label3")->text(), QStringLiteral(" 2001年 2月 13日（火）"));
+}
+
+void tst_wincal::listShowsAllMemos()
+{
+    Window t(QDate(2001, 2, 14), "\"200101050新年会\"\r\n\r\n\"200102201会議\"\r\n");
+    QVERIFY(t.start());
+    reach(t, QStringLiteral("list"));
+    auto *list = t.find<QListWidget>("List1");
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
+    QCOMPARE(lines,
+             (QStringList {"2001/01/05（金）-ｱﾗｰﾑ無-新年会", "2001/02/20（火）-ｱﾗｰﾑ有-会議"}));
+
+    // With no file any more the list is empty rather than showing old lines.
+    t.platform.setSchedulePath(t.dir.filePath("なし.txt"));
+    QTest::mouseClick(t.find("Command3"), Qt::LeftButton);
+    reach(t, QStringLiteral("list"));
+    QCOMPARE(list->count(), 0);
+    QVERIFY(t.platform.shown.isEmpty());
+}
+
+void tst_wincal::chooseFile()
+{
+    Window t;
+    QVERIFY(t.start());
+    t.trigger("ske2");
+    QCOMPARE(t.platform.messages(), QStringList {"設定ファイルは\n\nです"});
+
+    const QString chosen = t.dir.filePath("メモ.txt");
+    t.platform.saveAnswers.enqueue(chosen);
+    t.platform.yesNoAnswers.enqueue(true);
+    t.trigger("ske");
+    const FakePlatform::Shown dialog = t.platform.shown[1];
+    QCOMPARE(dialog.kind, FakePlatform::Kind::SaveDialog);
+    QCOMPARE(dialog.text, QStringLiteral("ｽｹｼﾞｭｰﾙ.txt"));
+    QCOMPARE(dialog.filters, (QStringList {"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "All Files (*)"}));
+    const FakePlatform::Shown question = t.platform.shown[2];
+    QCOMPARE(question.kind, FakePlatform::Kind::Question);
+    QCOMPARE(question.title, QStringLiteral("ファイル設定確認"));
+    QCOMPARE(question.text,
+             QLatin1Char('\n') + chosen + QStringLiteral("\n\n のファイルでいいですか？\n"));
+    QCOMPARE(t.platform.shown.size(), 3);
+
+    t.trigger("ske2");
+    QCOMPARE(t.platform.messages().last(),
+             QStringLiteral("設定ファイルは\n") + chosen + QStringLiteral("\nです"));
+
+    // The next choice starts from the stored path.
+    t.trigger("ske");
+    QCOMPARE(t.platform.shown[4].text, chosen);
+}
+
+void tst_wincal::chooseFileCancelledOrDeclined()
+{
+    Window t;
+    QVERIFY(t.start());
+    t.platform.setSchedulePath(QStringLiteral("/old/path.txt"));
+
+    t.trigger("ske"); // no answer scripted: cancelled
+    QCOMPARE(t.platform.messages(), QStringList {"選択は、キャンセルされました"});
+
+    t.platform.saveAnswers.enqueue(QStringLiteral("/new/path.txt"));
+    t.platform.yesNoAnswers.enqueue(false);
+    t.trigger("ske");
+    t.platform.saveAnswers.enqueue(QStringLiteral("a.t")); // three characters: not asked
+    t.trigger("ske");
+    QCOMPARE(t.platform.shown.size(), 5);
+    QCOMPARE(t.platform.shown[3].kind, FakePlatform::Kind::Question);
+    QCOMPARE(t.platform.shown[4].kind, FakePlatform::Kind::SaveDialog);
+    QCOMPARE(t.platform.settings.value("startup/firstdir"), QStringLiteral("/old/path.txt"));
+}
+
+static QColor colourOfCell(const Window &t, int day)
+{
+    return t.cell(day)->grab().toImage().pixelColor(1, 1);
+}
+
+void tst_wincal::marksFollowTheFileAtTheNextRedraw()
+{
+    Window t(QDate(2001, 2, 14), "\"200102200会議\"\r\n");
+    QVERIFY(t.start());
+    const QColor memo(128, 255, 128), white(255, 255, 255);
+    QCOMPARE(colourOfCell(t, 20), memo);
+
+    // Choosing another file does not redraw; the next step does, from the new file.
+    t.platform.saveAnswers.enqueue(t.dir.filePath("別.txt"));
+    t.platform.yesNoAnswers.enqueue(true);
+    t.trigger("ske");
+    QCOMPARE(colourOfCell(t, 20), memo);
+    QTest::mouseClick(t.find("Command2"), Qt::LeftButton);
+    QTest::mouseClick(t.find("Command1"), Qt::LeftButton);
+    QCOMPARE(colourOfCell(t, 20), white);
+
+    // The same after the file was set aside.
+    t.useFile("\"200102200会議\"\r\n");
+    t.w->drawMonth(2001, 2);
+    QCOMPARE(colourOfCell(t, 20), memo);
+    t.trigger("skedels");
+    QCOMPARE(colourOfCell(t, 20), memo);
+    t.w->drawMonth(2001, 2);
+    QCOMPARE(colourOfCell(t, 20), white);
+}
+
+void tst_wincal::addMemo()
+{
+    Window t(QDate(2001, 2, 14), "\"200102201古い\"\r\n");
+    QVERIFY(t.start());
+    QTest::mouseClick(t.cell(21), Qt::LeftButton);
+    t.find<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("会議\n資料"));
+    t.find<QCheckBox>("Check3")->setChecked(true);
+    QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
+
+    QCOMPARE(t.platform.messages(), QStringList {"書込み完了"});
+    QCOMPARE(t.fileContents(),
+             QStringLiteral("\"200102201古い\"\r\n\"200102211会議\r\n資料\"\r\n"
+                            "\"200302211会議\r\n資料\"\r\n"));
+    QCOMPARE(stateOf(t), QStringLiteral("entry"));
+    QCOMPARE(t.find<QPlainTextEdit>("Text2")->toPlainText(), QStringLiteral("会議\n資料"));
+    QVERIFY(t.find<QCheckBox>("Check3")->isChecked());
+    QCOMPARE(colourOfCell(t, 21), QColor(128, 255, 128));
+}
+
+void tst_wincal::addOn29February()
+{
+    Window t(QDate(2000, 2, 1), "");
+    QVERIFY(t.start());
+    QTest::mouseClick(t.cell(29), Qt::LeftButton);
+    t.find<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("閏日"));
+    for (int i = 2; i <= 6; ++i)
+        t.find<QCheckBox>(QStringLiteral("Check%1").arg(i))->setChecked(true);
+    QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
+
+    QList<bool> ticked;
+    for (int i = 2; i <= 6; ++i)
+        ticked << t.find<QCheckBox>(QStringLiteral("Check%1").arg(i))->isChecked();
+    QCOMPARE(ticked, (QList<bool> {false, false, false, true, false}));
+    QCOMPARE(t.fileContents(), QStringLiteral("\"200002291閏日\"\r\n\"200402291閏日\"\r\n"));
+}
+
+void tst_wincal::addRefusedKeepsTheMonth()
+{
+    Window t(QDate(2001, 2, 14), "\"200102201x\"\r\n");
+    QVERIFY(t.start());
+    QTest::mouseClick(t.cell(21), Qt::LeftButton);
+    t.find<QCheckBox>("Check2")->setChecked(true);
+    QTest::mouseClick(t.find("Command4"), Qt::LeftButton); // empty memo
+    QCOMPARE(t.platform.messages(), QStringList {"メモを書き込んでください"});
+    QVERIFY(t.find<QCheckBox>("Check2")->isChecked());
+    QCOMPARE(colourOfCell(t, 21), QColor(255, 255, 255));
+    QCOMPARE(t.fileContents(), QStringLiteral("\"200102201x\"\r\n"));
+}
+
+void tst_wincal::setAside()
+{
+    Window t(QDate(2001, 2, 14), "\"200102201x\"\r\n");
+    QVERIFY(t.start());
+    t.trigger("skedels");
+    const QString backup = t.dir.filePath("ｽｹｼﾞｭｰﾙ.bak");
+    QCOMPARE(t.platform.messages(), QStringList {backup + "\n\nのファイルに改名しました"});
+    QVERIFY(QFile::exists(backup));
+    QVERIFY(!QFile::exists(t.path));
+}
+
+void tst_wincal::helpMenu()
+{
+    Window t;
+    QVERIFY(t.start());
+    t.trigger("hlptxt");
+    t.trigger("about");
+    const QStringList messages = t.platform.messages();
+    QCOMPARE(messages.size(), 2);
+    QVERIFY(messages[0].startsWith(QStringLiteral("暦丸カレンダー　　REKOVA.exe   \n\n")));
+    QVERIFY(messages[1].startsWith(
+            QStringLiteral("暦丸カレンダー\n\nREKOVA.exe   Ver 1.11 (2000/12/17)")));
+    QCOMPARE(t.platform.shown[0].title, QStringLiteral("暦丸"));
+
+    t.trigger("sakusya");
+    t.trigger("sakusya");
+    QVERIFY(frmabt::instance());
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                           [](QWidget *w) { return qobject_cast<frmabt *>(w) && w->isVisible(); }),
+             1);
+}
+
+void tst_wincal::exitClosesTheWindow()
+{
+    Window t;
+    QVERIFY(t.start());
+    t.trigger("EXIT");
+    QVERIFY(!t.w->isVisible());
+}
+
+void tst_wincal::alarmNoticesBeforeTheWindowShows()
+{
+    Window t(QDate(2001, 2, 14),
+             "\"200102151明日\"\r\n\"200102141今日\"\r\n\"199912311昔\"\r\n\"200102130切\"\r\n");
+    t.w = std::make_unique<wincal>(t.platform);
+    t.w->Form_Load();
+    QVERIFY(!t.w->isVisible());
+    QCOMPARE(t.platform.messages(),
+             (QStringList {"\nアラーム設定しています\n\n2001/02/14（水）\n今日",
+                           "\nアラーム設定しています\n\n1999/12/31（金）\n昔"}));
+    for (const FakePlatform::Shown &shown : t.platform.shown)
+        QCOMPARE(shown.title, QStringLiteral("暦丸"));
+}
+
+void tst_wincal::unreadableFileReportedOnceAtStartUp()
+{
+    Window t;
+    t.platform.setSchedulePath(QStringLiteral("/proc/self/clear_refs"));
+    QVERIFY(t.start());
+    QCOMPARE(t.platform.messages().size(), 1);
+    QVERIFY(t.platform.messages()[0].startsWith(QStringLiteral(
+            "スケジュールファイルを読み込めませんでした。\n/proc/self/clear_refs\n")));
+    QCOMPARE(t.caption(), QStringLiteral("2001年 2月"));
+
+    // Afterwards every reader that meets it says so.
+    QTest::mouseClick(t.cell(13), Qt::LeftButton);
+    QCOMPARE(t.platform.messages().size(), 2);
+}
+
+QTEST_MAIN(tst_wincal)
+#include "tst_wincal.moc"

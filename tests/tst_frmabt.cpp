@@ -222,9 +222,12 @@ void tst_frmabt::closing()
     QLabel *title = qobject_cast<QLabel *>(child(dialog, "lblTitle"));
     title->setText(QStringLiteral("changed"));
     QWidget *widget = target == "frmabt" ? dialog.data() : child(dialog, qPrintable(target));
-    if (key != 0)
+    if (key != 0) {
+        // Away from cmdOK, only the default button answers Enter.
+        widget->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), widget);
         QTest::keyClick(widget, Qt::Key(key));
-    else if (widget == dialog)
+    } else if (widget == dialog)
         dialog->close();
     else
         QTest::mouseClick(widget, Qt::LeftButton);

@@ -1,0 +1,420 @@
+#include "fakeplatform.h"
+#include "store/dirs.h"
+#include "store/faultinjector.h"
+#include "store/fieldreader.h"
+#include "store/schedulefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Steps = QList<SaveStep>;
+Q_DECLARE_METATYPE(SaveStep)
+Q_DECLARE_METATYPE(dirs::AddRequest)
+Q_DECLARE_METATYPE(dirs::AddStatus)
+
+namespace {
+
+// CP932 bytes of the Japanese used below.
+const QByteArray kaigi("\x89\xEF\x8B\x63");              // 会議
+const QByteArray firstLine("\x88\xEA\x8D\x73\x96\xDA");  // 一行目
+const QByteArray secondLine("\x93\xF1\x8D\x73\x96\xDA"); // 二行目
+const QString nameOfFile = QStringLiteral("ｽｹｼﾞｭｰﾙ.txt");
+const QString oldContent = QStringLiteral("\"200012160old\"\r\n\"200012171before\"\r\n");
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Repeat boxes written as five characters, "1" ticked: "10100" is one and three years.
+std::array<bool, 5> boxes(const QString &ticks)
+{
+    std::array<bool, 5> repeat {};
+    for (size_t k = 0; k < repeat.size(); ++k)
+        repeat[k] = ticks.at(qsizetype(k)) == u'1';
+    return repeat;
+}
+
+dirs::AddRequest request(int year, int month, int day, const QString &memo, bool alarm = true,
+                         const QString &ticks = QStringLiteral("00000"))
+{
+    return dirs::AddRequest {year, month, day, memo, alarm, boxes(ticks)};
+}
+
+// Fails the one step it is given and remembers every step it was asked about.
+class FailingStep : public FaultInjector
+{
+public:
+    explicit FailingStep(std::optional<SaveStep> step = std::nullopt) : m_step(step) { }
+    bool fails(SaveStep step) override
+    {
+        asked.append(step);
+        return step == m_step;
+    }
+    Steps asked;
+
+private:
+    std::optional<SaveStep> m_step;
+};
+
+} // namespace
+
+class tst_dirs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void schedulePathSetting();
+    void writesTheFile_data();
+    void writesTheFile();
+    void multiLineMemoComesBackWhole();
+    void refusedAddsLeaveTheFile_data();
+    void refusedAddsLeaveTheFile();
+    void injectedFailuresLeaveTheFile_data();
+    void injectedFailuresLeaveTheFile();
+    void realFailuresLeaveTheFile_data();
+    void realFailuresLeaveTheFile();
+    void shortWriteLeavesTheFile();
+    void keepsPermissionsAndLinks();
+    void waitsForTheLock();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    FakePlatform m_platform;
+};
+
+void tst_dirs::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_path = m_dir->filePath(nameOfFile);
+    m_platform = FakePlatform();
+    m_platform.setSchedulePath(m_path);
+}
+
+void tst_dirs::schedulePathSetting()
+{
+    FakePlatform platform;
+    QCOMPARE(dirs::schedulePath(platform), QString());
+    QVERIFY(dirs::storeSchedulePath(platform, QStringLiteral("/home/山田/ｽｹｼﾞｭｰﾙ.txt")));
+    QCOMPARE(platform.settings.value(QStringLiteral("startup/firstdir")),
+             QStringLiteral("/home/山田/ｽｹｼﾞｭｰﾙ.txt"));
+    QCOMPARE(dirs::schedulePath(platform), QStringLiteral("/home/山田/ｽｹｼﾞｭｰﾙ.txt"));
+    QVERIFY(platform.messages().isEmpty());
+
+    platform.failSettingWrites = true;
+    QVERIFY(!dirs::storeSchedulePath(platform, QStringLiteral("/other.txt")));
+    QCOMPARE(platform.messages(),
+             QStringList {"スケジュールファイルの設定を保存できませんでした。\n書き込めません"});
+    QCOMPARE(dirs::schedulePath(platform), QStringLiteral("/home/山田/ｽｹｼﾞｭｰﾙ.txt"));
+}
+
+void tst_dirs::writesTheFile_data()
+{
+    QTest::addColumn<QByteArray>("before"); // "<absent>" for no file
+    QTest::addColumn<dirs::AddRequest>("add");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("boxesAfter");
+
+    const QByteArray absent("<absent>");
+    // clang-format off
+    QTest::newRow("first add creates the file")
+            << absent << request(2000, 12, 17, "会議")
+            << "\"200012171" + kaigi + "\"\r\n" << "00000";
+    QTest::newRow("alarm off writes 0")
+            << absent << request(2000, 12, 17, "x", false)
+            << QByteArray("\"200012170x\"\r\n") << "00000";
+    QTest::newRow("replaces every record of the date")
+            << QByteArray("\"200012171a\"\r\n\"200012171b\"\r\n\"200012180c\"\r\n")
+            << request(2000, 12, 17, "new")
+            << QByteArray("\"200012171new\"\r\n\"200012180c\"\r\n") << "00000";
+    QTest::newRow("repeats one and three years later")
+            << absent << request(2000, 12, 17, "x", true, "10100")
+            << QByteArray("\"200012171x\"\r\n\"200112171x\"\r\n\"200312171x\"\r\n") << "10100";
+    QTest::newRow("records on repeat dates stay")
+            << QByteArray("\"200112170kept\"\r\n") << request(2000, 12, 17, "x", true, "10000")
+            << QByteArray("\"200012171x\"\r\n\"200112170kept\"\r\n\"200112171x\"\r\n") << "10000";
+    QTest::newRow("29 February repeats only after four years")
+            << absent << request(2000, 2, 29, "x", true, "11111")
+            << QByteArray("\"200002291x\"\r\n\"200402291x\"\r\n") << "00010";
+    QTest::newRow("29 February keeps an unticked four-year box")
+            << absent << request(2000, 2, 29, "x", true, "11101")
+            << QByteArray("\"200002291x\"\r\n") << "00000";
+    QTest::newRow("28 February repeats every year")
+            << absent << request(2000, 2, 28, "x", true, "11000")
+            << QByteArray("\"200002281x\"\r\n\"200102281x\"\r\n\"200202281x\"\r\n") << "11000";
+    QTest::newRow("blank and handwritten lines kept, blank first")
+            << QByteArray("\"200012180c\"\r\n\r\nhand\r\n") << request(2000, 12, 17, "x")
+            << QByteArray("\"\"\r\n\"200012171x\"\r\n\"200012180c\"\r\n\"hand\"\r\n") << "00000";
+    QTest::newRow("same date keys end in the exchange order")
+            << QByteArray("\"200012180B1\"\r\n\"200012180B2\"\r\n") << request(2000, 12, 17, "A")
+            << QByteArray("\"200012171A\"\r\n\"200012180B2\"\r\n\"200012180B1\"\r\n") << "00000";
+    QTest::newRow("memo of blanks is stored")
+            << absent << request(2000, 12, 17, "   ")
+            << QByteArray("\"200012171   \"\r\n") << "00000";
+    QTest::newRow("commas are stored whole")
+            << absent << request(2000, 12, 17, "a,b,c")
+            << QByteArray("\"200012171a,b,c\"\r\n") << "00000";
+    QTest::newRow("line break typed in the memo becomes CR LF")
+            << absent << request(2000, 12, 17, "一行目\n二行目")
+            << "\"200012171" + firstLine + "\r\n" + secondLine + "\"\r\n" << "00000";
+    QTest::newRow("CR LF in the memo stays one line break")
+            << absent << request(2000, 12, 17, "a\r\nb\rc")
+            << QByteArray("\"200012171a\r\nb\r\nc\"\r\n") << "00000";
+    QTest::newRow("unterminated last record is closed")
+            << QByteArray("\"200012180c\"\r\n\"20001219") << request(2000, 12, 17, "x")
+            << QByteArray("\"200012171x\"\r\n\"200012180c\"\r\n\"20001219\"\r\n") << "00000";
+    // clang-format on
+}
+
+void tst_dirs::writesTheFile()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(dirs::AddRequest, add);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, boxesAfter);
+    if (before != "<absent>")
+        QVERIFY(writeBytes(m_path, before));
+
+    const dirs::AddResult result = dirs::addSchedule(m_platform, add);
+    QCOMPARE(result.status, dirs::AddStatus::Written);
+    QCOMPARE(readBytes(m_path), after);
+    QCOMPARE(result.repeat, boxes(boxesAfter));
+    QCOMPARE(m_platform.messages(), QStringList {"書込み完了"});
+    QCOMPARE(m_platform.shown.first().title, QStringLiteral("暦丸"));
+    // Nothing is left beside the file: no lock file, no half-written copy.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList {nameOfFile});
+}
+
+void tst_dirs::multiLineMemoComesBackWhole()
+{
+    const QString memo = QStringLiteral("一行目\n二行目, なし");
+    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, memo)).status,
+             dirs::AddStatus::Written);
+    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 18, QStringLiteral("next"))).status,
+             dirs::AddStatus::Written);
+    const schedulefile::Contents contents = schedulefile::read(m_path);
+    QCOMPARE(fieldreader::readFields(contents.text),
+             QStringList({"200012171一行目\r\n二行目, なし", "200012181next"}));
+}
+
+void tst_dirs::refusedAddsLeaveTheFile_data()
+{
+    QTest::addColumn<bool>("pathSet");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("memo");
+    QTest::addColumn<dirs::AddStatus>("status");
+    QTest::addColumn<QString>("message"); // %1 is the path
+
+    const QByteArray good = oldContent.toLatin1();
+    const QString notSet = QStringLiteral(
+            "スケジュールファイルが、設定されていません\n左上の FILE にて設定してください");
+    // clang-format off
+    QTest::newRow("empty memo")
+            << true << good << "" << dirs::AddStatus::EmptyMemo << "メモを書き込んでください";
+    QTest::newRow("empty memo is told before the missing path")
+            << false << good << "" << dirs::AddStatus::EmptyMemo << "メモを書き込んでください";
+    QTest::newRow("no path") << false << good << "x" << dirs::AddStatus::NotSet << notSet;
+    QTest::newRow("quotation mark")
+            << true << good << "a\"b" << dirs::AddStatus::MemoHasQuote
+            << "メモに「\"」（ダブルクォーテーション）は使えません。\n"
+               "別の文字に置き換えてから追加してください。";
+    QTest::newRow("emoji")
+            << true << good << "会\U0001F600議" << dirs::AddStatus::MemoNotEncodable
+            << "メモの文字「\U0001F600」はスケジュールファイルに保存できません。\n"
+               "別の文字に置き換えてから追加してください。";
+    QTest::newRow("euro sign")
+            << true << good << "1€" << dirs::AddStatus::MemoNotEncodable
+            << "メモの文字「€」はスケジュールファイルに保存できません。\n"
+               "別の文字に置き換えてから追加してください。";
+    QTest::newRow("invalid bytes in the file")
+            << true << QByteArray("\"200012160\x80\xFF\"\r\n") << "x"
+            << dirs::AddStatus::FileHasInvalidBytes
+            << "スケジュールファイルに読み取れない文字が含まれているため、書き込みを中止しました。\n"
+               "%1\nファイルの内容は変更していません。";
+    // clang-format on
+}
+
+void tst_dirs::refusedAddsLeaveTheFile()
+{
+    QFETCH(bool, pathSet);
+    QFETCH(QByteArray, before);
+    QFETCH(QString, memo);
+    QFETCH(dirs::AddStatus, status);
+    QFETCH(QString, message);
+    QVERIFY(writeBytes(m_path, before));
+    if (!pathSet)
+        m_platform.setSchedulePath(QString());
+
+    const dirs::AddResult result
+            = dirs::addSchedule(m_platform, request(2000, 12, 17, memo, true, "11111"));
+    QCOMPARE(result.status, status);
+    QCOMPARE(result.repeat, boxes("11111"));
+    QCOMPARE(m_platform.messages(), QStringList {message.replace("%1", m_path)});
+    QCOMPARE(readBytes(m_path), before);
+}
+
+void tst_dirs::injectedFailuresLeaveTheFile_data()
+{
+    QTest::addColumn<SaveStep>("step");
+    QTest::addColumn<Steps>("asked");
+
+    const Steps all {SaveStep::Open, SaveStep::Write, SaveStep::Flush, SaveStep::Commit};
+    QTest::newRow("no failure asks every step") << SaveStep::Rename << all;
+    QTest::newRow("open") << SaveStep::Open << all.first(1);
+    QTest::newRow("write") << SaveStep::Write << all.first(2);
+    QTest::newRow("flush") << SaveStep::Flush << all.first(3);
+    QTest::newRow("commit") << SaveStep::Commit << all;
+}
+
+void tst_dirs::injectedFailuresLeaveTheFile()
+{
+    QFETCH(SaveStep, step);
+    QFETCH(Steps, asked);
+    QVERIFY(writeBytes(m_path, oldContent.toLatin1()));
+
+    FailingStep faults(step);
+    const dirs::AddResult result = dirs::addSchedule(
+            m_platform, request(2000, 2, 29, QStringLiteral("new"), true, "11111"), &faults);
+    QCOMPARE(faults.asked, asked);
+    if (step == SaveStep::Rename) {
+        QCOMPARE(result.status, dirs::AddStatus::Written);
+        return;
+    }
+    QCOMPARE(result.status, dirs::AddStatus::WriteFailed);
+    // The boxes show what the add was about to write.
+    QCOMPARE(result.repeat, boxes("00010"));
+    QCOMPARE(readBytes(m_path), oldContent.toLatin1());
+    QCOMPARE(m_platform.messages().size(), 1);
+    QVERIFY(m_platform.messages().first().startsWith(
+            "スケジュールファイルに書き込めませんでした。\n" + m_path + "\n"));
+    QVERIFY(m_platform.messages().first().endsWith("\nファイルの内容は変更していません。"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList {nameOfFile});
+}
+
+void tst_dirs::realFailuresLeaveTheFile_data()
+{
+    QTest::addColumn<QString>("relativePath");
+    QTest::addColumn<QString>("message"); // %1 is the path, %2 the temporary folder
+
+    QTest::newRow("folder in the file's place")
+            << "folder.txt"
+            << "スケジュールファイルに書き込めませんでした。\n%1\n"
+               "同じ名前のフォルダがあります。\nファイルの内容は変更していません。";
+    QTest::newRow("missing folder")
+            << "missing/a.txt"
+            << "スケジュールファイルに書き込めませんでした。\n%1\n保存先のフォルダを使えません。\n"
+               "%2/"
+               "missing\nファイルまたはフォルダがありません。\nファイルの内容は変更していません。";
+    QTest::newRow("file under a file") << nameOfFile + "/a.txt"
+                                       << "スケジュールファイルに書き込めませんでした。\n%1\n"
+                                          "保存先のフォルダを使えません。\n%2/"
+                    + nameOfFile
+                    + "\nパスの途中がフォルダではありません。\nファイルの内容は変更していません。";
+}
+
+void tst_dirs::realFailuresLeaveTheFile()
+{
+    QFETCH(QString, relativePath);
+    QFETCH(QString, message);
+    QVERIFY(writeBytes(m_path, oldContent.toLatin1()));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.txt")));
+    const QString path = m_dir->filePath(relativePath);
+    m_platform.setSchedulePath(path);
+
+    const dirs::AddResult result = dirs::addSchedule(m_platform, request(2000, 12, 17, "x"));
+    QCOMPARE(result.status, dirs::AddStatus::WriteFailed);
+    QCOMPARE(m_platform.messages(), QStringList {message.arg(path, m_dir->path())});
+    QVERIFY(QFileInfo(m_dir->filePath("folder.txt")).isDir());
+    QCOMPARE(readBytes(m_path), oldContent.toLatin1());
+}
+
+void tst_dirs::shortWriteLeavesTheFile()
+{
+    // A file size limit makes the system write only part of a block and report no error, as a
+    // full disk does; the add must notice and keep the old file. The content is larger than
+    // Qt's write buffer, so the short count reaches the write call itself.
+    QByteArray before;
+    for (int day = 0; day < 3000; ++day)
+        before += QStringLiteral("\"1980%1010memo\"\r\n")
+                          .arg(day % 12 + 1, 2, 10, QChar(u'0'))
+                          .toLatin1();
+    QVERIFY(writeBytes(m_path, before));
+
+    rlimit saved {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const dirs::AddResult result = dirs::addRecords(m_path, request(2000, 12, 17, "x"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(result.status, dirs::AddStatus::WriteFailed);
+    QVERIFY(!result.detail.isEmpty());
+    QCOMPARE(readBytes(m_path), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList {nameOfFile});
+}
+
+void tst_dirs::keepsPermissionsAndLinks()
+{
+    const QString target = m_dir->filePath("real.txt");
+    QVERIFY(writeBytes(target, oldContent.toLatin1()));
+    QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    QVERIFY(QFile::link(target, m_path));
+
+    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 18, "x")).status, dirs::AddStatus::Written);
+    QVERIFY(QFileInfo(m_path).isSymLink());
+    QCOMPARE(QFileInfo(m_path).symLinkTarget(), target);
+    QCOMPARE(readBytes(target), oldContent.toLatin1() + "\"200012181x\"\r\n");
+    struct stat info
+    { };
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(0640));
+}
+
+void tst_dirs::waitsForTheLock()
+{
+    QVERIFY(writeBytes(m_path, oldContent.toLatin1()));
+    {
+        QLockFile held(m_path + ".lock");
+        QVERIFY(held.tryLock(0));
+        const dirs::AddResult result = dirs::addSchedule(m_platform, request(2000, 12, 17, "x"),
+                                                         nullptr, std::chrono::milliseconds(50));
+        QCOMPARE(result.status, dirs::AddStatus::FileLocked);
+        QCOMPARE(m_platform.messages(),
+                 QStringList {"スケジュールファイルは他のプログラムが使用中です。\n" + m_path
+                              + "\nしばらくしてからもう一度お試しください。"});
+        QCOMPARE(readBytes(m_path), oldContent.toLatin1());
+    }
+
+    // A lock left behind by a process that no longer runs is taken over.
+    QVERIFY(writeBytes(m_path + ".lock", "2000000000\nrekova\n\n"));
+    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, "x"), nullptr,
+                              std::chrono::milliseconds(50))
+                     .status,
+             dirs::AddStatus::Written);
+    QVERIFY(!QFile::exists(m_path + ".lock"));
+}
+
+QTEST_APPLESS_MAIN(tst_dirs)
+#include "tst_dirs.moc"

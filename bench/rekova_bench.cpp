@@ -1,0 +1,333 @@
+// Measures each operation of the program beside its physical baseline in the same run and
+// prints operation ÷ baseline:
+//   read baseline   read the file's bytes and decode them to text;
+//   write baseline  encode that text and save it atomically (new file, sync, rename).
+// Files of 1,000, 32,767 and 100,000 realistic records are generated into a temporary folder.
+
+#include "calendar/monthview.h"
+#include "calendar/rekovabas.h"
+#include "common/kyotu1.h"
+#include "fakeplatform.h"
+#include "mainwindow/wincal.h"
+#include "schedulegen.h"
+#include "store/cp932.h"
+#include "store/dirs.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProcess>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int sizes[] = {1000, 32767, 100000};
+
+struct Target
+{
+    const char *operation;
+    double limit; // operation ÷ baseline must not exceed this
+};
+
+struct Measured
+{
+    double operationSeconds = 0;
+    double baselineSeconds = 0;
+    double iterations = 1;
+};
+
+std::map<std::pair<std::string, int>, Measured> results;
+QTemporaryDir *workDir = nullptr;
+std::map<int, QByteArray> fileContents;
+
+QString pathFor(int size)
+{
+    return workDir->filePath(QStringLiteral("schedule-%1.txt").arg(size));
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QString readBaseline(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return cp932::decode(file.readAll()).text;
+}
+
+void writeBaseline(const QString &path, const QString &text)
+{
+    const QByteArray bytes = cp932::encode(text).bytes;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        qFatal("cannot save %s", qPrintable(path));
+}
+
+double seconds(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// Runs `baseline` and `operation` once each per iteration; the operation's time is the
+// iteration time, and the ratio of the totals becomes a counter and a line of the summary.
+template<typename Baseline, typename Operation, typename Reset>
+void measure(benchmark::State &state, const std::string &name, Baseline baseline,
+             Operation operation, Reset reset)
+{
+    Measured m;
+    for (auto _ : state) {
+        state.PauseTiming();
+        reset();
+        state.ResumeTiming();
+        const auto t0 = Clock::now();
+        baseline();
+        const auto t1 = Clock::now();
+        operation();
+        const auto t2 = Clock::now();
+        m.baselineSeconds += seconds(t0, t1);
+        m.operationSeconds += seconds(t1, t2);
+        state.SetIterationTime(seconds(t1, t2));
+    }
+    state.counters["baseline_ms"] = 1000 * m.baselineSeconds / double(state.iterations());
+    state.counters["ratio"] = m.operationSeconds / m.baselineSeconds;
+    results[{name, int(state.range(0))}] = m;
+}
+
+void noReset() { }
+
+FakePlatform &platformFor(int size)
+{
+    static std::map<int, FakePlatform> platforms;
+    FakePlatform &platform = platforms[size];
+    platform.setSchedulePath(pathFor(size));
+    platform.todayDate = QDate(2026, 12, 7);
+    return platform;
+}
+
+void BM_monthLoad(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    FakePlatform &platform = platformFor(size);
+    kyotu1::HolidayTable holidays;
+    kyotu1::buildHolidays(holidays, 2024, platform);
+    const rekovabas::Today today = rekovabas::todayFrom(platform.todayDate);
+    measure(
+            state, "month load and colouring", [&] { readBaseline(pathFor(size)); },
+            [&] {
+                const auto load = rekovabas::loadMonthSchedules(platform, 2024, 6);
+                benchmark::DoNotOptimize(
+                        rekovabas::composeMonth(2024, 6, holidays, today, load.schedules));
+            },
+            noReset);
+}
+
+void BM_dayMemo(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    FakePlatform &platform = platformFor(size);
+    measure(
+            state, "day memo load", [&] { readBaseline(pathFor(size)); },
+            [&] { benchmark::DoNotOptimize(rekovabas::loadDayMemo(platform, 2024, 6, 10)); },
+            noReset);
+}
+
+void BM_add(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    const QString path = pathFor(size);
+    const QString copy = workDir->filePath(QStringLiteral("baseline-%1.txt").arg(size));
+    dirs::AddRequest request;
+    request.year = 2024;
+    request.month = 6;
+    request.day = 10;
+    request.memo = QStringLiteral("歯医者の予約　午前10時、駅前のクリニック");
+    request.alarm = true;
+    request.repeat = {true, true, true, true, true};
+    measure(
+            state, "add one memo with five repeats",
+            [&] { writeBaseline(copy, readBaseline(path)); },
+            [&] {
+                if (dirs::addRecords(path, request).status != dirs::AddStatus::Written)
+                    qFatal("add failed");
+            },
+            [&] { writeFile(path, fileContents[size]); });
+}
+
+void BM_listAll(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    FakePlatform &platform = platformFor(size);
+    measure(
+            state, "list of all memos", [&] { readBaseline(pathFor(size)); },
+            [&] { benchmark::DoNotOptimize(rekovabas::listAll(platform)); }, noReset);
+}
+
+void BM_alarmCheck(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    FakePlatform &platform = platformFor(size);
+    measure(
+            state, "start-up alarm check", [&] { readBaseline(pathFor(size)); },
+            [&] { benchmark::DoNotOptimize(rekovabas::alarmCheck(platform, "20261207")); },
+            noReset);
+}
+
+// A plain window with a grid of 37 labels: what any window of this size costs to show.
+void showBareWindow()
+{
+    QMainWindow window;
+    auto *central = new QWidget(&window);
+    auto *grid = new QGridLayout(central);
+    for (int i = 0; i < 37; ++i)
+        grid->addWidget(new QLabel(QString::number(i + 1), central), i / 7, i % 7);
+    window.setCentralWidget(central);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        qFatal("bare window not exposed");
+    window.repaint();
+}
+
+void BM_windowStartup(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    FakePlatform &platform = platformFor(size);
+    measure(
+            state, "window start-up",
+            [&] {
+                showBareWindow();
+                readBaseline(pathFor(size));
+            },
+            [&] {
+                wincal window(platform);
+                window.Form_Load();
+                window.show();
+                if (!QTest::qWaitForWindowExposed(&window))
+                    qFatal("main window not exposed");
+                window.repaint();
+                platform.shown.clear();
+            },
+            noReset);
+}
+
+// Peak resident memory of one add on the largest file, measured in a fresh process.
+int addOnceAndReportPeak(const QString &path)
+{
+    dirs::AddRequest request;
+    request.year = 2024;
+    request.month = 6;
+    request.day = 10;
+    request.memo = QStringLiteral("ピーク測定");
+    request.repeat = {true, true, true, true, true};
+    const bool idle = path.isEmpty();
+    if (!idle && dirs::addRecords(path, request).status != dirs::AddStatus::Written)
+        return 1;
+    // VmHWM starts afresh with the new program image; ru_maxrss would include the parent's.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            std::printf("%s\n", line.mid(6).trimmed().split(' ').first().constData());
+    }
+    return 0;
+}
+
+void printSummary()
+{
+    const Target targets[] = {
+            {"month load and colouring", 1.5},       {"day memo load", 1.5},
+            {"add one memo with five repeats", 2.0}, {"list of all memos", 2.0},
+            {"start-up alarm check", 1.5},           {"window start-up", 1.5},
+    };
+    std::printf("\n%-32s %9s %12s %12s %7s %7s\n", "operation", "records", "operation ms",
+                "baseline ms", "ratio", "target");
+    bool allMet = true;
+    for (const Target &target : targets) {
+        for (const int size : sizes) {
+            const auto it = results.find({target.operation, size});
+            if (it == results.end())
+                continue;
+            const double ratio = it->second.operationSeconds / it->second.baselineSeconds;
+            allMet = allMet && ratio <= target.limit;
+            std::printf("%-32s %9d %12.3f %12.3f %7.2f %6s%.1f%s\n", target.operation, size,
+                        1000 * it->second.operationSeconds / it->second.iterations,
+                        1000 * it->second.baselineSeconds / it->second.iterations, ratio, "≤",
+                        target.limit, ratio <= target.limit ? "" : "  MISSED");
+        }
+    }
+    std::printf("%s\n", allMet ? "Every target met." : "Some targets missed.");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--add-once") == 0)
+        return addOnceAndReportPeak(QString::fromLocal8Bit(argv[2]));
+    if (argc == 2 && qstrcmp(argv[1], "--idle") == 0)
+        return addOnceAndReportPeak(QString());
+
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    workDir = &dir;
+    for (const int size : sizes) {
+        fileContents[size] = schedulegen::fileBytes(schedulegen::records(size));
+        writeFile(pathFor(size), fileContents[size]);
+    }
+
+    for (auto *bench : {&BM_monthLoad, &BM_dayMemo, &BM_add, &BM_listAll, &BM_alarmCheck}) {
+        const char *name = bench == &BM_monthLoad ? "month_load"
+                : bench == &BM_dayMemo            ? "day_memo"
+                : bench == &BM_add                ? "add"
+                : bench == &BM_listAll            ? "list_all"
+                                                  : "alarm_check";
+        auto *b = benchmark::RegisterBenchmark(name, bench)
+                          ->UseManualTime()
+                          ->Unit(benchmark::kMillisecond);
+        for (const int size : sizes)
+            b->Arg(size);
+    }
+    benchmark::RegisterBenchmark("window_startup", &BM_windowStartup)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Arg(32767);
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    printSummary();
+
+    // Peak memory of an add on the largest file, beside the file's size.
+    const QString largest = pathFor(sizes[2]);
+    writeFile(largest, fileContents[sizes[2]]);
+    const auto peakOf = [&](const QStringList &arguments) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), arguments);
+        child.waitForFinished(-1);
+        return QString::fromLatin1(child.readAllStandardOutput()).trimmed().toLongLong();
+    };
+    const qint64 idleKb = peakOf({QStringLiteral("--idle")});
+    const qint64 addKb = peakOf({QStringLiteral("--add-once"), largest});
+    std::printf("\nPeak resident memory of one add on the %d-record file (%.1f MB on disk): "
+                "%.1f MB (an idle process: %.1f MB)\n",
+                sizes[2], fileContents[sizes[2]].size() / 1e6, addKb / 1024.0, idleKb / 1024.0);
+    return 0;
+}

@@ -11,16 +11,74 @@ namespace rekovabas {
 
 namespace {
 
-struct Source
+// Characters [from, from + 2) or [from, from + 4) of a record known to begin with digits.
+int digitsAt(QStringView rec, qsizetype from, qsizetype count)
 {
-    FileOutcome file;
-    QString text;
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i)
+        value = value * 10 + (rec[i].unicode() - u'0');
+    return value;
+}
+
+// Weekday labels of a list, with the weekday of each month's first day kept from one record to
+// the next: within a month the weekday only moves with the day.
+class WeekdayLabels
+{
+public:
+    QString label(int year, int month, int day)
+    {
+        if (!kyotu1::isSupportedYear(year) || month < 1 || month > 12 || day < 1 || day > 31)
+            return kyotu1::weekdayLabel(year, month, day);
+        if (year != m_year || month != m_month) {
+            m_year = year;
+            m_month = month;
+            m_firstWeekday = kyotu1::weekdayOf(year, month, 1);
+        }
+        return labels()[std::size_t((m_firstWeekday + day - 1) % 7)];
+    }
+
+private:
+    static const std::array<QString, 7> &labels()
+    {
+        // 17 December 2000 was a Sunday.
+        static const std::array<QString, 7> all {
+                kyotu1::weekdayLabel(2000, 12, 17), kyotu1::weekdayLabel(2000, 12, 18),
+                kyotu1::weekdayLabel(2000, 12, 19), kyotu1::weekdayLabel(2000, 12, 20),
+                kyotu1::weekdayLabel(2000, 12, 21), kyotu1::weekdayLabel(2000, 12, 22),
+                kyotu1::weekdayLabel(2000, 12, 23)};
+        return all;
+    }
+
+    int m_year = 0;
+    int m_month = 0;
+    int m_firstWeekday = 0;
 };
 
-// Reads the schedule file named by the setting, whole.
-Source readSource(Platform &platform)
+// Appends the date line of a record that begins with a date key to `line`.
+void appendDateLine(QString &line, QStringView rec, WeekdayLabels &labels)
 {
-    Source source;
+    line += rec.first(4);
+    line += u'/';
+    line += rec.sliced(4, 2);
+    line += u'/';
+    line += rec.sliced(6, 2);
+    line += labels.label(digitsAt(rec, 0, 4), digitsAt(rec, 4, 2), digitsAt(rec, 6, 2));
+}
+
+void appendListLine(QString &line, QStringView rec, WeekdayLabels &labels)
+{
+    static const QString alarmOnMark = QStringLiteral("-ｱﾗｰﾑ有-");
+    static const QString alarmOffMark = QStringLiteral("-ｱﾗｰﾑ無-");
+    appendDateLine(line, rec, labels);
+    line += record::alarmOn(rec) ? alarmOnMark : alarmOffMark;
+    line += record::memoOf(rec);
+}
+
+} // namespace
+
+ScheduleText readSchedules(Platform &platform)
+{
+    ScheduleText source;
     source.file.path = dirs::schedulePath(platform);
     if (source.file.path.isEmpty())
         return source;
@@ -41,17 +99,6 @@ Source readSource(Platform &platform)
     return source;
 }
 
-// Characters [from, from + 2) or [from, from + 4) of a record known to begin with digits.
-int digitsAt(QStringView rec, qsizetype from, qsizetype count)
-{
-    int value = 0;
-    for (qsizetype i = from; i < from + count; ++i)
-        value = value * 10 + (rec[i].unicode() - u'0');
-    return value;
-}
-
-} // namespace
-
 MonthSchedules monthSchedules(QStringView text, int year, int month)
 {
     MonthSchedules schedules(year, month);
@@ -63,15 +110,18 @@ MonthSchedules monthSchedules(QStringView text, int year, int month)
     return schedules;
 }
 
-MonthLoad loadMonthSchedules(Platform &platform, int year, int month)
+MonthLoad loadMonthSchedules(const ScheduleText &source, int year, int month)
 {
     MonthLoad load;
-    load.schedules = MonthSchedules(year, month);
-    const Source source = readSource(platform);
     load.file = source.file;
-    if (load.file.status == ReadStatus::Read)
-        load.schedules = monthSchedules(source.text, year, month);
+    load.schedules = load.file.status == ReadStatus::Read ? monthSchedules(source.text, year, month)
+                                                          : MonthSchedules(year, month);
     return load;
+}
+
+MonthLoad loadMonthSchedules(Platform &platform, int year, int month)
+{
+    return loadMonthSchedules(readSchedules(platform), year, month);
 }
 
 DayMemo dayMemo(QStringView text, int year, int month, int day)
@@ -95,7 +145,7 @@ DayMemo dayMemo(QStringView text, int year, int month, int day)
 DayLoad loadDayMemo(Platform &platform, int year, int month, int day)
 {
     DayLoad load;
-    const Source source = readSource(platform);
+    const ScheduleText source = readSchedules(platform);
     load.file = source.file;
     if (load.file.status == ReadStatus::Read)
         load.day = dayMemo(source.text, year, month, day);
@@ -104,36 +154,33 @@ DayLoad loadDayMemo(Platform &platform, int year, int month, int day)
 
 QString dateLine(QStringView rec)
 {
+    WeekdayLabels labels;
     QString line;
     line.reserve(13);
-    line += rec.first(4);
-    line += u'/';
-    line += rec.sliced(4, 2);
-    line += u'/';
-    line += rec.sliced(6, 2);
-    line += kyotu1::weekdayLabel(digitsAt(rec, 0, 4), digitsAt(rec, 4, 2), digitsAt(rec, 6, 2));
+    appendDateLine(line, rec, labels);
     return line;
 }
 
 QString listLine(QStringView rec)
 {
-    static const QString alarmOnMark = QStringLiteral("-ｱﾗｰﾑ有-");
-    static const QString alarmOffMark = QStringLiteral("-ｱﾗｰﾑ無-");
-    const QStringView memo = record::memoOf(rec);
+    WeekdayLabels labels;
     QString line;
-    line.reserve(13 + 6 + memo.size());
-    line += dateLine(rec);
-    line += record::alarmOn(rec) ? alarmOnMark : alarmOffMark;
-    line += memo;
+    line.reserve(19 + record::memoOf(rec).size());
+    appendListLine(line, rec, labels);
     return line;
 }
 
 QStringList listLines(QStringView text)
 {
     QStringList lines;
+    WeekdayLabels labels;
     fieldreader::forEachField(text, [&](QStringView field) {
-        if (record::beginsWithDateKey(field))
-            lines.append(listLine(field));
+        if (!record::beginsWithDateKey(field))
+            return;
+        QString line;
+        line.reserve(19 + record::memoOf(field).size());
+        appendListLine(line, field, labels);
+        lines.append(std::move(line));
     });
     return lines;
 }
@@ -141,7 +188,7 @@ QStringList listLines(QStringView text)
 ListLoad listAll(Platform &platform)
 {
     ListLoad load;
-    const Source source = readSource(platform);
+    const ScheduleText source = readSchedules(platform);
     load.file = source.file;
     if (load.file.status == ReadStatus::Read)
         load.lines = listLines(source.text);
@@ -151,7 +198,7 @@ ListLoad listAll(Platform &platform)
 AllLoad loadAll(Platform &platform)
 {
     AllLoad load;
-    const Source source = readSource(platform);
+    const ScheduleText source = readSchedules(platform);
     load.file = source.file;
     if (load.file.status == ReadStatus::Read)
         load.records = fieldreader::readFields(source.text);
@@ -170,14 +217,18 @@ QStringList alarmNotices(QStringView text, QStringView todayKey)
     return notices;
 }
 
-AlarmCheck alarmCheck(Platform &platform, const QString &todayKey)
+AlarmCheck alarmCheck(const ScheduleText &source, const QString &todayKey)
 {
     AlarmCheck check;
-    const Source source = readSource(platform);
     check.file = source.file;
     if (check.file.status == ReadStatus::Read)
         check.notices = alarmNotices(source.text, todayKey);
     return check;
+}
+
+AlarmCheck alarmCheck(Platform &platform, const QString &todayKey)
+{
+    return alarmCheck(readSchedules(platform), todayKey);
 }
 
 } // namespace rekovabas

@@ -33,6 +33,14 @@ struct FileOutcome
     QString error;
 };
 
+// The schedule file named by the setting, read whole and decoded.
+struct ScheduleText
+{
+    FileOutcome file;
+    QString text; // when file.status is Read
+};
+ScheduleText readSchedules(Platform &platform);
+
 // The month loader. With the file read, `schedules` holds every record whose first six
 // characters are the month key of (year, month), in file order. With no file set or none
 // present it is empty, so the grid shows no marks; when the file cannot be read it is empty too
@@ -43,6 +51,7 @@ struct MonthLoad
     MonthSchedules schedules;
 };
 MonthLoad loadMonthSchedules(Platform &platform, int year, int month);
+MonthLoad loadMonthSchedules(const ScheduleText &source, int year, int month);
 MonthSchedules monthSchedules(QStringView text, int year, int month);
 
 // The memo of one day: the last record in file order whose first eight characters are the
@@ -96,6 +105,7 @@ struct AlarmCheck
     QStringList notices;
 };
 AlarmCheck alarmCheck(Platform &platform, const QString &todayKey);
+AlarmCheck alarmCheck(const ScheduleText &source, const QString &todayKey);
 QStringList alarmNotices(QStringView text, QStringView todayKey);
 
 } // namespace rekovabas

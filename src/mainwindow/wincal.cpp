@@ -246,8 +246,9 @@ void wincal::Form_Load()
     curYear = std::clamp(today.year(), kyotu1::firstYear, kyotu1::lastYear);
     curMonth = today.month();
     curDay = today.day();
-    drawMonth(curYear, curMonth);
-    alarmCheck();
+    const rekovabas::ScheduleText source = rekovabas::readSchedules(m_platform);
+    drawMonth(curYear, curMonth, source);
+    alarmCheck(source);
     m_startingUp = false;
 }
 
@@ -291,9 +292,14 @@ void wincal::setEntryPaneReachable(bool reachable)
 
 void wincal::drawMonth(int year, int month)
 {
+    drawMonth(year, month, rekovabas::readSchedules(m_platform));
+}
+
+void wincal::drawMonth(int year, int month, const rekovabas::ScheduleText &source)
+{
     kyotu1::buildHolidays(m_holidays, year, m_platform);
     m_today = rekovabas::todayFrom(m_platform.today());
-    rekovabas::MonthLoad load = rekovabas::loadMonthSchedules(m_platform, year, month);
+    rekovabas::MonthLoad load = rekovabas::loadMonthSchedules(source, year, month);
     if (load.file.status == rekovabas::ReadStatus::Unreadable)
         reportUnreadable(load.file);
     else
@@ -374,7 +380,12 @@ void wincal::listAll()
 
 void wincal::alarmCheck()
 {
-    const rekovabas::AlarmCheck check = rekovabas::alarmCheck(m_platform, m_today.key());
+    alarmCheck(rekovabas::readSchedules(m_platform));
+}
+
+void wincal::alarmCheck(const rekovabas::ScheduleText &source)
+{
+    const rekovabas::AlarmCheck check = rekovabas::alarmCheck(source, m_today.key());
     if (check.file.status == rekovabas::ReadStatus::Unreadable)
         reportUnreadable(check.file);
     for (const QString &notice : check.notices)

@@ -98,6 +98,8 @@ private slots:
     void windowSizePerState();
     void menus();
     void startUpShowsTodaysMonth();
+    void clockOutsideTheCalendar_data();
+    void clockOutsideTheCalendar();
     void colours_data();
     void colours();
 
@@ -266,6 +268,25 @@ void tst_wincal::startUpShowsTodaysMonth()
     QVERIFY(t.find("Label2_32")->isHidden());
     QVERIFY(t.find("List1")->isHidden());
     QVERIFY(t.platform.shown.isEmpty());
+}
+
+void tst_wincal::clockOutsideTheCalendar_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("2075") << QDate(2075, 3, 10) << "2069年 3月";
+    QTest::newRow("1975") << QDate(1975, 11, 2) << "1980年 11月";
+}
+
+void tst_wincal::clockOutsideTheCalendar()
+{
+    QFETCH(QDate, today);
+    QFETCH(QString, caption);
+    Window t(today);
+    QVERIFY(t.start());
+    QCOMPARE(t.caption(), caption);
+    QVERIFY(t.find("Label2_10")->isVisibleTo(t.w.get()));
+    QVERIFY(t.platform.shown.isEmpty()); // no "バグです"
 }
 
 void tst_wincal::colours_data()

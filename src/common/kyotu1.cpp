@@ -6,6 +6,8 @@
 
 #include <QUrl>
 
+#include <algorithm>
+
 namespace kyotu1 {
 
 namespace {
@@ -146,7 +148,8 @@ AppStart initApp(HolidayTable &holidays, Platform &platform)
                             QStringLiteral("土")};
     start.currentYear = platform.today().year();
     start.appName = helptexts::appName();
-    buildHolidays(holidays, start.currentYear, platform);
+    // A clock outside the years the engine computes gets the nearest year it can.
+    buildHolidays(holidays, std::clamp(start.currentYear, firstYear, lastYear), platform);
     return start;
 }
 

@@ -79,7 +79,8 @@ struct AppStart
 };
 
 // Start-up initialisation: fills `holidays` with the current year's public holidays (today's
-// date from `platform`) and returns the headers and the program name.
+// date from `platform`; a year outside 1980..2069 is held at the nearest of the two) and returns
+// the headers and the program name.
 AppStart initApp(HolidayTable &holidays, Platform &platform);
 
 // The author's home page and e-mail address, shown by the about window.

@@ -194,7 +194,8 @@ void sortSchedules(QStringList &items)
     if (n < 2)
         return;
     std::vector<int> rank = keyRanks(items);
-    std::vector<qsizetype> origin(static_cast<size_t>(n)); // which item of `items` is at each position
+    // Which item of `items` is at each position.
+    std::vector<qsizetype> origin(static_cast<size_t>(n));
     std::iota(origin.begin(), origin.end(), qsizetype(0));
     MinTree tree(rank);
     const qsizetype depth = std::bit_width(size_t(n));

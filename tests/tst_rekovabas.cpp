@@ -39,7 +39,6 @@ private slots:
 
     void listAndAlarm_data();
     void listAndAlarm();
-    void todaysKey();
 };
 
 // One letter per day of the month: W white, H holiday colour, T today, M memo.
@@ -438,6 +437,12 @@ void tst_rekovabas::listAndAlarm_data()
     QTest::newRow("keyless lines passed over")
             << "\r\nhand, written\r\n\"2001051\"\r\n\"２００１０５０３１x\"\r\n"
             << QStringList {} << QStringList {};
+    QTest::newRow("31 April counts as 1 May")
+            << "\"200004310x\"\r\n"
+            << QStringList {"2000/04/31（月）-ｱﾗｰﾑ無-x"} << QStringList {};
+    QTest::newRow("month 13 has no weekday")
+            << "\"200013010x\"\r\n"
+            << QStringList {"2000/13/01-ｱﾗｰﾑ無-x"} << QStringList {};
     QTest::newRow("repeat in 2070 has no weekday")
             << "\"207005031x\"\r\n"
             << QStringList {"2070/05/03-ｱﾗｰﾑ有-x"} << QStringList {};
@@ -464,14 +469,6 @@ void tst_rekovabas::listAndAlarm()
     QVERIFY(prepare(platform, dir, AtPath::File, cp932Bytes(text)));
     QCOMPARE(rekovabas::listAll(platform).lines, lines);
     QCOMPARE(rekovabas::alarmCheck(platform, QStringLiteral("20010503")).notices, notices);
-}
-
-void tst_rekovabas::todaysKey()
-{
-    const rekovabas::Today today = rekovabas::todayFrom(QDate(2001, 1, 5));
-    QCOMPARE(today.key(), QStringLiteral("20010105"));
-    QCOMPARE(today.year, 2001);
-    QCOMPARE(today.day, 5);
 }
 
 QTEST_GUILESS_MAIN(tst_rekovabas)

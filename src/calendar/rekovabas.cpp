@@ -152,24 +152,6 @@ DayLoad loadDayMemo(Platform &platform, int year, int month, int day)
     return load;
 }
 
-QString dateLine(QStringView rec)
-{
-    WeekdayLabels labels;
-    QString line;
-    line.reserve(13);
-    appendDateLine(line, rec, labels);
-    return line;
-}
-
-QString listLine(QStringView rec)
-{
-    WeekdayLabels labels;
-    QString line;
-    line.reserve(19 + record::memoOf(rec).size());
-    appendListLine(line, rec, labels);
-    return line;
-}
-
 QStringList listLines(QStringView text)
 {
     QStringList lines;
@@ -208,11 +190,14 @@ AllLoad loadAll(Platform &platform)
 QStringList alarmNotices(QStringView text, QStringView todayKey)
 {
     QStringList notices;
+    WeekdayLabels labels;
     fieldreader::forEachField(text, [&](QStringView field) {
-        if (record::alarmOn(field) && record::beginsWithDateKey(field)
-            && field.first(8) <= todayKey)
-            notices.append(
-                    messages::alarmNotice(dateLine(field), record::memoOf(field).toString()));
+        if (!record::alarmOn(field) || !record::beginsWithDateKey(field)
+            || field.first(8) > todayKey)
+            return;
+        QString date;
+        appendDateLine(date, field, labels);
+        notices.append(messages::alarmNotice(date, record::memoOf(field).toString()));
     });
     return notices;
 }

@@ -70,17 +70,10 @@ struct DayLoad
 DayLoad loadDayMemo(Platform &platform, int year, int month, int day);
 DayMemo dayMemo(QStringView text, int year, int month, int day);
 
-// Returns: the date part of a list line for a record that begins with a date key, e.g.
-// "2001/01/05（金）": the digits as they stand and the weekday label, which is "" for a date the
-// calendar cannot compute.
-QString dateLine(QStringView record);
-
-// Returns: the list line of a record that begins with a date key: the date line, "-ｱﾗｰﾑ有-" or
-// "-ｱﾗｰﾑ無-", and the memo.
-QString listLine(QStringView record);
-
-// The list of all memos: one line per record that begins with a date key, in file order.
-// Empty when no file is set or none is present.
+// The list of all memos: one line per record that begins with a date key, in file order:
+// characters 1-4, "/", 5-6, "/", 7-8 as they stand, the weekday label ("" for a date the
+// calendar cannot compute), "-ｱﾗｰﾑ有-" or "-ｱﾗｰﾑ無-", and the memo, e.g.
+// "2001/01/05（金）-ｱﾗｰﾑ無-新年会". Empty when no file is set or none is present.
 struct ListLoad
 {
     FileOutcome file;
@@ -98,7 +91,8 @@ struct AllLoad
 AllLoad loadAll(Platform &platform);
 
 // The alarm notices: one text for every record that begins with a date key, has the alarm
-// flag "1" and a date key not after `todayKey`, in file order.
+// flag "1" and a date key not after `todayKey`, in file order. The date line of a notice is
+// that of the list line, without the alarm mark.
 struct AlarmCheck
 {
     FileOutcome file;

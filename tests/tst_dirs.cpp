@@ -370,7 +370,8 @@ void tst_dirs::shortWriteLeavesTheFile()
     std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(result.status, dirs::AddStatus::WriteFailed);
-    QVERIFY(!result.detail.isEmpty());
+    QCOMPARE(result.detail,
+             "書き込みが途中で終わりました（ディスクの空き容量が足りない可能性があります）。");
     QCOMPARE(readBytes(m_path), before);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList {nameOfFile});
 }

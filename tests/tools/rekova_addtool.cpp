@@ -1,0 +1,93 @@
+// A child process for the fault tests: adds memos to a schedule file the way the program does,
+// so that a test can kill it at any moment, run two of it at once, or run it under a file size
+// limit or as another user.
+//
+//   rekova_addtool sequence <file> <first> <count>
+//       Prints "ready", then adds memos first .. first + count - 1 of the known sequence
+//       (addsequence.h) one after the other, printing "added <n>" after each. Stops at the first
+//       add that is not written, printing "failed <n> <status> <detail>", and exits with 1.
+//   rekova_addtool schedule <file>
+//       Adds memo 0 of the sequence as the user would, and prints the message boxes that the add
+//       showed as a JSON array of texts. Exits with 0 when the memo was written, else 1.
+
+#include "addsequence.h"
+#include "platform/platform.h"
+#include "store/dirs.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <cstdio>
+
+namespace {
+
+// Shows nothing: collects the texts of the message boxes and reads the path it was given.
+class RecordingPlatform : public Platform
+{
+public:
+    explicit RecordingPlatform(const QString &path) : m_path(path) { }
+
+    void showMessage(const QString &text, const QString &) override { messages.append(text); }
+    bool askYesNo(const QString &, const QString &) override { return false; }
+    std::optional<QString> chooseSaveFileName(const QString &, const QStringList &) override
+    {
+        return std::nullopt;
+    }
+    QString readSetting(const QString &, const QString &) override { return m_path; }
+    bool writeSetting(const QString &, const QString &, const QString &, QString *) override
+    {
+        return false;
+    }
+    QDate today() override { return QDate(2000, 12, 17); }
+    bool openUrl(const QUrl &) override { return false; }
+
+    QJsonArray messages;
+
+private:
+    QString m_path;
+};
+
+void say(const QByteArray &line)
+{
+    std::fputs(line.constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int addSequence(const QString &path, int first, int count)
+{
+    say("ready");
+    for (int n = first; n < first + count; ++n) {
+        const dirs::AddResult result = dirs::addRecords(path, addsequence::request(n));
+        if (result.status != dirs::AddStatus::Written) {
+            say("failed " + QByteArray::number(n) + ' ' + QByteArray::number(int(result.status))
+                + ' ' + result.detail.toUtf8());
+            return 1;
+        }
+        say("added " + QByteArray::number(n));
+    }
+    return 0;
+}
+
+int addSchedule(const QString &path)
+{
+    RecordingPlatform platform(path);
+    const dirs::AddResult result = dirs::addSchedule(platform, addsequence::request(0));
+    say(QJsonDocument(platform.messages).toJson(QJsonDocument::Compact));
+    return result.status == dirs::AddStatus::Written ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args[1] == QLatin1String("sequence"))
+        return addSequence(args[2], args[3].toInt(), args[4].toInt());
+    if (args.size() == 3 && args[1] == QLatin1String("schedule"))
+        return addSchedule(args[2]);
+    std::fputs("usage: rekova_addtool sequence <file> <first> <count> | schedule <file>\n", stderr);
+    return 2;
+}

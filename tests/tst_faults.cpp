@@ -1,0 +1,433 @@
+// Faults of the system and crashes of the program while it adds memos: whatever happens, the
+// schedule file holds either its old content or the new one, byte for byte, and the user is
+// told when a memo was not stored. The adds run in child processes (rekova_addtool) so that a
+// test can kill them, run two at once, limit their file size or run them as another user.
+
+#include "addsequence.h"
+#include "schedulegen.h"
+#include "store/cp932.h"
+#include "store/dirs.h"
+#include "store/fieldreader.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString nameOfFile = QStringLiteral("ｽｹｼﾞｭｰﾙ.txt");
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool setMode(const QString &path, mode_t mode)
+{
+    return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+// `count` generated records, all dated before 2061, so that the memos of the add sequence
+// never replace one of them and always sort after them.
+QStringList recordsBefore2061(int count)
+{
+    return schedulegen::records(count * 9 / 8 + 1).first(count);
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// --- Running the child process -----------------------------------------------------------
+
+// What the child runs under: a file size limit (0 for none), and whether it runs as an
+// ordinary user when the test runs as root, which ignores permission bits.
+struct ChildSetup
+{
+    rlim_t fileSizeLimit = 0;
+    bool asOtherUser = false;
+};
+
+constexpr uid_t otherUser = 65534; // nobody
+
+std::unique_ptr<QProcess> startChild(const QStringList &arguments, const ChildSetup &setup = {})
+{
+    auto child = std::make_unique<QProcess>();
+    QStringList command {QStringLiteral(REKOVA_ADDTOOL)};
+    if (setup.asOtherUser && ::geteuid() == 0) {
+        const QString id = QString::number(otherUser);
+        command = QStringList {"setpriv", "--reuid=" + id, "--regid=" + id, "--clear-groups"}
+                + command;
+    }
+    if (setup.fileSizeLimit > 0) {
+        const rlim_t limit = setup.fileSizeLimit;
+        // Runs in the child between fork and exec; both survive the exec. Without SIGXFSZ
+        // ignored the child would die; with it, a write stops short as on a full disk.
+        child->setChildProcessModifier([limit] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limited {limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &limited);
+        });
+    }
+    const QString program = command.takeFirst();
+    child->start(program, command + arguments);
+    return child;
+}
+
+struct ChildRun
+{
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray output;
+    QByteArray errors;
+};
+
+ChildRun runChild(const QStringList &arguments, const ChildSetup &setup = {}, int timeoutMs = 60000)
+{
+    const std::unique_ptr<QProcess> child = startChild(arguments, setup);
+    ChildRun run;
+    run.finished = child->waitForFinished(timeoutMs);
+    if (!run.finished)
+        child->kill();
+    child->waitForFinished(5000);
+    run.exitCode = child->exitStatus() == QProcess::NormalExit ? child->exitCode() : -1;
+    run.output = child->readAllStandardOutput();
+    run.errors = child->readAllStandardError();
+    return run;
+}
+
+// The message boxes that `rekova_addtool schedule` showed.
+QStringList messagesOf(const ChildRun &run)
+{
+    QStringList texts;
+    for (const QJsonValue &text : QJsonDocument::fromJson(run.output).array())
+        texts.append(text.toString());
+    return texts;
+}
+
+// The numbers n of the "added n" lines a sequence child printed.
+QList<int> addedIn(const QByteArray &output)
+{
+    QList<int> added;
+    for (const QByteArray &line : output.split('\n')) {
+        if (line.startsWith("added "))
+            added.append(line.mid(6).toInt());
+    }
+    return added;
+}
+
+// --- Injecting a real fault --------------------------------------------------------------
+
+enum class Fault {
+    FileSizeLimit,  // the disk "fills up" after 16 KB: writes stop short without an error
+    ReadOnlyFolder, // the file may be written, the folder may not
+    ReadOnlyFile,   // the folder may be written, the file may not
+};
+
+// Prepares `folder` (which holds the file) for `fault` and says how to run the child.
+ChildSetup inject(Fault fault, const QString &folder, const QString &file)
+{
+    switch (fault) {
+    case Fault::FileSizeLimit:
+        return ChildSetup {16 * 1024, false};
+    case Fault::ReadOnlyFolder:
+        setMode(file, 0666);
+        setMode(folder, 0555);
+        return ChildSetup {0, true};
+    case Fault::ReadOnlyFile:
+        setMode(file, 0444);
+        setMode(folder, 0777);
+        return ChildSetup {0, true};
+    }
+    return {};
+}
+
+// Returns: an empty string when a child can run as an ordinary user, else why not.
+QString otherUserProblem()
+{
+    if (::geteuid() != 0)
+        return QString(); // permission bits already apply to this user
+    const ChildRun run = [] {
+        QProcess probe;
+        const QString id = QString::number(otherUser);
+        probe.start("setpriv", {"--reuid=" + id, "--regid=" + id, "--clear-groups", "id", "-u"});
+        ChildRun result;
+        result.finished = probe.waitForFinished(10000);
+        result.exitCode = probe.exitCode();
+        result.output = probe.readAllStandardOutput().trimmed();
+        return result;
+    }();
+    if (run.finished && run.exitCode == 0 && run.output == QByteArray::number(otherUser))
+        return QString();
+    return QStringLiteral("setpriv cannot run a process as uid %1").arg(otherUser);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fault)
+
+class tst_faults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void realFaultsLeaveTheFile_data();
+    void realFaultsLeaveTheFile();
+    void killedAddsLeaveOldOrNewContent();
+    void twoProcessesLoseNoMemo();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_folder; // holds the schedule file; its modes are restored after each test
+    QString m_path;
+};
+
+void tst_faults::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    // An ordinary user must be able to reach the folder below.
+    QVERIFY(setMode(m_dir->path(), 0755));
+    m_folder = m_dir->filePath(QStringLiteral("memos"));
+    QVERIFY(QDir().mkdir(m_folder));
+    m_path = m_folder + u'/' + nameOfFile;
+}
+
+void tst_faults::cleanup()
+{
+    setMode(m_folder, 0755);
+    m_dir.reset();
+}
+
+void tst_faults::realFaultsLeaveTheFile_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QString>("message"); // %1 the path, %2 its folder
+
+    const QString notWritten = QStringLiteral("スケジュールファイルに書き込めませんでした。\n%1\n");
+    const QString unchanged = QStringLiteral("\nファイルの内容は変更していません。");
+    // A short write is reported by no error of its own; only counting the bytes finds it.
+    QTest::newRow("file size limit stands in for a full disk") << Fault::FileSizeLimit
+                                                               << notWritten
+                    + "書き込みが途中で終わりました（ディスクの空き容量が足りない可能性があります）"
+                      "。"
+                    + unchanged;
+    QTest::newRow("read-only folder, another user") << Fault::ReadOnlyFolder
+                                                    << notWritten
+                    + "保存先のフォルダを使えません。\n%2\nアクセスが拒否されました。" + unchanged;
+    QTest::newRow("read-only file, another user")
+            << Fault::ReadOnlyFile << notWritten + "アクセスが拒否されました。" + unchanged;
+}
+
+void tst_faults::realFaultsLeaveTheFile()
+{
+    QFETCH(Fault, fault);
+    QFETCH(QString, message);
+    // Larger than one block of the save and than Qt's write buffer, so that the limit is hit
+    // inside a write call.
+    const QByteArray before = schedulegen::fileBytes(schedulegen::records(3000));
+    QVERIFY(before.size() > 128 * 1024);
+    QVERIFY(writeBytes(m_path, before));
+
+    const ChildSetup setup = inject(fault, m_folder, m_path);
+    if (setup.asOtherUser) {
+        const QString problem = otherUserProblem();
+        if (!problem.isEmpty())
+            QFAIL(qPrintable(problem)); // as root every permission fault would go unseen
+    }
+    const ChildRun run = runChild({"schedule", m_path}, setup);
+    QVERIFY2(run.finished, run.errors.constData());
+    QCOMPARE(run.exitCode, 1);
+
+    const QStringList shown = messagesOf(run);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first(),
+             message.replace(QStringLiteral("%1"), m_path).replace(QStringLiteral("%2"), m_folder));
+    QCOMPARE(readBytes(m_path), before);
+    QCOMPARE(filesIn(m_folder), QStringList {nameOfFile});
+}
+
+void tst_faults::killedAddsLeaveOldOrNewContent()
+{
+    // A file as large as the program allows; every memo the children add goes to the end.
+    const QStringList records = recordsBefore2061(32767);
+    QVERIFY(records.last() < QStringLiteral("2061"));
+    QByteArray expected = schedulegen::fileBytes(records); // the file after `done` adds
+    QVERIFY(writeBytes(m_path, expected));
+    int done = 0;
+    const QString lockPath = m_path + QStringLiteral(".lock");
+
+    // Finds the state the file is in: the content after `done` adds or after more of them.
+    // Returns: false when it is none of them (a mix, a truncation, anything else).
+    const auto settle = [&](const QByteArray &now) {
+        QByteArray state = expected;
+        int reached = done;
+        while (state.size() < now.size())
+            state += addsequence::fileLine(reached++);
+        if (now != state)
+            return false;
+        expected = state;
+        done = reached;
+        return true;
+    };
+
+    // A first child, left to finish one add, sets the pace: kills land anywhere from a
+    // child's start to a quarter of an add after its first one.
+    int killWindowMs = 0;
+    {
+        const std::unique_ptr<QProcess> child = startChild({"sequence", m_path, "0", "1"});
+        QVERIFY(child->waitForReadyRead(30000));
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray output = child->readAllStandardOutput();
+        while (!output.contains("added") && child->waitForReadyRead(60000))
+            output += child->readAllStandardOutput();
+        killWindowMs = int(qMax<qint64>(20, clock.elapsed() * 5 / 4));
+        QVERIFY2(child->waitForFinished(60000) && child->exitCode() == 0, output.constData());
+    }
+    QVERIFY(settle(readBytes(m_path)));
+    QCOMPARE(done, 1);
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    constexpr int kills = 50;
+    int killedHoldingTheLock = 0;
+    int killedAfterAnAdd = 0;
+    int leftovers = 0;
+    qint64 lastKilled = 0;
+    for (int kill = 0; kill < kills; ++kill) {
+        const int first = done;
+        const std::unique_ptr<QProcess> child
+                = startChild({"sequence", m_path, QString::number(first), "3000"});
+        QVERIFY(child->waitForReadyRead(30000));
+        const int delayMs = int(random.bounded(killWindowMs + 1));
+        QThread::msleep(ulong(delayMs));
+        lastKilled = child->processId();
+        child->kill();
+        QVERIFY(child->waitForFinished(30000));
+        const QByteArray output = child->readAllStandardOutput();
+        QVERIFY2(child->exitStatus() == QProcess::CrashExit, output.constData());
+
+        const QByteArray now = readBytes(m_path);
+        QVERIFY2(settle(now),
+                 qPrintable(QStringLiteral("kill %1 after %2 ms (seed %3): %4 bytes, not the "
+                                           "content after %5 or more adds")
+                                    .arg(kill)
+                                    .arg(delayMs)
+                                    .arg(seed)
+                                    .arg(now.size())
+                                    .arg(first)));
+        // Every add the child reported is in the file; at most the one it was killed in
+        // besides.
+        const QList<int> added = addedIn(output);
+        const int reported = first + int(added.size());
+        QVERIFY(added.isEmpty() || added.last() == reported - 1);
+        QVERIFY2(done == reported || done == reported + 1,
+                 qPrintable(QStringLiteral("%1 adds reported, %2 in the file")
+                                    .arg(reported)
+                                    .arg(done)));
+        if (done > first)
+            ++killedAfterAnAdd;
+        if (QFile::exists(lockPath))
+            ++killedHoldingTheLock;
+        QStringList others = filesIn(m_folder);
+        others.removeAll(nameOfFile);
+        others.removeAll(nameOfFile + QStringLiteral(".lock"));
+        if (!others.isEmpty())
+            qInfo() << "left beside the file:" << others;
+        leftovers += int(others.size());
+    }
+    qInfo("%d kills within %d ms (seed %u): %d found new content, %d left a lock file, %d "
+          "files left beside the schedule file",
+          kills, killWindowMs, seed, killedAfterAnAdd, killedHoldingTheLock, leftovers);
+    // Otherwise the kills never hit an add at work, or never one that had finished.
+    QVERIFY(killedHoldingTheLock >= kills / 5);
+    QVERIFY(killedAfterAnAdd >= 2);
+
+    // The file decodes whole, with every record it had and every add it reports.
+    const cp932::Decoded decoded = cp932::decode(expected);
+    QVERIFY(decoded.isValid());
+    QCOMPARE(fieldreader::readFields(decoded.text).size(), records.size() + done);
+
+    // A lock left by a killed add is taken over at once (its process is gone), not after the
+    // half minute that makes any lock stale.
+    if (!QFile::exists(lockPath)) {
+        const std::unique_ptr<QProcess> child
+                = startChild({"sequence", m_path, QString::number(done), "3000"});
+        QDeadlineTimer deadline(30000);
+        while (!QFile::exists(lockPath) && !deadline.hasExpired())
+            QThread::usleep(200);
+        lastKilled = child->processId();
+        child->kill();
+        QVERIFY(child->waitForFinished(30000));
+        QVERIFY(settle(readBytes(m_path)));
+    }
+    // The lock names the dead process and is fresh, so only its process id makes it stale;
+    // an add that waited for it would give up after five seconds and report the file in use.
+    QCOMPARE(readBytes(lockPath).split('\n').first(), QByteArray::number(lastKilled));
+    const ChildRun next = runChild({"sequence", m_path, QString::number(done), "1"});
+    QVERIFY2(next.exitCode == 0, next.output.constData());
+    QVERIFY(settle(readBytes(m_path)));
+    QVERIFY(!QFile::exists(lockPath));
+}
+
+void tst_faults::twoProcessesLoseNoMemo()
+{
+    const QStringList records = recordsBefore2061(50);
+    QVERIFY(writeBytes(m_path, schedulegen::fileBytes(records)));
+
+    constexpr int each = 200;
+    const std::unique_ptr<QProcess> first
+            = startChild({"sequence", m_path, "0", QString::number(each)});
+    const std::unique_ptr<QProcess> second
+            = startChild({"sequence", m_path, QString::number(each), QString::number(each)});
+    QVERIFY(first->waitForFinished(120000));
+    QVERIFY(second->waitForFinished(120000));
+    const QByteArray firstOutput = first->readAllStandardOutput();
+    const QByteArray secondOutput = second->readAllStandardOutput();
+    QVERIFY2(first->exitCode() == 0, firstOutput.right(300).constData());
+    QVERIFY2(second->exitCode() == 0, secondOutput.right(300).constData());
+    QCOMPARE(addedIn(firstOutput).size(), each);
+    QCOMPARE(addedIn(secondOutput).size(), each);
+
+    QStringList expected = records;
+    for (int n = 0; n < 2 * each; ++n) {
+        expected.append(addsequence::dateOf(n).toString(QStringLiteral("yyyyMMdd"))
+                        + (n % 2 == 1 ? u'1' : u'0') + QStringLiteral("会議") + QString::number(n));
+    }
+    const cp932::Decoded decoded = cp932::decode(readBytes(m_path));
+    QVERIFY(decoded.isValid());
+    QStringList stored = fieldreader::readFields(decoded.text);
+    QCOMPARE(stored.size(), records.size() + 2 * each);
+    stored.sort();
+    expected.sort();
+    QCOMPARE(stored, expected);
+    QCOMPARE(filesIn(m_folder), QStringList {nameOfFile});
+}
+
+QTEST_GUILESS_MAIN(tst_faults)
+#include "tst_faults.moc"

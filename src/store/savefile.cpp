@@ -79,9 +79,10 @@ Result save(const QString &path, const QByteArray &bytes, FaultInjector *faults)
         errno = 0;
         const qint64 written = file.write(block.data(), block.size());
         if (written != block.size()) {
-            const int error = written < 0 ? errno : 0;
+            // Before cancelWriting(), which replaces the error with its own.
+            const QString reason = reasonFor(written < 0 ? errno : 0, file, interruptedText());
             file.cancelWriting();
-            return failed(reasonFor(error, file, interruptedText()));
+            return failed(reason);
         }
     }
 
@@ -91,9 +92,9 @@ Result save(const QString &path, const QByteArray &bytes, FaultInjector *faults)
     }
     errno = 0;
     if (!file.flush()) {
-        const int error = errno;
+        const QString reason = reasonFor(errno, file, interruptedText());
         file.cancelWriting();
-        return failed(reasonFor(error, file, interruptedText()));
+        return failed(reason);
     }
 
     if (injectedFailure(faults, SaveStep::Commit)) {

@@ -298,8 +298,10 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
     sortSchedules(items);
 
     QString text;
+    // A line written by hand with a quotation mark goes back as it was: between quotation
+    // marks it would end at its own mark when read again.
     for (const QString &item : std::as_const(items))
-        text += record::fileLine(item);
+        text += item.contains(u'"') ? item + QStringLiteral("\r\n") : record::fileLine(item);
     const cp932::Encoded bytes = cp932::encode(text);
     if (!bytes.isValid())
         return refused(result, AddStatus::FileHasInvalidBytes);

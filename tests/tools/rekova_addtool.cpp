@@ -4,7 +4,8 @@
 //
 //   rekova_addtool sequence <file> <first> <count>
 //       Prints "ready", then adds memos first .. first + count - 1 of the known sequence
-//       (addsequence.h) one after the other, printing "added <n>" after each. Stops at the first
+//       (addsequence.h) one after the other, printing "added <n> <t>" after each, where t is
+//       the system's monotonic clock in microseconds. Stops at the first
 //       add that is not written, printing "failed <n> <status> <detail>", and exits with 1.
 //   rekova_addtool schedule <file>
 //       Adds memo 0 of the sequence as the user would, and prints the message boxes that the add
@@ -18,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -65,7 +67,10 @@ int addSequence(const QString &path, int first, int count)
                 + ' ' + result.detail.toUtf8());
             return 1;
         }
-        say("added " + QByteArray::number(n));
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        say("added " + QByteArray::number(n) + ' '
+            + QByteArray::number(
+                    qint64(std::chrono::duration_cast<std::chrono::microseconds>(now).count())));
     }
     return 0;
 }

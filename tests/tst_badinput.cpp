@@ -106,7 +106,7 @@ void tst_badinput::damagedFile_data()
     QTest::newRow("DOS end-of-file mark")
             << good + "\x1A" << QStringList {first, middle, last} << false;
     QTest::newRow("unterminated quote at the end")
-            << line(first) + line(middle, "") .chopped(1) + cp932::encode(u"途中").bytes
+            << line(first) + line(middle, "").chopped(1) + cp932::encode(u"途中").bytes
             << QStringList {first, middle + "途中"} << false;
     QTest::newRow("hand-written line with a quotation mark")
             << QByteArray("memo \"quoted\" by hand\r\n") + good

@@ -175,17 +175,11 @@ QString otherUserProblem()
 {
     if (::geteuid() != 0)
         return QString(); // permission bits already apply to this user
-    const ChildRun run = [] {
-        QProcess probe;
-        const QString id = QString::number(otherUser);
-        probe.start("setpriv", {"--reuid=" + id, "--regid=" + id, "--clear-groups", "id", "-u"});
-        ChildRun result;
-        result.finished = probe.waitForFinished(10000);
-        result.exitCode = probe.exitCode();
-        result.output = probe.readAllStandardOutput().trimmed();
-        return result;
-    }();
-    if (run.finished && run.exitCode == 0 && run.output == QByteArray::number(otherUser))
+    QProcess probe;
+    const QString id = QString::number(otherUser);
+    probe.start("setpriv", {"--reuid=" + id, "--regid=" + id, "--clear-groups", "id", "-u"});
+    if (probe.waitForFinished(10000) && probe.exitCode() == 0
+        && probe.readAllStandardOutput().trimmed() == id.toLatin1())
         return QString();
     return QStringLiteral("setpriv cannot run a process as uid %1").arg(otherUser);
 }
@@ -237,17 +231,19 @@ void tst_faults::realFaultsLeaveTheFile_data()
 
     const QString notWritten = QStringLiteral("スケジュールファイルに書き込めませんでした。\n%1\n");
     const QString unchanged = QStringLiteral("\nファイルの内容は変更していません。");
-    // A short write is reported by no error of its own; only counting the bytes finds it.
-    QTest::newRow("file size limit stands in for a full disk") << Fault::FileSizeLimit
-                                                               << notWritten
-                    + "書き込みが途中で終わりました（ディスクの空き容量が足りない可能性があります）"
-                      "。"
-                    + unchanged;
-    QTest::newRow("read-only folder, another user") << Fault::ReadOnlyFolder
-                                                    << notWritten
-                    + "保存先のフォルダを使えません。\n%2\nアクセスが拒否されました。" + unchanged;
+    const QString shortWrite = QStringLiteral(
+            "書き込みが途中で終わりました（ディスクの空き容量が足りない可能性があります）。");
+    const QString denied = QStringLiteral("アクセスが拒否されました。");
+    // clang-format off
+    // A short write comes with no error of its own; only counting the bytes finds it.
+    QTest::newRow("file size limit stands in for a full disk")
+            << Fault::FileSizeLimit << notWritten + shortWrite + unchanged;
+    QTest::newRow("read-only folder, another user")
+            << Fault::ReadOnlyFolder
+            << notWritten + "保存先のフォルダを使えません。\n%2\n" + denied + unchanged;
     QTest::newRow("read-only file, another user")
-            << Fault::ReadOnlyFile << notWritten + "アクセスが拒否されました。" + unchanged;
+            << Fault::ReadOnlyFile << notWritten + denied + unchanged;
+    // clang-format on
 }
 
 void tst_faults::realFaultsLeaveTheFile()

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev qt6-translations-l10n
+    qt6-base-dev qt6-translations-l10n libxcb1-dev
     fonts-ipafont-gothic fonts-ipafont-mincho
     xvfb xauth x11-utils
     clang clang-format libclang-rt-14-dev
@@ -30,4 +30,4 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo_cmd=(sudo)
 fi
 "${sudo_cmd[@]}" apt-get update
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y "${missing[@]}"

@@ -105,7 +105,8 @@ void measure(benchmark::State &state, const std::string &name, Baseline baseline
         m.operationSeconds += seconds(t1, t2);
         state.SetIterationTime(seconds(t1, t2));
     }
-    state.counters["baseline_ms"] = 1000 * m.baselineSeconds / double(state.iterations());
+    m.iterations = double(state.iterations());
+    state.counters["baseline_ms"] = 1000 * m.baselineSeconds / m.iterations;
     state.counters["ratio"] = m.operationSeconds / m.baselineSeconds;
     results[{name, int(state.range(0))}] = m;
 }

@@ -5,6 +5,7 @@
 
 #include "calendar/rekovabas.h"
 #include "fakeplatform.h"
+#include "filebytes.h"
 #include "store/cp932.h"
 #include "store/dirs.h"
 #include "store/fieldreader.h"
@@ -28,18 +29,6 @@ QByteArray line(const QString &rec, const char *end = "\r\n")
 }
 
 const QByteArray good = line(first) + line(middle) + line(last);
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The bytes of a literal that holds NUL bytes.
 template<qsizetype N> QByteArray literal(const char (&text)[N])

@@ -1,4 +1,5 @@
 #include "fakeplatform.h"
+#include "filebytes.h"
 #include "store/dirs.h"
 #include "store/faultinjector.h"
 #include "store/fieldreader.h"
@@ -28,18 +29,6 @@ const QByteArray firstLine("\x88\xEA\x8D\x73\x96\xDA");  // 一行目
 const QByteArray secondLine("\x93\xF1\x8D\x73\x96\xDA"); // 二行目
 const QString nameOfFile = QStringLiteral("ｽｹｼﾞｭｰﾙ.txt");
 const QString oldContent = QStringLiteral("\"200012160old\"\r\n\"200012171before\"\r\n");
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Repeat boxes written as five characters, "1" ticked: "10100" is one and three years.
 std::array<bool, 5> boxes(const QString &ticks)

@@ -4,6 +4,7 @@
 // test can kill them, run two at once, limit their file size or run them as another user.
 
 #include "addsequence.h"
+#include "filebytes.h"
 #include "schedulegen.h"
 #include "store/cp932.h"
 #include "store/dirs.h"
@@ -29,18 +30,6 @@
 namespace {
 
 const QString nameOfFile = QStringLiteral("ｽｹｼﾞｭｰﾙ.txt");
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 bool setMode(const QString &path, mode_t mode)
 {

@@ -1,4 +1,5 @@
 #include "fakeplatform.h"
+#include "filebytes.h"
 #include "store/faultinjector.h"
 #include "store/setaside.h"
 
@@ -16,18 +17,6 @@ namespace {
 
 const QByteArray memos("\"200012171memo\"\r\n");
 const QByteArray oldBackup("\"199901011old\"\r\n");
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 class FailingRename : public FaultInjector
 {

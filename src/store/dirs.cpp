@@ -90,8 +90,12 @@ std::vector<int> keyRanks(const QStringList &items)
     std::vector<qsizetype> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), qsizetype(0));
     const auto key = [&](qsizetype k) { return record::keyOf(items[k]); };
-    std::sort(order.begin(), order.end(),
-              [&](qsizetype a, qsizetype b) { return keyLess(key(a), key(b)); });
+    const auto less = [&](qsizetype a, qsizetype b) { return keyLess(key(a), key(b)); };
+    // The file is kept sorted, so the items are usually a sorted run with a few new records
+    // behind it: sort only what follows the run and merge.
+    const auto run = std::is_sorted_until(order.begin(), order.end(), less);
+    std::sort(run, order.end(), less);
+    std::inplace_merge(order.begin(), run, order.end(), less);
     std::vector<int> ranks(static_cast<size_t>(n));
     int rank = 0;
     for (size_t k = 0; k < order.size(); ++k) {
@@ -269,7 +273,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
         return refused(result, AddStatus::WriteFailed, lock.error());
     }
 
-    const schedulefile::Contents contents = schedulefile::read(path);
+    schedulefile::Contents contents = schedulefile::read(path);
     if (contents.status == schedulefile::Status::Unreadable)
         return refused(result, AddStatus::FileUnreadable, contents.error);
     // Rewriting would turn the bytes it cannot read into something else for good.
@@ -283,6 +287,8 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
         if (record::keyOf(field) != key)
             items.append(field.toString());
     });
+    const qsizetype oldSize = contents.text.size();
+    contents.text = QString(); // the items hold everything now; keep one copy in memory
 
     const QString memoPart = (request.alarm ? QStringLiteral("1") : QStringLiteral("0")) + memo;
     items.append(key + memoPart);
@@ -298,10 +304,16 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
     sortSchedules(items);
 
     QString text;
+    text.reserve(oldSize + 2 * items.size() + 6 * (memoPart.size() + 8));
     // A line written by hand with a quotation mark goes back as it was: between quotation
     // marks it would end at its own mark when read again.
-    for (const QString &item : std::as_const(items))
-        text += item.contains(u'"') ? item + QStringLiteral("\r\n") : record::fileLine(item);
+    for (const QString &item : std::as_const(items)) {
+        const bool quoted = !item.contains(u'"');
+        if (quoted)
+            text += u'"';
+        text += item;
+        text += quoted ? QStringView(u"\"\r\n") : QStringView(u"\r\n");
+    }
     const cp932::Encoded bytes = cp932::encode(text);
     if (!bytes.isValid())
         return refused(result, AddStatus::FileHasInvalidBytes);

@@ -168,6 +168,9 @@ void tst_dirs::writesTheFile_data()
     QTest::newRow("CR LF in the memo stays one line break")
             << absent << request(2000, 12, 17, "a\r\nb\rc")
             << QByteArray("\"200012171a\r\nb\r\nc\"\r\n") << "00000";
+    QTest::newRow("blanks after a closing quotation mark are dropped")
+            << QByteArray("\"200012180c\" \t\r\n") << request(2000, 12, 17, "x")
+            << QByteArray("\"200012171x\"\r\n\"200012180c\"\r\n") << "00000";
     QTest::newRow("unterminated last record is closed")
             << QByteArray("\"200012180c\"\r\n\"20001219") << request(2000, 12, 17, "x")
             << QByteArray("\"200012171x\"\r\n\"200012180c\"\r\n\"20001219\"\r\n") << "00000";
@@ -239,6 +242,18 @@ void tst_dirs::refusedAddsLeaveTheFile_data()
             << dirs::AddStatus::FileHasInvalidBytes
             << "スケジュールファイルに読み取れない文字が含まれているため、書き込みを中止しました。\n"
                "%1\nファイルの内容は変更していません。";
+    // A rewrite would lose the record on line 3: the reader ends the field of line 2 at the
+    // mark that opens it.
+    QTest::newRow("record after a stray quotation mark")
+            << true << QByteArray("\"200012160a\"\r\n\"memo\r\n\"200012171lost\"\r\n") << "x"
+            << dirs::AddStatus::FileHasStrayText
+            << "スケジュールファイルの 3 行目に、「\"」の後に続く読み取れない文字があるため、"
+               "書き込みを中止しました。\n"
+               "%1\nファイルの内容は変更していません。ファイルを直してから、もう一度追加してください。";
+    QTest::newRow("yen sign")
+            << true << good << "\u00a5500" << dirs::AddStatus::MemoNotEncodable
+            << "メモの文字「\u00a5」はスケジュールファイルに保存できません。\n"
+               "別の文字に置き換えてから追加してください。";
     // clang-format on
 }
 

@@ -106,6 +106,17 @@ QString fileHasInvalidBytes(const QString &path)
             + path + QStringLiteral("\nファイルの内容は変更していません。");
 }
 
+QString fileHasStrayText(const QString &path, const QString &line)
+{
+    return QStringLiteral(
+                   "スケジュールファイルの %1 行目に、「\"」の後に続く読み取れない文字があるため、"
+                   "書き込みを中止しました。\n")
+                   .arg(line)
+            + path
+            + QStringLiteral("\nファイルの内容は変更していません。"
+                             "ファイルを直してから、もう一度追加してください。");
+}
+
 QString fileNotWritten(const QString &path, const QString &reason)
 {
     return QStringLiteral("スケジュールファイルに書き込めませんでした。\n") + path

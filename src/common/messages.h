@@ -29,6 +29,8 @@ QString fileUnreadable(const QString &path, const QString &reason);
 QString memoHasQuote();
 QString memoNotEncodable(const QString &character);
 QString fileHasInvalidBytes(const QString &path);
+// Text after a closing quotation mark on line `line` of the file would be lost by a rewrite.
+QString fileHasStrayText(const QString &path, const QString &line);
 QString fileNotWritten(const QString &path, const QString &reason);
 QString fileLocked(const QString &path);
 // The folder that holds the schedule file cannot take its lock file; `reason` says why.

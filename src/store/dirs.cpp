@@ -40,6 +40,18 @@ QString withCrLf(const QString &memo)
     return text;
 }
 
+// Returns: the number, from 1, of the line that holds `position`; CR LF, LF and CR end lines.
+qsizetype lineAt(QStringView text, qsizetype position)
+{
+    qsizetype line = 1;
+    for (qsizetype k = 0; k < position; ++k) {
+        if (text[k] == u'\n'
+            || (text[k] == u'\r' && (k + 1 >= text.size() || text[k + 1] != u'\n')))
+            ++line;
+    }
+    return line;
+}
+
 AddResult refused(AddResult result, AddStatus status, const QString &detail = QString())
 {
     result.status = status;
@@ -62,6 +74,8 @@ QString messageFor(const AddResult &result, const QString &path)
         return messages::memoNotEncodable(result.detail);
     case AddStatus::FileHasInvalidBytes:
         return messages::fileHasInvalidBytes(path);
+    case AddStatus::FileHasStrayText:
+        return messages::fileHasStrayText(path, result.detail);
     case AddStatus::FileUnreadable:
         return messages::fileUnreadable(path, result.detail);
     case AddStatus::FileLocked:
@@ -283,10 +297,23 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
     // Every record the date had is replaced; lines without a date key are kept.
     const QString key = record::dateKey(request.year, request.month, request.day);
     QStringList items;
-    fieldreader::forEachField(contents.text, [&](QStringView field) {
-        if (record::keyOf(field) != key)
-            items.append(field.toString());
-    });
+    qsizetype firstDropped = -1;
+    fieldreader::forEachField(
+            contents.text,
+            [&](QStringView field) {
+                if (record::keyOf(field) != key)
+                    items.append(field.toString());
+            },
+            [&](qsizetype position) {
+                if (firstDropped < 0)
+                    firstDropped = position;
+            });
+    // Text after a closing quotation mark is not part of any record: rewriting the file would
+    // lose it (a record typed by hand after a stray mark, say).
+    if (firstDropped >= 0) {
+        return refused(result, AddStatus::FileHasStrayText,
+                       QString::number(lineAt(contents.text, firstDropped)));
+    }
     const qsizetype oldSize = contents.text.size();
     contents.text = QString(); // the items hold everything now; keep one copy in memory
 

@@ -45,6 +45,8 @@ enum class AddStatus {
     MemoHasQuote,        // a quotation mark cannot be stored in the file
     MemoNotEncodable,    // `detail` holds the first character CP932 cannot hold
     FileHasInvalidBytes, // the existing file is not valid CP932; it is left alone
+    FileHasStrayText,    // text after a closing quotation mark would be lost; `detail` holds
+                         // its line number; the file is left alone
     FileUnreadable,      // the existing file could not be read; `detail` holds the reason
     FileLocked,          // another add held the lock too long
     WriteFailed,         // `detail` holds the reason; the old file is unchanged

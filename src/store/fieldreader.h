@@ -3,19 +3,24 @@
 // The one way the schedule file is read: field by field.
 //  - A field that begins with a quotation mark runs to the next quotation mark, across line ends
 //    if need be (a memo typed with line breaks comes back whole); the marks are not part of the
-//    value. Whatever follows the closing mark up to the next comma or line end is dropped.
-//    An unterminated quote runs to the end of the text.
+//    value. Whatever follows the closing mark up to the next comma or line end is dropped
+//    (only a hand-edited file has anything there). An unterminated quote runs to the end of
+//    the text.
 //  - Any other field ends at the first comma or at the end of its line.
 //  - An empty line reads as an empty field. CR LF, LF alone and CR alone all end a line.
 
 #include <QStringList>
 #include <QStringView>
 
+#include <utility>
+
 namespace fieldreader {
 
 // Calls `visit(QStringView field)` for every field of `text`, in order. The views point into
-// `text`.
-template<typename Visitor> void forEachField(QStringView text, Visitor &&visit)
+// `text`. Calls `dropped(qsizetype position)` for each stretch of text other than blanks that
+// follows a closing quotation mark and is dropped, with the position of its first character.
+template<typename Visitor, typename DropVisitor>
+void forEachField(QStringView text, Visitor &&visit, DropVisitor &&dropped)
 {
     const qsizetype size = text.size();
     const char16_t *const data = text.utf16();
@@ -43,8 +48,14 @@ template<typename Visitor> void forEachField(QStringView text, Visitor &&visit)
             }
             const QStringView field = text.sliced(pos + 1, close - pos - 1);
             pos = close + 1;
-            while (pos < size && data[pos] != u',' && data[pos] != u'\r' && data[pos] != u'\n')
+            qsizetype firstDropped = -1;
+            while (pos < size && data[pos] != u',' && data[pos] != u'\r' && data[pos] != u'\n') {
+                if (firstDropped < 0 && data[pos] != u' ' && data[pos] != u'\t')
+                    firstDropped = pos;
                 ++pos;
+            }
+            if (firstDropped >= 0)
+                dropped(firstDropped);
             if (pos < size && data[pos] == u',')
                 ++pos;
             else
@@ -63,6 +74,11 @@ template<typename Visitor> void forEachField(QStringView text, Visitor &&visit)
             visit(field);
         }
     }
+}
+
+template<typename Visitor> void forEachField(QStringView text, Visitor &&visit)
+{
+    forEachField(text, std::forward<Visitor>(visit), [](qsizetype) {});
 }
 
 // Returns: every field of `text`, in order.

@@ -60,6 +60,10 @@ void tst_cp932::unencodableCharacterIsReportedExactly_data()
     QTest::newRow("surrogate-pair kanji") << "a𠮷" << qsizetype(1) << "𠮷";
     QTest::newRow("euro sign") << "€100" << qsizetype(0) << "€";
     QTest::newRow("accented letter") << "caf\u00e9" << qsizetype(3) << "\u00e9";
+    // glibc would store these as the ASCII bytes of "\" and "~".
+    QTest::newRow("yen sign") << "\u00a51000" << qsizetype(0) << "\u00a5";
+    QTest::newRow("overline after kana") << "ｱ\u203e" << qsizetype(1) << "\u203e";
+    QTest::newRow("emoji before yen sign") << "😀\u00a5" << qsizetype(0) << "😀";
     QTest::newRow("lone high surrogate at the end")
             << QString("ab") + QChar(0xD83D) << qsizetype(2) << QString(QChar(0xD83D));
 }

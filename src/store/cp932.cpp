@@ -37,6 +37,17 @@ private:
     iconv_t m_cd;
 };
 
+// glibc stores these two as the ASCII bytes 0x5C and 0x7E, which read back as "\\" and "~":
+// the text would come back changed, so they count as characters CP932 cannot hold.
+qsizetype firstChangedToAscii(QStringView text)
+{
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        if (text[k].unicode() == 0x00A5 || text[k].unicode() == 0x203E)
+            return k;
+    }
+    return -1;
+}
+
 } // namespace
 
 Decoded decode(QByteArrayView bytes)
@@ -77,6 +88,11 @@ Decoded decode(QByteArrayView bytes)
 Encoded encode(QStringView text)
 {
     Encoded result;
+    if (const qsizetype changed = firstChangedToAscii(text); changed >= 0) {
+        const Encoded before = encode(text.first(changed));
+        result.firstUnencodable = before.isValid() ? changed : before.firstUnencodable;
+        return result;
+    }
     Converter converter("CP932", utf16Name);
     if (!converter.isOpen()) {
         result.firstUnencodable = text.isEmpty() ? -1 : 0;

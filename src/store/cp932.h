@@ -26,7 +26,8 @@ Decoded decode(QByteArrayView bytes);
 struct Encoded
 {
     QByteArray bytes;
-    // Index in the source text of the first character that CP932 cannot hold, or -1.
+    // Index in the source text of the first character that CP932 cannot hold (the yen sign
+    // U+00A5 and the overline U+203E included: they would read back as ASCII), or -1.
     // When it is set, `bytes` is empty: nothing half-converted is ever returned.
     qsizetype firstUnencodable = -1;
 

@@ -7,9 +7,10 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 // The about window, the application icon and Qt's Japanese texts.
@@ -27,6 +28,7 @@ private slots:
     void controls_data();
     void controls();
     void etchedRule();
+    void addressesFitTheirBox();
     void focusOrder();
     void secondShowOnlyRaises();
     void closing_data();
@@ -93,7 +95,8 @@ void tst_frmabt::window()
     QCOMPARE(dialog->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     QVERIFY(!dialog->parentWidget());
     QVERIFY(!dialog->isModal());
-    QCOMPARE(dialog->windowType(), Qt::Dialog);
+    // A window of its own: a dialog would be kept above the main window by the window manager.
+    QCOMPARE(dialog->windowType(), Qt::Window);
     QVERIFY(dialog->testAttribute(Qt::WA_QuitOnClose));
     QCOMPARE(dialog->size(), QSize(384, 210));
     QCOMPARE(dialog->minimumSize(), QSize(384, 210));
@@ -148,7 +151,7 @@ void tst_frmabt::controls()
     QCOMPARE(widget->geometry(), geometry);
     if (!text.isNull()) {
         // The address box receives CR LF line breaks and shows them as plain line breaks.
-        const char *property = qobject_cast<QPlainTextEdit *>(widget) ? "plainText" : "text";
+        const char *property = qobject_cast<QTextEdit *>(widget) ? "plainText" : "text";
         QCOMPARE(widget->property(property).toString(), text);
     }
     if (!family.isNull()) {
@@ -168,6 +171,18 @@ void tst_frmabt::etchedRule()
     QCOMPARE(image.pixelColor(200, 137), QColor(Qt::white));
     auto *icon = qobject_cast<QLabel *>(child(dialog, "picIcon"));
     QCOMPARE(icon->pixmap().size(), QSize(32, 32));
+}
+
+void tst_frmabt::addressesFitTheirBox()
+{
+    FakePlatform platform;
+    frmabt *dialog = frmabt::showInstance(platform);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    auto *addresses = qobject_cast<QTextEdit *>(child(dialog, "Text1"));
+    QVERIFY(addresses);
+    // All four lines show at once: nothing to scroll to.
+    QCOMPARE(addresses->verticalScrollBar()->maximum(), 0);
+    QVERIFY(!addresses->verticalScrollBar()->isVisible());
 }
 
 void tst_frmabt::focusOrder()
@@ -209,6 +224,7 @@ void tst_frmabt::closing_data()
     QTest::newRow("Enter on cmdOK") << "cmdOK" << int(Qt::Key_Return);
     QTest::newRow("Esc on picIcon") << "picIcon" << int(Qt::Key_Escape);
     QTest::newRow("Esc in Text1") << "Text1" << int(Qt::Key_Escape);
+    QTest::newRow("Enter in Text1") << "Text1" << int(Qt::Key_Return);
 }
 
 void tst_frmabt::closing()

@@ -4,9 +4,12 @@
 #include "common/kyotu1.h"
 #include "platform/desktop.h"
 
+#include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextEdit>
 
 namespace {
 
@@ -100,8 +103,10 @@ frmabt::frmabt(Platform &platform) : QDialog(nullptr), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmabt"));
     setAttribute(Qt::WA_DeleteOnClose);
-    // A fixed dialog frame with the system menu and the close box only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+    // A fixed frame with the system menu and the close box only. A plain window rather than a
+    // dialog: the window manager would tie a dialog to the program's windows and keep it above
+    // the main window, which this window does not own.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     setWindowIcon(desktop::applicationIcon());
@@ -148,13 +153,21 @@ void frmabt::buildControls()
     makeLine(this, "Line1_0", 120, 5669, 2040, 2, Qt::white);
     makeLine(this, "Line1_1", 120, 5684, 2040, 1, QColor(128, 128, 128));
 
-    Text1 = new QPlainTextEdit(this);
+    Text1 = new QTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(twipsRect(120, 2160, 5535, 855));
     Text1->setFont(minchoFont(9.75));
     Text1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Text1->setLineWidth(1);
     Text1->setTabChangesFocus(true);
+    Text1->setAcceptRichText(false);
+    // The four address lines fill the box without scrolling: lines 13 pixels apart, as the
+    // 9.75-point face sets them on the screen the layout was made for.
+    Text1->document()->setDocumentMargin(1);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Enter belongs to the default button here too, as everywhere else in the window.
+    Text1->installEventFilter(this);
 
     setTabOrder(cmdOK, picIcon);
     setTabOrder(picIcon, Text1);
@@ -171,12 +184,31 @@ void frmabt::Form_Load()
     exename->setText(QStringLiteral("(REKOVA.exe)"));
     lblDescription->setText(QStringLiteral("スケジュールも入れられる万年カレンダーです。"));
     Text1->setPlainText(helptexts::addressText(kyotu1::homePageUrl(), kyotu1::authorEmail()));
+    QTextCursor all(Text1->document());
+    all.select(QTextCursor::Document);
+    QTextBlockFormat lines;
+    lines.setLineHeight(13, QTextBlockFormat::FixedHeight);
+    all.mergeBlockFormat(lines);
     lblVersion->setText(helptexts::versionText());
 }
 
 void frmabt::cmdOK_Click()
 {
     close();
+}
+
+bool frmabt::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (enter && plain) {
+            cmdOK->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmabt::Command1_Click()

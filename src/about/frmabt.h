@@ -9,7 +9,7 @@
 
 class Platform;
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 class QPushButton;
 
 class frmabt : public QDialog
@@ -33,6 +33,8 @@ private:
     void cmdOK_Click();
     void Command1_Click();
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     static QPointer<frmabt> s_instance;
 
     Platform &m_platform;
@@ -43,5 +45,5 @@ private:
     QPushButton *Command1 = nullptr;
     QLabel *lblDescription = nullptr;
     QPushButton *cmdOK = nullptr;
-    QPlainTextEdit *Text1 = nullptr;
+    QTextEdit *Text1 = nullptr;
 };

@@ -624,6 +624,19 @@ void tst_wincal::listShowsAllMemos()
     reach(t, QStringLiteral("list"));
     QCOMPARE(list->count(), 0);
     QVERIFY(t.platform.shown.isEmpty());
+
+    // Nor does a file that cannot be read leave the lines of the one listed before.
+    t.platform.setSchedulePath(t.path);
+    QTest::mouseClick(t.find("Command3"), Qt::LeftButton);
+    reach(t, QStringLiteral("list"));
+    QCOMPARE(list->count(), 2);
+    t.platform.setSchedulePath(QStringLiteral("/proc/self/clear_refs"));
+    QTest::mouseClick(t.find("Command3"), Qt::LeftButton);
+    reach(t, QStringLiteral("list"));
+    QCOMPARE(list->count(), 0);
+    QVERIFY(!t.platform.messages().isEmpty());
+    for (const QString &message : t.platform.messages())
+        QVERIFY(message.startsWith(QStringLiteral("スケジュールファイルを読み込めませんでした。")));
 }
 
 void tst_wincal::chooseFile()

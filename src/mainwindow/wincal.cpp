@@ -370,11 +370,12 @@ void wincal::loadDayMemo()
 void wincal::listAll()
 {
     rekovabas::ListLoad load = rekovabas::listAll(m_platform);
+    // Lines of an earlier listing, perhaps of another file, must not pass for this file's.
+    List1->clear();
     if (load.file.status == rekovabas::ReadStatus::Unreadable) {
         reportUnreadable(load.file);
         return;
     }
-    List1->clear();
     List1->addItems(load.lines);
 }
 

@@ -28,6 +28,8 @@ QWidget *QtPlatform::visibleParent() const
 void QtPlatform::showMessage(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, visibleParent());
+    // Texts hold paths and memos: never let a "<" in them be read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -35,6 +37,7 @@ bool QtPlatform::askYesNo(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No,
                     visibleParent());
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

@@ -1,5 +1,6 @@
 #include "platform/qtplatform.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -22,6 +23,9 @@ QString settingsKey(const QString &section, const QString &key)
 
 QWidget *QtPlatform::visibleParent() const
 {
+    // A question asked from the about window belongs over that window, not the main one.
+    if (QWidget *active = QApplication::activeWindow(); active && active->isVisible())
+        return active;
     return m_parent && m_parent->isVisible() ? m_parent.data() : nullptr;
 }
 

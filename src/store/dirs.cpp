@@ -332,15 +332,8 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
 
     QString text;
     text.reserve(oldSize + 2 * items.size() + 6 * (memoPart.size() + 8));
-    // A line written by hand with a quotation mark goes back as it was: between quotation
-    // marks it would end at its own mark when read again.
-    for (const QString &item : std::as_const(items)) {
-        const bool quoted = !item.contains(u'"');
-        if (quoted)
-            text += u'"';
-        text += item;
-        text += quoted ? QStringView(u"\"\r\n") : QStringView(u"\r\n");
-    }
+    for (const QString &item : std::as_const(items))
+        record::appendFileLine(text, item);
     const cp932::Encoded bytes = cp932::encode(text);
     if (!bytes.isValid())
         return refused(result, AddStatus::FileHasInvalidBytes);

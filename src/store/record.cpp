@@ -37,13 +37,20 @@ int numberAt(QStringView record, qsizetype from, qsizetype count)
     return ok ? value : 0;
 }
 
+void appendFileLine(QString &text, QStringView record)
+{
+    const bool quoted = !record.contains(u'"');
+    if (quoted)
+        text += u'"';
+    text += record;
+    text += quoted ? QStringView(u"\"\r\n") : QStringView(u"\r\n");
+}
+
 QString fileLine(QStringView record)
 {
     QString line;
     line.reserve(record.size() + 4);
-    line += u'"';
-    line += record;
-    line += QStringLiteral("\"\r\n");
+    appendFileLine(line, record);
     return line;
 }
 

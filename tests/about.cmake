@@ -6,3 +6,9 @@ rekova_add_test(tst_frmabt GUI)
 add_test(NAME tst_install
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/tst_install.sh ${CMAKE_COMMAND} ${PROJECT_BINARY_DIR}
             ${CMAKE_CURRENT_BINARY_DIR}/tst_install-root)
+
+# The about window's icon once more at twice the scale, where the 64 pixel drawing is shown.
+add_test(NAME tst_frmabt_scale2 COMMAND tst_frmabt iconIsDrawnForTheScreenScale)
+get_test_property(tst_frmabt ENVIRONMENT frmabt_environment)
+set_tests_properties(tst_frmabt_scale2 PROPERTIES
+    TIMEOUT 60 ENVIRONMENT "${frmabt_environment};QT_SCALE_FACTOR=2")

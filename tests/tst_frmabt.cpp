@@ -22,7 +22,8 @@ private slots:
     void cleanup();
 
     void translatorGivesJapaneseButtons();
-    void iconHasBothSizesInVgaColours();
+    void iconHasEverySizeInVgaColours();
+    void iconIsDrawnForTheScreenScale();
 
     void window();
     void controls_data();
@@ -60,16 +61,15 @@ void tst_frmabt::translatorGivesJapaneseButtons()
     QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
 }
 
-void tst_frmabt::iconHasBothSizesInVgaColours()
+void tst_frmabt::iconHasEverySizeInVgaColours()
 {
     // The 16 colours of the standard VGA palette.
     const QList<QRgb> vga {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
                            0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
                            0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
     const QIcon icon = desktop::applicationIcon();
-    QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
-    QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
-    for (int size : {16, 32}) {
+    for (int size : {16, 32, 48, 64, 128}) {
+        QVERIFY(icon.availableSizes().contains(QSize(size, size)));
         const QImage image = icon.pixmap(QSize(size, size)).toImage();
         QCOMPARE(image.size(), QSize(size, size));
         QSet<QRgb> used;
@@ -85,6 +85,24 @@ void tst_frmabt::iconHasBothSizesInVgaColours()
         }
         QVERIFY(used.size() >= 4);
     }
+}
+
+void tst_frmabt::iconIsDrawnForTheScreenScale()
+{
+    // CTest runs this once more at QT_SCALE_FACTOR=2, where the 64 pixel drawing must be shown
+    // rather than the 32 pixel one enlarged.
+    const qreal scale = qApp->devicePixelRatio();
+    const int pixels = qRound(32 * scale);
+    const QString drawn = pixels == 32 ? QStringLiteral(":/icons/rekova-32.xpm")
+                                       : QStringLiteral(":/icons/rekova-%1.png").arg(pixels);
+    FakePlatform platform;
+    frmabt *dialog = frmabt::showInstance(platform);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    const QPixmap shown = qobject_cast<QLabel *>(child(dialog, "picIcon"))->pixmap();
+    QImage expected = QImage(drawn).convertToFormat(QImage::Format_ARGB32);
+    expected.setDevicePixelRatio(scale);
+    QCOMPARE(shown.deviceIndependentSize(), QSizeF(32, 32));
+    QCOMPARE(shown.toImage().convertToFormat(QImage::Format_ARGB32), expected);
 }
 
 void tst_frmabt::window()

@@ -75,6 +75,12 @@ void makeLine(QWidget *parent, const char *name, int x1, int x2, int top, int th
     line->setAutoFillBackground(true);
 }
 
+// The 32 pixel icon for `label`, in the image drawn for its screen's scale (64 pixels at 2×).
+QPixmap iconPicture(const QWidget &label)
+{
+    return desktop::applicationIcon().pixmap(QSize(32, 32), label.devicePixelRatioF());
+}
+
 } // namespace
 
 QPointer<frmabt> frmabt::s_instance;
@@ -123,7 +129,9 @@ void frmabt::buildControls()
     picIcon->setFrameStyle(QFrame::Box | QFrame::Plain);
     picIcon->setLineWidth(1);
     picIcon->setAlignment(Qt::AlignCenter);
-    picIcon->setPixmap(desktop::applicationIcon().pixmap(QSize(32, 32)));
+    picIcon->setPixmap(iconPicture(*picIcon));
+    // Moved to a screen of another scale, it takes the picture drawn for that scale.
+    picIcon->installEventFilter(this);
     picIcon->setBackgroundRole(QPalette::Window);
     picIcon->setAutoFillBackground(true);
     picIcon->setFocusPolicy(Qt::StrongFocus);
@@ -199,6 +207,8 @@ void frmabt::cmdOK_Click()
 
 bool frmabt::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == picIcon && event->type() == QEvent::ScreenChangeInternal)
+        picIcon->setPixmap(iconPicture(*picIcon));
     if (watched == Text1 && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;

@@ -15,9 +15,13 @@ namespace desktop {
 
 QIcon applicationIcon()
 {
+    // Every size drawn, so that QIcon hands out the one made for the size and the screen's
+    // scale (64 pixels for a 32 pixel place at 2×) instead of scaling a smaller one up.
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/rekova-16.xpm"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/rekova-32.xpm"), QSize(32, 32));
+    for (int size : {48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/rekova-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

@@ -10,8 +10,8 @@ class QWidget;
 
 namespace desktop {
 
-// The application icon (a small spiral-bound pad, 16×16 and 32×32 in the 16 VGA colours),
-// used by both windows.
+// The application icon (a small spiral-bound pad in the 16 VGA colours, drawn at 16, 32, 48, 64
+// and 128 pixels), used by both windows.
 QIcon applicationIcon();
 
 // Loads Qt's Japanese translations whatever the user's locale is, so that standard buttons read

@@ -8,6 +8,7 @@
 #include "store/record.h"
 #include "store/savefile.h"
 #include "store/schedulefile.h"
+#include "store/target.h"
 
 #include <algorithm>
 #include <bit>
@@ -276,8 +277,14 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
                        cp932::characterAt(memo, encoded.firstUnencodable));
     }
 
+    // Every path to one file (a link, a link to a link) takes the same lock and writes the
+    // same file; a link stays a link.
+    const target::Target file = target::resolve(path);
+    if (!file.ok())
+        return refused(result, AddStatus::FileUnreadable, schedulefile::errorText(file.error));
+
     // Held from reading the file until its new content is in place.
-    filelock::ScheduleLock lock(path);
+    filelock::ScheduleLock lock(file.path);
     switch (lock.acquire(lockWait)) {
     case filelock::ScheduleLock::Status::Locked:
         break;
@@ -287,7 +294,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
         return refused(result, AddStatus::WriteFailed, lock.error());
     }
 
-    schedulefile::Contents contents = schedulefile::read(path);
+    schedulefile::Contents contents = schedulefile::read(file.path);
     if (contents.status == schedulefile::Status::Unreadable)
         return refused(result, AddStatus::FileUnreadable, contents.error);
     // Rewriting would turn the bytes it cannot read into something else for good.
@@ -338,7 +345,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
     if (!bytes.isValid())
         return refused(result, AddStatus::FileHasInvalidBytes);
 
-    const savefile::Result saved = savefile::save(path, bytes.bytes, faults);
+    const savefile::Result saved = savefile::save(file.path, bytes.bytes, faults);
     if (!saved.ok)
         return refused(result, AddStatus::WriteFailed, saved.error);
     result.status = AddStatus::Written;

@@ -4,51 +4,101 @@
 #include "store/schedulefile.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSysInfo>
 #include <QThread>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace filelock {
 
 namespace {
-
-// A lock file older than this is taken over even if its process still runs: no add or
-// set-aside holds the lock for more than a moment.
-constexpr std::chrono::milliseconds staleAfter {30000};
 
 // Waiting polls in short, slightly random steps, so that an operation that waits gets its
 // turn even when another process adds memos one after the other.
 constexpr int shortestPollMs = 1;
 constexpr int longestPollMs = 8;
 
-} // namespace
-
-QString lockPathFor(const QString &schedulePath)
+bool sameFile(int fd, const QByteArray &name)
 {
-    return schedulePath + QStringLiteral(".lock");
+    struct stat held
+    { };
+    struct stat named
+    { };
+    return ::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0
+            && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
-ScheduleLock::ScheduleLock(const QString &schedulePath)
-    : m_lock(lockPathFor(schedulePath)), m_folder(QFileInfo(schedulePath).absolutePath())
+// Who holds the lock, for a person who finds the file: the process id first, as earlier
+// versions of the program wrote it.
+void writeOwner(int fd)
 {
-    m_lock.setStaleLockTime(staleAfter);
+    const QByteArray owner = QByteArray::number(qint64(::getpid())) + "\nrekova\n"
+            + QSysInfo::machineHostName().toUtf8() + '\n';
+    if (::ftruncate(fd, 0) == 0) {
+        // Only informative: the lock is the flock(), not the content.
+        [[maybe_unused]] const ssize_t written = ::pwrite(fd, owner.constData(), owner.size(), 0);
+    }
+}
+
+} // namespace
+
+QString lockPathFor(const QString &targetPath)
+{
+    return targetPath + QStringLiteral(".lock");
+}
+
+ScheduleLock::ScheduleLock(const QString &targetPath)
+    : m_lockName(QFile::encodeName(lockPathFor(targetPath))),
+      m_folder(QFileInfo(targetPath).absolutePath())
+{ }
+
+ScheduleLock::~ScheduleLock()
+{
+    if (m_fd < 0)
+        return;
+    // Removed while still held: an operation waiting on this file finds it gone and takes a
+    // new one, so two never hold locks on different files of the same name.
+    ::unlink(m_lockName.constData());
+    ::close(m_fd);
 }
 
 ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
 {
     QDeadlineTimer deadline(timeout);
     for (;;) {
-        errno = 0;
-        if (m_lock.tryLock(0))
-            return Status::Locked;
+        int fd = ::open(m_lockName.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0) {
+            const int error = errno;
+            // A lock file of another user that this one may not write can still be locked.
+            if (error == EACCES)
+                fd = ::open(m_lockName.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+            if (fd < 0) {
+                m_error = messages::folderUnusable(m_folder, schedulefile::errorText(error));
+                return Status::Unusable;
+            }
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (sameFile(fd, m_lockName)) {
+                writeOwner(fd);
+                m_fd = fd;
+                // Earlier versions guarded their lock with this file; a crash could strand it.
+                ::unlink((m_lockName + ".rmlock").constData());
+                return Status::Locked;
+            }
+            ::close(fd); // its holder removed it in the meantime: lock the new one
+            continue;
+        }
         const int error = errno;
-        if (m_lock.error() != QLockFile::LockFailedError) {
-            const int reason = error != 0                          ? error
-                    : m_lock.error() == QLockFile::PermissionError ? EACCES
-                                                                   : EIO;
-            m_error = messages::folderUnusable(m_folder, schedulefile::errorText(reason));
+        ::close(fd);
+        if (error != EWOULDBLOCK && error != EINTR) {
+            m_error = messages::folderUnusable(m_folder, schedulefile::errorText(error));
             return Status::Unusable;
         }
         if (deadline.hasExpired())

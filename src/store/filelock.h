@@ -1,11 +1,12 @@
 #pragma once
 
 // The advisory lock that keeps two adds (or an add and a set-aside) from reading and writing
-// the same schedule file at the same time: a lock file named after the schedule file with
-// ".lock" appended, in the same folder. A lock left behind by a process that died, or one older
-// than half a minute, is taken over.
+// the same schedule file at the same time: the system's flock() on a lock file named after the
+// file that is really written (a link's final target) with ".lock" appended, in its folder.
+// The system drops the lock when its process ends, however it ends, so a lock file that no
+// running process holds (left by a crash, empty, or garbage) is free at once. The lock file is
+// removed when the lock is released.
 
-#include <QLockFile>
 #include <QString>
 
 #include <chrono>
@@ -15,8 +16,8 @@ namespace filelock {
 // How long an operation waits for another one to finish before it gives up.
 inline constexpr std::chrono::milliseconds defaultTimeout {5000};
 
-// Returns: the name of the lock file for the schedule file at `path`.
-QString lockPathFor(const QString &schedulePath);
+// Returns: the name of the lock file for the file at `targetPath`.
+QString lockPathFor(const QString &targetPath);
 
 class ScheduleLock
 {
@@ -27,7 +28,9 @@ public:
         Unusable, // the lock file cannot be created; see error()
     };
 
-    explicit ScheduleLock(const QString &schedulePath);
+    // `targetPath` is the file that will be written: resolve links first (store/target.h).
+    explicit ScheduleLock(const QString &targetPath);
+    ~ScheduleLock();
     ScheduleLock(const ScheduleLock &) = delete;
     ScheduleLock &operator=(const ScheduleLock &) = delete;
 
@@ -38,9 +41,10 @@ public:
     QString error() const { return m_error; }
 
 private:
-    QLockFile m_lock;
+    QByteArray m_lockName;
     QString m_folder;
     QString m_error;
+    int m_fd = -1;
 };
 
 } // namespace filelock

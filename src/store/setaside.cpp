@@ -5,9 +5,9 @@
 #include "store/dirs.h"
 #include "store/faultinjector.h"
 #include "store/schedulefile.h"
+#include "store/target.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -20,13 +20,6 @@ Result finished(Status status, const QString &backupPath = QString(),
                 const QString &detail = QString())
 {
     return Result {status, backupPath, detail};
-}
-
-// The file to rename: the path itself, or the file a symbolic link there points to.
-QString fileToSetAside(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.isSymLink() ? info.canonicalFilePath() : path;
 }
 
 QString messageFor(const Result &result, const QString &path)
@@ -59,24 +52,29 @@ Result setAside(const QString &path, FaultInjector *faults, std::chrono::millise
 {
     if (path.isEmpty())
         return finished(Status::NotSet);
+    // The file a symbolic link at the path points to is renamed beside itself.
+    const target::Target file = target::resolve(path);
+    if (!file.ok()) {
+        return finished(Status::Failed, backupName(path), schedulefile::errorText(file.error));
+    }
     // Checked before the lock, so that a missing folder reads as a missing file.
-    if (!schedulefile::isPresent(path))
+    if (!schedulefile::isPresent(file.path))
         return finished(Status::NoFile);
 
-    filelock::ScheduleLock lock(path);
+    filelock::ScheduleLock lock(file.path);
     switch (lock.acquire(lockWait)) {
     case filelock::ScheduleLock::Status::Locked:
         break;
     case filelock::ScheduleLock::Status::Busy:
         return finished(Status::Locked);
     case filelock::ScheduleLock::Status::Unusable:
-        return finished(Status::Failed, backupName(fileToSetAside(path)), lock.error());
+        return finished(Status::Failed, backupName(file.path), lock.error());
     }
     // Another program may have set it aside while this one waited.
-    if (!schedulefile::isPresent(path))
+    if (!schedulefile::isPresent(file.path))
         return finished(Status::NoFile);
 
-    const QString source = fileToSetAside(path);
+    const QString &source = file.path;
     const QString backup = backupName(source);
     if (injectedFailure(faults, SaveStep::Rename))
         return finished(Status::Failed, backup, schedulefile::errorText(EIO));

@@ -1,0 +1,58 @@
+#include "store/target.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace target {
+
+namespace {
+
+// Linux follows at most this many links in one path.
+constexpr int maxLinks = 40;
+
+Target failed(int error)
+{
+    return Target {QString(), error};
+}
+
+} // namespace
+
+Target resolve(const QString &path)
+{
+    QByteArray current = QFile::encodeName(path);
+    for (int hops = 0; hops <= maxLinks; ++hops) {
+        // Refused here so that a path of megabytes never reaches a system call or a message.
+        if (current.size() >= PATH_MAX)
+            return failed(ENAMETOOLONG);
+        struct stat info
+        { };
+        if (::lstat(current.constData(), &info) != 0) {
+            // A new file, or a folder on the way that is missing or a file: writing reports it.
+            if (errno == ENOENT || errno == ENOTDIR)
+                return Target {QFile::decodeName(current), 0};
+            return failed(errno);
+        }
+        if (!S_ISLNK(info.st_mode))
+            return Target {QFile::decodeName(current), 0};
+
+        QByteArray link(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(current.constData(), link.data(), size_t(link.size()));
+        if (length < 0)
+            return failed(errno);
+        if (length >= link.size())
+            return failed(ENAMETOOLONG);
+        link.truncate(qsizetype(length));
+        if (!link.startsWith('/')) {
+            const qsizetype slash = current.lastIndexOf('/');
+            link.prepend(slash >= 0 ? current.left(slash + 1) : QByteArray());
+        }
+        current = link;
+    }
+    return failed(ELOOP);
+}
+
+} // namespace target

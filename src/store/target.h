@@ -1,0 +1,23 @@
+#pragma once
+
+// The file that is really read and written for a schedule path: a symbolic link at the path is
+// followed to its final target, so that every path to one file shares one lock and one save.
+
+#include <QString>
+
+namespace target {
+
+struct Target
+{
+    QString path;  // the final target; it need not exist yet (a new file, a dangling link)
+    int error = 0; // errno when the path cannot be followed (ELOOP, EACCES, ENAMETOOLONG, …)
+
+    bool ok() const { return error == 0; }
+};
+
+// Follows the symbolic links at `path`, up to the system's limit of 40. Folders on the way
+// are not resolved: the lock and the save file sit beside the target in whatever folder path
+// leads to it, which is the same folder on disk.
+Target resolve(const QString &path);
+
+} // namespace target

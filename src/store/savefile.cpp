@@ -4,34 +4,25 @@
 #include "store/schedulefile.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace savefile {
 
 namespace {
 
-// Bytes handed to one write call; every call is checked on its own, because a full disk can
-// make one call write only part of its bytes without reporting an error.
+// Bytes handed to one write call.
 constexpr qsizetype blockSize = 64 * 1024;
 
 Result failed(const QString &reason)
 {
     return Result {false, reason};
-}
-
-// The reason for a failed call: the system's error when it left one, else Qt's text, else
-// `fallback`.
-QString reasonFor(int errnoValue, const QFileDevice &file, const QString &fallback)
-{
-    if (errnoValue != 0)
-        return schedulefile::errorText(errnoValue);
-    if (file.error() != QFileDevice::NoError && !file.errorString().isEmpty())
-        return file.errorString();
-    return fallback;
 }
 
 QString interruptedText()
@@ -40,70 +31,147 @@ QString interruptedText()
             "書き込みが途中で終わりました（ディスクの空き容量が足りない可能性があります）。");
 }
 
+// Beyond a file size limit the system ends the process with SIGXFSZ: the window would vanish
+// in the middle of an add. Ignored, the write fails with EFBIG and the user is told.
+void ignoreFileSizeSignal()
+{
+    static const bool ignored = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        return true;
+    }();
+    (void)ignored;
+}
+
+// The new file while it is being written; removed again on every failure.
+class NewFile
+{
+public:
+    explicit NewFile(QByteArray name) : m_name(std::move(name)) { }
+    ~NewFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_kept)
+            ::unlink(m_name.constData());
+    }
+    NewFile(const NewFile &) = delete;
+    NewFile &operator=(const NewFile &) = delete;
+
+    bool create(mode_t mode)
+    {
+        m_fd = ::open(m_name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                      mode);
+        m_created = m_fd >= 0;
+        m_kept = !m_created;
+        return m_created;
+    }
+    int fd() const { return m_fd; }
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+    void keep() { m_kept = true; }
+    const QByteArray &name() const { return m_name; }
+
+private:
+    QByteArray m_name;
+    int m_fd = -1;
+    bool m_created = false;
+    bool m_kept = true;
+};
+
 // Something other than a regular file at the path is never replaced: a folder would make the
 // save fail anyway, and a FIFO or device is nothing this program wrote.
-std::optional<QString> refuseSpecialFile(const QString &path)
+std::optional<QString> refuseSpecialFile(const struct stat &info)
 {
-    struct stat info
-    { };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
+    if (S_ISREG(info.st_mode))
         return std::nullopt;
     if (S_ISDIR(info.st_mode))
         return schedulefile::errorText(EISDIR);
     return QStringLiteral("通常のファイルではありません。");
 }
 
+// Makes the rename itself survive a power cut; a failure here loses nothing, so it is not
+// reported.
+void syncFolder(const QString &targetPath)
+{
+    const int fd = ::open(QFile::encodeName(QFileInfo(targetPath).absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
-Result save(const QString &path, const QByteArray &bytes, FaultInjector *faults)
+QString saveFileFor(const QString &targetPath)
 {
-    if (const auto reason = refuseSpecialFile(path))
-        return failed(*reason);
+    return targetPath + QStringLiteral(".rekova-save");
+}
 
-    QSaveFile file(path);
-    // Writing straight into the old file would lose it if the write stopped half-way.
-    file.setDirectWriteFallback(false);
+Result save(const QString &targetPath, const QByteArray &bytes, FaultInjector *faults)
+{
+    ignoreFileSizeSignal();
+    const QByteArray target = QFile::encodeName(targetPath);
+    struct stat old
+    { };
+    const bool exists = ::stat(target.constData(), &old) == 0;
+    if (exists) {
+        if (const auto reason = refuseSpecialFile(old))
+            return failed(*reason);
+        // A file the user made read-only stays as it is (root may still write it).
+        if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+            return failed(schedulefile::errorText(errno));
+    }
+
+    NewFile file(QFile::encodeName(saveFileFor(targetPath)));
+    // One left by an add that was killed before its rename; the caller holds the lock, so no
+    // other add is writing it.
+    ::unlink(file.name().constData());
     if (injectedFailure(faults, SaveStep::Open))
         return failed(schedulefile::errorText(EIO));
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(reasonFor(errno, file, schedulefile::errorText(EIO)));
+    // Nobody else may read the memos before the old file's permissions are in place.
+    if (!file.create(exists ? 0600 : 0666))
+        return failed(schedulefile::errorText(errno));
 
-    for (qsizetype offset = 0; offset < bytes.size(); offset += blockSize) {
-        const QByteArrayView block
-                = QByteArrayView(bytes).sliced(offset, qMin(blockSize, bytes.size() - offset));
-        if (injectedFailure(faults, SaveStep::Write)) {
-            file.cancelWriting();
+    for (qsizetype offset = 0; offset < bytes.size();) {
+        if (injectedFailure(faults, SaveStep::Write))
             return failed(schedulefile::errorText(ENOSPC));
-        }
-        errno = 0;
-        const qint64 written = file.write(block.data(), block.size());
-        if (written != block.size()) {
-            // Before cancelWriting(), which replaces the error with its own.
-            const QString reason = reasonFor(written < 0 ? errno : 0, file, interruptedText());
-            file.cancelWriting();
-            return failed(reason);
-        }
+        const ssize_t written = ::write(file.fd(), bytes.constData() + offset,
+                                        size_t(qMin(blockSize, bytes.size() - offset)));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return failed(schedulefile::errorText(errno));
+        if (written == 0)
+            return failed(interruptedText());
+        offset += written;
     }
 
-    if (injectedFailure(faults, SaveStep::Flush)) {
-        file.cancelWriting();
+    if (exists) {
+        // Only root can give the file back to its owner; anyone else keeps it as their own.
+        if (::geteuid() == 0) {
+            [[maybe_unused]] const int owned = ::fchown(file.fd(), old.st_uid, old.st_gid);
+        }
+        if (::fchmod(file.fd(), old.st_mode & 07777) != 0)
+            return failed(schedulefile::errorText(errno));
+    }
+    if (injectedFailure(faults, SaveStep::Flush))
         return failed(schedulefile::errorText(ENOSPC));
-    }
-    errno = 0;
-    if (!file.flush()) {
-        const QString reason = reasonFor(errno, file, interruptedText());
-        file.cancelWriting();
-        return failed(reason);
-    }
+    if (::fdatasync(file.fd()) != 0)
+        return failed(schedulefile::errorText(errno));
+    if (!file.close())
+        return failed(schedulefile::errorText(errno));
 
-    if (injectedFailure(faults, SaveStep::Commit)) {
-        file.cancelWriting();
+    if (injectedFailure(faults, SaveStep::Commit))
         return failed(schedulefile::errorText(EIO));
-    }
-    errno = 0;
-    if (!file.commit())
-        return failed(reasonFor(errno, file, schedulefile::errorText(EIO)));
+    if (::rename(file.name().constData(), target.constData()) != 0)
+        return failed(schedulefile::errorText(errno));
+    file.keep();
+    syncFolder(targetPath);
     return Result {true, QString()};
 }
 

@@ -2,6 +2,21 @@
 
 namespace messages {
 
+namespace {
+
+// A path is shown whole unless it is longer than any the system accepts (a damaged setting can
+// hold megabytes, which a message box would take seconds to lay out): then only its ends.
+QString shown(const QString &path)
+{
+    constexpr qsizetype longest = 4096;
+    constexpr qsizetype end = 100;
+    if (path.size() <= longest)
+        return path;
+    return path.left(end) + QStringLiteral("…（%1 文字）…").arg(path.size()) + path.right(end);
+}
+
+} // namespace
+
 QString bug()
 {
     return QStringLiteral("バグです");
@@ -35,12 +50,12 @@ QString confirmFileTitle()
 
 QString confirmFile(const QString &chosen)
 {
-    return QLatin1Char('\n') + chosen + QStringLiteral("\n\n のファイルでいいですか？\n");
+    return QLatin1Char('\n') + shown(chosen) + QStringLiteral("\n\n のファイルでいいですか？\n");
 }
 
 QString showSchedulePath(const QString &path)
 {
-    return QStringLiteral("設定ファイルは\n") + path + QStringLiteral("\nです");
+    return QStringLiteral("設定ファイルは\n") + shown(path) + QStringLiteral("\nです");
 }
 
 QString setAsideNotSet()
@@ -50,7 +65,7 @@ QString setAsideNotSet()
 
 QString setAsideDone(const QString &backupPath)
 {
-    return backupPath + QStringLiteral("\n\nのファイルに改名しました");
+    return shown(backupPath) + QStringLiteral("\n\nのファイルに改名しました");
 }
 
 QString alarmNotice(const QString &dateLine, const QString &memo)
@@ -82,7 +97,7 @@ QString settingNotSaved(const QString &reason)
 
 QString fileUnreadable(const QString &path, const QString &reason)
 {
-    return QStringLiteral("スケジュールファイルを読み込めませんでした。\n") + path
+    return QStringLiteral("スケジュールファイルを読み込めませんでした。\n") + shown(path)
             + QLatin1Char('\n') + reason;
 }
 
@@ -103,7 +118,7 @@ QString fileHasInvalidBytes(const QString &path)
 {
     return QStringLiteral("スケジュールファイルに読み取れない文字が含まれているため、"
                           "書き込みを中止しました。\n")
-            + path + QStringLiteral("\nファイルの内容は変更していません。");
+            + shown(path) + QStringLiteral("\nファイルの内容は変更していません。");
 }
 
 QString fileHasStrayText(const QString &path, const QString &line)
@@ -112,38 +127,39 @@ QString fileHasStrayText(const QString &path, const QString &line)
                    "スケジュールファイルの %1 行目に、「\"」の後に続く読み取れない文字があるため、"
                    "書き込みを中止しました。\n")
                    .arg(line)
-            + path
+            + shown(path)
             + QStringLiteral("\nファイルの内容は変更していません。"
                              "ファイルを直してから、もう一度追加してください。");
 }
 
 QString fileNotWritten(const QString &path, const QString &reason)
 {
-    return QStringLiteral("スケジュールファイルに書き込めませんでした。\n") + path
+    return QStringLiteral("スケジュールファイルに書き込めませんでした。\n") + shown(path)
             + QLatin1Char('\n') + reason + QStringLiteral("\nファイルの内容は変更していません。");
 }
 
 QString fileLocked(const QString &path)
 {
-    return QStringLiteral("スケジュールファイルは他のプログラムが使用中です。\n") + path
+    return QStringLiteral("スケジュールファイルは他のプログラムが使用中です。\n") + shown(path)
             + QStringLiteral("\nしばらくしてからもう一度お試しください。");
 }
 
 QString folderUnusable(const QString &folder, const QString &reason)
 {
-    return QStringLiteral("保存先のフォルダを使えません。\n") + folder + QLatin1Char('\n') + reason;
+    return QStringLiteral("保存先のフォルダを使えません。\n") + shown(folder) + QLatin1Char('\n')
+            + reason;
 }
 
 QString setAsideNoFile(const QString &path)
 {
-    return QStringLiteral("改名するスケジュールファイルがありません。\n") + path
+    return QStringLiteral("改名するスケジュールファイルがありません。\n") + shown(path)
             + QStringLiteral("\n以前のバックアップはそのまま残しています。");
 }
 
 QString setAsideFailed(const QString &path, const QString &backupPath, const QString &reason)
 {
-    return QStringLiteral("スケジュールファイルを改名できませんでした。\n") + path
-            + QStringLiteral("\n→ ") + backupPath + QLatin1Char('\n') + reason
+    return QStringLiteral("スケジュールファイルを改名できませんでした。\n") + shown(path)
+            + QStringLiteral("\n→ ") + shown(backupPath) + QLatin1Char('\n') + reason
             + QStringLiteral("\nどちらのファイルも変更していません。");
 }
 

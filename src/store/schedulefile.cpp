@@ -63,10 +63,14 @@ Contents read(const QString &path)
     Descriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         const int error = errno;
-        if (error == ENOENT || error == ENOTDIR || error == ENXIO || error == ELOOP)
+        if (error == ENOENT || error == ENOTDIR)
             return contents;
-        // Something is there that cannot be opened; only a regular file is worth a report.
-        if (!isPresent(path))
+        // A socket or the like is not a schedule file. Anything else that stops the open (a
+        // folder that may not be entered, a loop of links, a path too long) hides the memos
+        // and is reported.
+        struct stat info
+        { };
+        if (::stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode))
             return contents;
         return unreadable(error);
     }
@@ -122,6 +126,8 @@ QString errorText(int errnoValue)
         return QStringLiteral("入出力エラーが発生しました。");
     case ENAMETOOLONG:
         return QStringLiteral("ファイル名が長すぎます。");
+    case ELOOP:
+        return QStringLiteral("シンボリックリンクが循環しています。");
     default:
         return QString::fromLocal8Bit(std::strerror(errnoValue));
     }

@@ -10,7 +10,8 @@ namespace schedulefile {
 enum class Status {
     Present,    // an existing regular file (symbolic links followed), read whole
     Absent,     // nothing there, or something that is not a regular file (folder, FIFO, device)
-    Unreadable, // a regular file that could not be opened or read; see `error`
+    Unreadable, // a file that could not be opened or read, or a path that cannot be followed
+                // (a folder that may not be entered, a loop of links); see `error`
 };
 
 struct Contents

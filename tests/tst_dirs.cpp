@@ -317,45 +317,53 @@ void tst_dirs::injectedFailuresLeaveTheFile()
 void tst_dirs::realFailuresLeaveTheFile_data()
 {
     QTest::addColumn<QString>("relativePath");
+    QTest::addColumn<dirs::AddStatus>("status");
     QTest::addColumn<QString>("message"); // %1 is the path, %2 the temporary folder
 
+    const auto failed = dirs::AddStatus::WriteFailed;
     QTest::newRow("folder in the file's place")
-            << "folder.txt"
+            << "folder.txt" << failed
             << "スケジュールファイルに書き込めませんでした。\n%1\n"
                "同じ名前のフォルダがあります。\nファイルの内容は変更していません。";
     QTest::newRow("missing folder")
-            << "missing/a.txt"
+            << "missing/a.txt" << failed
             << "スケジュールファイルに書き込めませんでした。\n%1\n保存先のフォルダを使えません。\n"
                "%2/"
                "missing\nファイルまたはフォルダがありません。\nファイルの内容は変更していません。";
-    QTest::newRow("file under a file") << nameOfFile + "/a.txt"
+    QTest::newRow("file under a file") << nameOfFile + "/a.txt" << failed
                                        << "スケジュールファイルに書き込めませんでした。\n%1\n"
                                           "保存先のフォルダを使えません。\n%2/"
                     + nameOfFile
                     + "\nパスの途中がフォルダではありません。\nファイルの内容は変更していません。";
+    QTest::newRow("loop of links") << "loop1.txt" << dirs::AddStatus::FileUnreadable
+                                   << "スケジュールファイルを読み込めませんでした。\n%"
+                                      "1\nシンボリックリンクが循環しています。";
 }
 
 void tst_dirs::realFailuresLeaveTheFile()
 {
     QFETCH(QString, relativePath);
+    QFETCH(dirs::AddStatus, status);
     QFETCH(QString, message);
     QVERIFY(writeBytes(m_path, oldContent.toLatin1()));
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.txt")));
+    QVERIFY(QFile::link(QStringLiteral("loop2.txt"), m_dir->filePath("loop1.txt")));
+    QVERIFY(QFile::link(QStringLiteral("loop1.txt"), m_dir->filePath("loop2.txt")));
     const QString path = m_dir->filePath(relativePath);
     m_platform.setSchedulePath(path);
 
     const dirs::AddResult result = dirs::addSchedule(m_platform, request(2000, 12, 17, "x"));
-    QCOMPARE(result.status, dirs::AddStatus::WriteFailed);
+    QCOMPARE(result.status, status);
     QCOMPARE(m_platform.messages(), QStringList {message.arg(path, m_dir->path())});
     QVERIFY(QFileInfo(m_dir->filePath("folder.txt")).isDir());
+    QCOMPARE(QFileInfo(m_dir->filePath("loop1.txt")).symLinkTarget(), m_dir->filePath("loop2.txt"));
     QCOMPARE(readBytes(m_path), oldContent.toLatin1());
 }
 
 void tst_dirs::shortWriteLeavesTheFile()
 {
     // A file size limit makes the system write only part of a block and report no error, as a
-    // full disk does; the add must notice and keep the old file. The content is larger than
-    // Qt's write buffer, so the short count reaches the write call itself.
+    // full disk does; the add must write on, meet the error and keep the old file.
     QByteArray before;
     for (int day = 0; day < 3000; ++day)
         before += QStringLiteral("\"1980%1010memo\"\r\n")
@@ -374,8 +382,7 @@ void tst_dirs::shortWriteLeavesTheFile()
     std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(result.status, dirs::AddStatus::WriteFailed);
-    QCOMPARE(result.detail,
-             "書き込みが途中で終わりました（ディスクの空き容量が足りない可能性があります）。");
+    QCOMPARE(result.detail, "ファイルが大きすぎます。");
     QCOMPARE(readBytes(m_path), before);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList {nameOfFile});
 }
@@ -395,6 +402,26 @@ void tst_dirs::keepsPermissionsAndLinks()
     { };
     QCOMPARE(::stat(QFile::encodeName(target).constData(), &info), 0);
     QCOMPARE(info.st_mode & 07777, mode_t(0640));
+
+    // What killed adds leave beside the file goes with the next add; the user's own files with
+    // similar names stay.
+    QVERIFY(writeBytes(target + ".rekova-save", "half"));
+    QVERIFY(writeBytes(target + ".lock.rmlock", ""));
+    QVERIFY(writeBytes(target + ".keep", "mine"));
+    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 19, "y")).status, dirs::AddStatus::Written);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList({"real.txt", "real.txt.keep", nameOfFile}));
+
+    // Root may write a read-only file in a read-only folder; the file stays read-only.
+    if (::geteuid() == 0) {
+        QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0444), 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0555), 0);
+        const auto status = dirs::addRecords(m_path, request(2000, 12, 20, "z")).status;
+        ::chmod(QFile::encodeName(m_dir->path()).constData(), 0755);
+        QCOMPARE(status, dirs::AddStatus::Written);
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0444));
+    }
 }
 
 void tst_dirs::waitsForTheLock()
@@ -412,13 +439,17 @@ void tst_dirs::waitsForTheLock()
         QCOMPARE(readBytes(m_path), oldContent.toLatin1());
     }
 
-    // A lock left behind by a process that no longer runs is taken over.
-    QVERIFY(writeBytes(m_path + ".lock", "2000000000\nrekova\n\n"));
-    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, "x"), nullptr,
-                              std::chrono::milliseconds(50))
-                     .status,
-             dirs::AddStatus::Written);
-    QVERIFY(!QFile::exists(m_path + ".lock"));
+    // A lock file that no running add holds is taken over at once, whatever it holds.
+    const QByteArray thisProcess = QByteArray::number(qint64(::getpid())) + "\nrekova\n\n";
+    for (const QByteArray &left : {QByteArray("2000000000\nrekova\n\n"), QByteArray(),
+                                   QByteArray("\xff\x00garbage"), thisProcess}) {
+        QVERIFY(writeBytes(m_path + ".lock", left));
+        QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, "x"), nullptr,
+                                  std::chrono::milliseconds(50))
+                         .status,
+                 dirs::AddStatus::Written);
+        QVERIFY(!QFile::exists(m_path + ".lock"));
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_dirs)

@@ -71,10 +71,10 @@ std::unique_ptr<QProcess> startChild(const QStringList &arguments, const ChildSe
     }
     if (setup.fileSizeLimit > 0) {
         const rlim_t limit = setup.fileSizeLimit;
-        // Runs in the child between fork and exec; both survive the exec. Without SIGXFSZ
-        // ignored the child would die; with it, a write stops short as on a full disk.
+        // Runs in the child between fork and exec; the limit survives the exec. SIGXFSZ keeps
+        // its default action, which kills a program that does not ignore it itself.
         child->setChildProcessModifier([limit] {
-            ::signal(SIGXFSZ, SIG_IGN);
+            ::signal(SIGXFSZ, SIG_DFL);
             const rlimit limited {limit, limit};
             ::setrlimit(RLIMIT_FSIZE, &limited);
         });
@@ -136,9 +136,10 @@ QList<Added> addedIn(const QByteArray &output)
 // --- Injecting a real fault --------------------------------------------------------------
 
 enum class Fault {
-    FileSizeLimit,  // the disk "fills up" after 16 KB: writes stop short without an error
-    ReadOnlyFolder, // the file may be written, the folder may not
-    ReadOnlyFile,   // the folder may be written, the file may not
+    FileSizeLimit,     // the disk "fills up" after 16 KB: writes stop short without an error
+    ReadOnlyFolder,    // the file may be written, the folder may not
+    ReadOnlyFile,      // the folder may be written, the file may not
+    UnenterableFolder, // the folder may be read but not entered
 };
 
 // Prepares `folder` (which holds the file) for `fault` and says how to run the child.
@@ -154,6 +155,9 @@ ChildSetup inject(Fault fault, const QString &folder, const QString &file)
     case Fault::ReadOnlyFile:
         setMode(file, 0444);
         setMode(folder, 0777);
+        return ChildSetup {0, true};
+    case Fault::UnenterableFolder:
+        setMode(folder, 0766);
         return ChildSetup {0, true};
     }
     return {};
@@ -188,6 +192,7 @@ private slots:
     void realFaultsLeaveTheFile_data();
     void realFaultsLeaveTheFile();
     void killedAddsLeaveOldOrNewContent();
+    void twoProcessesLoseNoMemo_data();
     void twoProcessesLoseNoMemo();
 
 private:
@@ -220,13 +225,15 @@ void tst_faults::realFaultsLeaveTheFile_data()
 
     const QString notWritten = QStringLiteral("スケジュールファイルに書き込めませんでした。\n%1\n");
     const QString unchanged = QStringLiteral("\nファイルの内容は変更していません。");
-    const QString shortWrite = QStringLiteral(
-            "書き込みが途中で終わりました（ディスクの空き容量が足りない可能性があります）。");
+    const QString tooLarge = QStringLiteral("ファイルが大きすぎます。");
     const QString denied = QStringLiteral("アクセスが拒否されました。");
     // clang-format off
-    // A short write comes with no error of its own; only counting the bytes finds it.
+    // The first write stops short without an error; the next one meets the limit.
     QTest::newRow("file size limit stands in for a full disk")
-            << Fault::FileSizeLimit << notWritten + shortWrite + unchanged;
+            << Fault::FileSizeLimit << notWritten + tooLarge + unchanged;
+    QTest::newRow("folder that may not be entered, another user")
+            << Fault::UnenterableFolder
+            << "スケジュールファイルを読み込めませんでした。\n%1\n" + denied;
     QTest::newRow("read-only folder, another user")
             << Fault::ReadOnlyFolder
             << notWritten + "保存先のフォルダを使えません。\n%2\n" + denied + unchanged;
@@ -387,19 +394,34 @@ void tst_faults::killedAddsLeaveOldOrNewContent()
     const ChildRun next = runChild({"sequence", m_path, QString::number(done), "1"});
     QVERIFY2(next.exitCode == 0, next.output.constData());
     QVERIFY(settle(readBytes(m_path)));
-    QVERIFY(!QFile::exists(lockPath));
+    // Nothing that the killed adds made is left: no lock, no save file.
+    QCOMPARE(filesIn(m_folder), QStringList {nameOfFile});
+}
+
+void tst_faults::twoProcessesLoseNoMemo_data()
+{
+    QTest::addColumn<QString>("secondPath"); // the path the second process is set to
+    QTest::newRow("same path") << nameOfFile;
+    QTest::newRow("one through a link") << QStringLiteral("link.txt");
 }
 
 void tst_faults::twoProcessesLoseNoMemo()
 {
+    QFETCH(QString, secondPath);
     const QStringList records = recordsBefore2061(50);
     QVERIFY(writeBytes(m_path, schedulegen::fileBytes(records)));
+    QStringList expectedFiles {nameOfFile};
+    if (secondPath != nameOfFile) {
+        QVERIFY(QFile::link(nameOfFile, m_folder + u'/' + secondPath));
+        expectedFiles.prepend(secondPath);
+    }
 
     constexpr int each = 200;
     const std::unique_ptr<QProcess> first
             = startChild({"sequence", m_path, "0", QString::number(each)});
     const std::unique_ptr<QProcess> second
-            = startChild({"sequence", m_path, QString::number(each), QString::number(each)});
+            = startChild({"sequence", m_folder + u'/' + secondPath, QString::number(each),
+                          QString::number(each)});
     QVERIFY(first->waitForFinished(120000));
     QVERIFY(second->waitForFinished(120000));
     const QByteArray firstOutput = first->readAllStandardOutput();
@@ -434,7 +456,7 @@ void tst_faults::twoProcessesLoseNoMemo()
     stored.sort();
     expected.sort();
     QCOMPARE(stored, expected);
-    QCOMPARE(filesIn(m_folder), QStringList {nameOfFile});
+    QCOMPARE(filesIn(m_folder), expectedFiles);
 }
 
 QTEST_GUILESS_MAIN(tst_faults)

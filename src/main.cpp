@@ -2,11 +2,13 @@
 #include "mainwindow/wincal.h"
 #include "platform/desktop.h"
 #include "platform/qtplatform.h"
+#include "platform/session.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    session::choosePlatform(argc, argv);
     QApplication app(argc, argv);
     QApplication::setWindowIcon(desktop::applicationIcon());
     // Lets task bars match the window to the installed menu entry.

@@ -1,6 +1,7 @@
-# Help texts, the about window and the desktop integration.
+# Help texts, the about window, the desktop integration and the choice of display system.
 rekova_add_test(tst_helptexts)
 rekova_add_test(tst_frmabt GUI)
+rekova_add_test(tst_session)
 
 # The tree that `cmake --install` lays out: program, menu entry and icons.
 add_test(NAME tst_install

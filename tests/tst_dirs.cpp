@@ -81,6 +81,7 @@ private slots:
     void realFailuresLeaveTheFile_data();
     void realFailuresLeaveTheFile();
     void shortWriteLeavesTheFile();
+    void pathLongerThanTheSystemAllows();
     void keepsPermissionsAndLinks();
     void waitsForTheLock();
 
@@ -385,6 +386,17 @@ void tst_dirs::shortWriteLeavesTheFile()
     QCOMPARE(result.detail, "ファイルが大きすぎます。");
     QCOMPARE(readBytes(m_path), before);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList {nameOfFile});
+}
+
+void tst_dirs::pathLongerThanTheSystemAllows()
+{
+    // A damaged setting: refused at once, and the message stays short enough to lay out.
+    m_platform.setSchedulePath(QString(1 << 20, u'a'));
+    QCOMPARE(dirs::addSchedule(m_platform, request(2000, 12, 17, "x")).status,
+             dirs::AddStatus::FileUnreadable);
+    QCOMPARE(m_platform.messages().size(), 1);
+    QVERIFY(m_platform.messages().first().size() < 300);
+    QVERIFY(m_platform.messages().first().endsWith("ファイル名が長すぎます。"));
 }
 
 void tst_dirs::keepsPermissionsAndLinks()

@@ -1,0 +1,43 @@
+#include "platform/session.h"
+
+#include <QtGlobal>
+
+#include <cstring>
+
+namespace session {
+
+namespace {
+
+// Qt reads "-platform <name>", and "--platform <name>" as the same.
+bool platformArgumentGiven(int argc, const char *const *argv)
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QByteArray preferredPlatform(const Environment &environment, int argc, const char *const *argv)
+{
+    if (!environment.qpaPlatform.isEmpty() || platformArgumentGiven(argc, argv))
+        return QByteArray();
+    const bool wayland
+            = !environment.waylandDisplay.isEmpty() || environment.sessionType == "wayland";
+    if (!wayland || environment.display.isEmpty())
+        return QByteArray();
+    return QByteArrayLiteral("xcb;wayland");
+}
+
+void choosePlatform(int argc, const char *const *argv)
+{
+    const Environment environment {qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"),
+                                   qgetenv("XDG_SESSION_TYPE"), qgetenv("DISPLAY")};
+    const QByteArray platform = preferredPlatform(environment, argc, argv);
+    if (!platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform);
+}
+
+} // namespace session

@@ -1,0 +1,30 @@
+#pragma once
+
+// The display system the program asks Qt for. In a Wayland session the compositor decides where
+// windows go and draws no title bar for Qt: the centring and the widening of the main window
+// would be ignored, the title shrunk and message boxes placed anywhere. Through XWayland, as an
+// X11 client, the program keeps its own placement and the compositor's title bar.
+
+#include <QByteArray>
+
+namespace session {
+
+// What decides the choice, as the environment and the command line give it. An empty value
+// counts as unset, as it does for Qt.
+struct Environment
+{
+    QByteArray qpaPlatform;    // QT_QPA_PLATFORM
+    QByteArray waylandDisplay; // WAYLAND_DISPLAY
+    QByteArray sessionType;    // XDG_SESSION_TYPE
+    QByteArray display;        // DISPLAY
+};
+
+// The value for QT_QPA_PLATFORM. Returns: "xcb;wayland" (X11, with Wayland when the X server
+// cannot be reached) in a Wayland session that offers an X server, when the user chose no
+// platform (QT_QPA_PLATFORM or -platform); otherwise "" to leave the choice to Qt.
+QByteArray preferredPlatform(const Environment &environment, int argc, const char *const *argv);
+
+// Sets QT_QPA_PLATFORM to preferredPlatform() for this process. Call it before QApplication.
+void choosePlatform(int argc, const char *const *argv);
+
+} // namespace session

@@ -115,6 +115,7 @@ private slots:
     void entryHeading_data();
     void entryHeading();
     void dayMemoFromTheFile();
+    void longMemoIsShownInPartAndStoredWhole();
     void dayEntryWithoutAFile();
     void rightClickShowsHolidays();
     void listShowsAllMemos();
@@ -574,6 +575,28 @@ void tst_wincal::dayMemoFromTheFile()
     QCOMPARE(memo->toPlainText(), QString());
     QVERIFY(alarm->isChecked());
     QVERIFY(t.platform.shown.isEmpty());
+}
+
+void tst_wincal::longMemoIsShownInPartAndStoredWhole()
+{
+    // One line of a megabyte with no place to break it: the box would take minutes.
+    const QString longMemo(1 << 20, u'x');
+    const QString before = "\"200102130" + longMemo + "\"\r\n\"200102151" + longMemo + "\"\r\n";
+    Window t(QDate(2001, 2, 14), before);
+    QVERIFY(t.start());
+    auto *memo = t.find<QPlainTextEdit>("Text2");
+
+    QTest::mouseClick(t.cell(13), Qt::LeftButton);
+    QCOMPARE(memo->toPlainText(), longMemo.left(20000));
+    QVERIFY(memo->isReadOnly());
+    QCOMPARE(t.platform.messages().size(), 1);
+    QVERIFY(t.platform.messages().first().contains(QStringLiteral("1048576 文字")));
+    // Added again with its boxes as they were, the day's memo and the other one stay whole.
+    QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
+    QCOMPARE(t.fileContents(), before);
+
+    QTest::mouseClick(t.cell(16), Qt::LeftButton);
+    QVERIFY(!memo->isReadOnly());
 }
 
 void tst_wincal::dayEntryWithoutAFile()

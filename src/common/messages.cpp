@@ -168,4 +168,14 @@ QString browserFailed(const QString &url)
     return QStringLiteral("ブラウザを起動できませんでした。\n") + url;
 }
 
+QString memoShownInPart(qsizetype total, qsizetype shown)
+{
+    return QStringLiteral(
+                   "この日のメモは長いため（%1 文字）、最初の %2 文字だけを表示しています。\n"
+                   "表示しているメモは書き換えられません。"
+                   "スケジュールに追加すると、メモは全文がそのまま保存されます。")
+            .arg(total)
+            .arg(shown);
+}
+
 } // namespace messages

@@ -38,5 +38,7 @@ QString folderUnusable(const QString &folder, const QString &reason);
 QString setAsideNoFile(const QString &path);
 QString setAsideFailed(const QString &path, const QString &backupPath, const QString &reason);
 QString browserFailed(const QString &url);
+// The day's memo has `total` characters, too many to show; the box shows the first `shown`.
+QString memoShownInPart(qsizetype total, qsizetype shown);
 
 } // namespace messages

@@ -87,6 +87,18 @@ QString toBoxText(QString memo)
     return memo;
 }
 
+// The memo box lays out all of a line at once, which takes seconds for a line of a megabyte:
+// a longer memo is shown in part (never splitting a surrogate pair) and kept whole for the add.
+constexpr qsizetype memoBoxLimit = 20000;
+
+QString memoBoxPart(const QString &memo)
+{
+    qsizetype end = memoBoxLimit;
+    if (memo[end].isLowSurrogate())
+        --end;
+    return memo.left(end);
+}
+
 } // namespace
 
 wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), m_platform(platform)
@@ -335,6 +347,8 @@ void wincal::openDayEntry(int year, int month, int day)
     Label3->setText(heading);
     Label3->adjustSize();
     Text2->clear();
+    Text2->setReadOnly(false);
+    m_memoShownInPart.reset();
     loadDayMemo();
 }
 
@@ -360,7 +374,16 @@ void wincal::loadDayMemo()
         break;
     case rekovabas::ReadStatus::Read:
         if (load.day.found) {
-            Text2->setPlainText(toBoxText(load.day.memo));
+            QString memo = toBoxText(load.day.memo);
+            if (memo.size() > memoBoxLimit) {
+                const QString part = memoBoxPart(memo);
+                Text2->setPlainText(part);
+                Text2->setReadOnly(true);
+                m_platform.showMessage(messages::memoShownInPart(memo.size(), part.size()));
+                m_memoShownInPart = std::move(memo);
+            } else {
+                Text2->setPlainText(memo);
+            }
             Check1->setChecked(load.day.alarm);
         }
         break;
@@ -437,7 +460,8 @@ void wincal::Command4_Click()
     request.year = curYear;
     request.month = curMonth;
     request.day = curDay;
-    request.memo = Text2->toPlainText();
+    // A memo shown in part is stored whole; the box cannot change it.
+    request.memo = m_memoShownInPart.value_or(Text2->toPlainText());
     request.alarm = Check1->isChecked();
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
         request.repeat[i] = repeatBoxes[i]->isChecked();

@@ -16,6 +16,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -93,6 +94,8 @@ private:
     // During start-up an unreadable file is reported once, not by every reader.
     bool m_startingUp = false;
     bool m_unreadableReported = false;
+    // The whole memo of the open day when the memo box shows only its beginning.
+    std::optional<QString> m_memoShownInPart;
     // The controls of the entry pane with the focus policy each has while it can be seen.
     std::vector<std::pair<QWidget *, Qt::FocusPolicy>> m_entryPane;
 

@@ -1,9 +1,9 @@
 #pragma once
 
-// The display system the program asks Qt for. In a Wayland session the compositor decides where
-// windows go and draws no title bar for Qt: the centring and the widening of the main window
-// would be ignored, the title shrunk and message boxes placed anywhere. Through XWayland, as an
-// X11 client, the program keeps its own placement and the compositor's title bar.
+// The display system the program asks Qt for. As a Wayland client the program cannot place its
+// windows: the compositor ignores the centring, lets the window run off the screen when it widens
+// for a day, and Qt draws a title bar of its own that cuts the title short. As an X11 client
+// through XWayland it places its main window itself and gets the compositor's title bar.
 
 #include <QByteArray>
 

@@ -581,10 +581,15 @@ void tst_wincal::longMemoIsShownInPartAndStoredWhole()
 {
     // One line of a megabyte with no place to break it: the box would take minutes.
     const QString longMemo(1 << 20, u'x');
-    const QString before = "\"200102130" + longMemo + "\"\r\n\"200102151" + longMemo + "\"\r\n";
+    const QString before = "\"200102130" + longMemo + "\"\r\n\"200102141" + longMemo + "\"\r\n";
     Window t(QDate(2001, 2, 14), before);
     QVERIFY(t.start());
     auto *memo = t.find<QPlainTextEdit>("Text2");
+    // The alarm notice, like a list line, shows the memo's beginning and its length.
+    QCOMPARE(t.platform.messages().size(), 1);
+    QVERIFY(t.platform.messages().first().size() < 2100);
+    QVERIFY(t.platform.messages().first().endsWith(QStringLiteral("…（全 1048576 文字）")));
+    t.platform.shown.clear();
 
     QTest::mouseClick(t.cell(13), Qt::LeftButton);
     QCOMPARE(memo->toPlainText(), longMemo.left(20000));
@@ -597,6 +602,10 @@ void tst_wincal::longMemoIsShownInPartAndStoredWhole()
 
     QTest::mouseClick(t.cell(16), Qt::LeftButton);
     QVERIFY(!memo->isReadOnly());
+    QTest::mouseClick(t.find("Command5"), Qt::LeftButton);
+    const QString line = t.find<QListWidget>("List1")->item(1)->text();
+    QVERIFY(line.size() < 1100);
+    QVERIFY(line.endsWith(QStringLiteral(" 文字）")));
 }
 
 void tst_wincal::dayEntryWithoutAFile()

@@ -17,6 +17,14 @@ QString shown(const QString &path)
 
 } // namespace
 
+QString elided(const QString &text, qsizetype limit)
+{
+    if (text.size() <= limit)
+        return text;
+    const qsizetype end = text[limit].isLowSurrogate() ? limit - 1 : limit;
+    return text.left(end) + QStringLiteral("…（全 %1 文字）").arg(text.size());
+}
+
 QString bug()
 {
     return QStringLiteral("バグです");
@@ -70,7 +78,8 @@ QString setAsideDone(const QString &backupPath)
 
 QString alarmNotice(const QString &dateLine, const QString &memo)
 {
-    return QStringLiteral("\nアラーム設定しています\n\n") + dateLine + QLatin1Char('\n') + memo;
+    return QStringLiteral("\nアラーム設定しています\n\n") + dateLine + QLatin1Char('\n')
+            + elided(memo, 2000);
 }
 
 QString dayInfo(int year, int month, int day, const QString &holidayName)

@@ -7,6 +7,10 @@
 
 namespace messages {
 
+// `text` itself, or when it is longer than `limit` its beginning and its length: a box or a
+// list line lays out all of its text, which takes seconds for a memo of megabytes.
+QString elided(const QString &text, qsizetype limit);
+
 // Fixed texts of the program.
 QString bug();                // "バグです"
 QString memoEmpty();          // the add was asked for with an empty memo

@@ -399,6 +399,9 @@ void wincal::listAll()
         reportUnreadable(load.file);
         return;
     }
+    // The whole of a long memo is in the memo box of its day.
+    for (QString &line : load.lines)
+        line = messages::elided(line, 1000);
     List1->addItems(load.lines);
 }
 

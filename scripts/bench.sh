@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DREKOVA_BUILD_TESTS=OFF \
     -DREKOVA_BUILD_BENCH=ON
 cmake --build build-bench -j "$(nproc)" --target rekova_bench

@@ -1,17 +1,47 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need. Does nothing when they
-# are all present already.
+# Installs the Debian packages that one purpose needs, and does nothing when they are all present:
+#   run      build and start the program
+#   test     that, and the tools of the test command and the benchmarks
+#   package  that of run, and the tools that build and check the Debian package
+# Usage: install-deps.sh run|test|package
 set -euo pipefail
 
-packages=(
+# Building and running: compiler, Qt, the X11 headers desktop.cpp uses, Qt's Japanese texts, the
+# face the window layout was drawn for, and Japanese input through fcitx5.
+run_packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-translations-l10n libxcb1-dev
-    fonts-ipafont-gothic fonts-ipafont-mincho
-    xvfb xauth x11-utils
-    clang clang-format libclang-rt-14-dev
-    desktop-file-utils faketime util-linux
-    libbenchmark-dev
+    fonts-ipafont-gothic
+    fcitx5-frontend-qt6
 )
+
+# The test command: the format check (clang-format, and git for the file list), clang with its
+# sanitizer and fuzzer runtimes, a virtual X server, faketime and prlimit for the fault tests, the
+# checks of the installed tree (menu entry, AppStream metadata, manual page), the benchmark
+# library, and the about window's face.
+test_packages=(
+    git clang clang-format libclang-rt-14-dev
+    xvfb xauth x11-utils
+    faketime util-linux
+    desktop-file-utils appstream groff-base
+    libbenchmark-dev
+    fonts-ipafont-mincho
+)
+
+# The Debian package: dpkg-shlibdeps and file for CPack's dependency scan, lintian to check it.
+package_packages=(
+    dpkg-dev file lintian
+)
+
+case ${1:-} in
+run) packages=("${run_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+*)
+    echo "usage: install-deps.sh run|test|package" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -30,4 +60,4 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo_cmd=(sudo)
 fi
 "${sudo_cmd[@]}" apt-get update
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y "${missing[@]}"
+"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 jobs=$(nproc)
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 scripts/check-format.sh
 
 echo "== Build and test =="

@@ -145,10 +145,12 @@ void tst_badinput::damagedFile()
     clock.start();
 
     // Every reader shows every record it can read.
-    QCOMPARE(rekovabas::loadMonthSchedules(platform, 2000, 12).schedules.records(), records);
+    QCOMPARE(rekovabas::loadMonthSchedules(rekovabas::readSchedules(platform), 2000, 12)
+                     .schedules.records(),
+             records);
     for (const QString &rec : std::as_const(records)) {
-        const rekovabas::DayLoad load
-                = rekovabas::loadDayMemo(platform, 2000, 12, rec.mid(6, 2).toInt());
+        const rekovabas::DayLoad load = rekovabas::loadDayMemo(rekovabas::readSchedules(platform),
+                                                               2000, 12, rec.mid(6, 2).toInt());
         QVERIFY(load.day.found);
         QCOMPARE(load.day.memo, rec.mid(9));
         QCOMPARE(load.day.alarm, rec[8] == u'1');
@@ -160,8 +162,10 @@ void tst_badinput::damagedFile()
         if (rec[8] == u'1')
             notices.append(notice(rec));
     }
-    QCOMPARE(rekovabas::listAll(platform).lines, lines);
-    QCOMPARE(rekovabas::alarmCheck(platform, QStringLiteral("20001231")).notices, notices);
+    QCOMPARE(rekovabas::listAll(rekovabas::readSchedules(platform)).lines, lines);
+    QCOMPARE(rekovabas::alarmCheck(rekovabas::readSchedules(platform), QStringLiteral("20001231"))
+                     .notices,
+             notices);
     QVERIFY(platform.shown.isEmpty());
 
     // An add refuses, or keeps every field the file had and adds its record.

@@ -4,6 +4,7 @@
 #include "common/kyotu1.h"
 #include "fakeplatform.h"
 #include "store/cp932.h"
+#include "store/fieldreader.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +36,7 @@ private slots:
     void loaders();
     void readersWithoutAFile_data();
     void readersWithoutAFile();
-    void loadAllKeepsEveryField();
+    void bytesReadBackAsEveryField();
 
     void listAndAlarm_data();
     void listAndAlarm();
@@ -119,8 +120,8 @@ void tst_rekovabas::composeMonth()
     kyotu1::buildHolidays(holidays, year, platform);
     const QString text = QLatin1Char('"') + records.join(QStringLiteral("\"\r\n\""))
             + QStringLiteral("\"\r\n");
-    const rekovabas::MonthSchedules schedules
-            = rekovabas::monthSchedules(records.isEmpty() ? QString() : text, year, month);
+    const rekovabas::MonthSchedules schedules = rekovabas::monthSchedules(
+            cp932::encode(records.isEmpty() ? QString() : text).bytes, year, month);
 
     const rekovabas::MonthView view = rekovabas::composeMonth(
             year, month, holidays, rekovabas::todayFrom(today), schedules);
@@ -195,8 +196,8 @@ void tst_rekovabas::hasSchedule()
     QFETCH(int, month);
     QFETCH(int, day);
     QFETCH(bool, expected);
-    const rekovabas::MonthSchedules schedules
-            = rekovabas::monthSchedules(records.join(QStringLiteral("\r\n")), 2001, 5);
+    const rekovabas::MonthSchedules schedules = rekovabas::monthSchedules(
+            cp932::encode(records.join(QStringLiteral("\r\n"))).bytes, 2001, 5);
     QCOMPARE(rekovabas::hasSchedule(schedules, year, month, day), expected);
 }
 
@@ -351,12 +352,14 @@ void tst_rekovabas::loaders()
     FakePlatform platform;
     QVERIFY(prepare(platform, dir, at, bytes));
 
-    const rekovabas::MonthLoad month = rekovabas::loadMonthSchedules(platform, 2001, 5);
+    const rekovabas::MonthLoad month
+            = rekovabas::loadMonthSchedules(rekovabas::readSchedules(platform), 2001, 5);
     QCOMPARE(month.file.status, status);
     QCOMPARE(month.schedules.records(), monthRecords);
     QCOMPARE(month.schedules.monthKey(), QStringLiteral("200105"));
 
-    const rekovabas::DayLoad day = rekovabas::loadDayMemo(platform, 2001, 5, 3);
+    const rekovabas::DayLoad day
+            = rekovabas::loadDayMemo(rekovabas::readSchedules(platform), 2001, 5, 3);
     QCOMPARE(day.file.status, status);
     QCOMPARE(day.day.found, found);
     QCOMPARE(day.day.memo, memo);
@@ -380,20 +383,24 @@ void tst_rekovabas::readersWithoutAFile()
     QTemporaryDir dir;
     FakePlatform platform;
     QVERIFY(prepare(platform, dir, at, {}));
-    QVERIFY(rekovabas::listAll(platform).lines.isEmpty());
-    QVERIFY(rekovabas::loadAll(platform).records.isEmpty());
-    QVERIFY(rekovabas::alarmCheck(platform, QStringLiteral("20691231")).notices.isEmpty());
+    QVERIFY(rekovabas::listAll(rekovabas::readSchedules(platform)).lines.isEmpty());
+    QVERIFY(rekovabas::readSchedules(platform).bytes.isEmpty());
+    QVERIFY(rekovabas::alarmCheck(rekovabas::readSchedules(platform), QStringLiteral("20691231"))
+                    .notices.isEmpty());
     QVERIFY(platform.shown.isEmpty());
 }
 
-void tst_rekovabas::loadAllKeepsEveryField()
+void tst_rekovabas::bytesReadBackAsEveryField()
 {
     QTemporaryDir dir;
     FakePlatform platform;
     QVERIFY(prepare(platform, dir, AtPath::File,
                     cp932Bytes("\"200105031会議\"\r\n\r\nby hand, two\r\n\"20010101\"\r\n")));
-    QCOMPARE(rekovabas::loadAll(platform).records,
-             (QStringList {"200105031会議", "", "by hand", " two", "20010101"}));
+    QStringList fields;
+    fieldreader::forEachField(
+            QByteArrayView(rekovabas::readSchedules(platform).bytes),
+            [&](QByteArrayView field) { fields.append(cp932::decode(field).text); });
+    QCOMPARE(fields, (QStringList {"200105031会議", "", "by hand", " two", "20010101"}));
 }
 
 void tst_rekovabas::listAndAlarm_data()
@@ -460,15 +467,18 @@ void tst_rekovabas::listAndAlarm()
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, notices);
-    QCOMPARE(rekovabas::listLines(text), lines);
-    QCOMPARE(rekovabas::alarmNotices(text, u"20010503"), notices);
+    const QByteArray bytes = cp932::encode(text).bytes;
+    QCOMPARE(rekovabas::listLines(bytes), lines);
+    QCOMPARE(rekovabas::alarmNotices(bytes, u"20010503"), notices);
 
     // The same through the file.
     QTemporaryDir dir;
     FakePlatform platform;
     QVERIFY(prepare(platform, dir, AtPath::File, cp932Bytes(text)));
-    QCOMPARE(rekovabas::listAll(platform).lines, lines);
-    QCOMPARE(rekovabas::alarmCheck(platform, QStringLiteral("20010503")).notices, notices);
+    QCOMPARE(rekovabas::listAll(rekovabas::readSchedules(platform)).lines, lines);
+    QCOMPARE(rekovabas::alarmCheck(rekovabas::readSchedules(platform), QStringLiteral("20010503"))
+                     .notices,
+             notices);
 }
 
 QTEST_GUILESS_MAIN(tst_rekovabas)

@@ -2,6 +2,7 @@
 
 #include "common/kyotu1.h"
 #include "common/messages.h"
+#include "store/cp932.h"
 #include "store/dirs.h"
 #include "store/fieldreader.h"
 #include "store/record.h"
@@ -74,85 +75,24 @@ void appendListLine(QString &line, QStringView rec, WeekdayLabels &labels)
     line += record::memoOf(rec);
 }
 
-} // namespace
-
-ScheduleText readSchedules(Platform &platform)
+// Returns: true when the field's bytes begin with eight ASCII digits (a date key).
+bool beginsWithDateKey(QByteArrayView field)
 {
-    ScheduleText source;
-    source.file.path = dirs::schedulePath(platform);
-    if (source.file.path.isEmpty())
-        return source;
-    schedulefile::Contents contents = schedulefile::read(source.file.path);
-    switch (contents.status) {
-    case schedulefile::Status::Absent:
-        source.file.status = ReadStatus::Absent;
-        break;
-    case schedulefile::Status::Unreadable:
-        source.file.status = ReadStatus::Unreadable;
-        source.file.error = contents.error;
-        break;
-    case schedulefile::Status::Present:
-        source.file.status = ReadStatus::Read;
-        source.text = std::move(contents.text);
-        break;
+    if (field.size() < 8)
+        return false;
+    for (qsizetype i = 0; i < 8; ++i) {
+        if (field[i] < '0' || field[i] > '9')
+            return false;
     }
-    return source;
+    return true;
 }
 
-MonthSchedules monthSchedules(QStringView text, int year, int month)
+QString decoded(QByteArrayView field)
 {
-    MonthSchedules schedules(year, month);
-    const QString &key = schedules.monthKey();
-    fieldreader::forEachField(text, [&](QStringView field) {
-        if (field.startsWith(key))
-            schedules.append(field);
-    });
-    return schedules;
+    return cp932::decode(field).text;
 }
 
-MonthLoad loadMonthSchedules(const ScheduleText &source, int year, int month)
-{
-    MonthLoad load;
-    load.file = source.file;
-    load.schedules = load.file.status == ReadStatus::Read ? monthSchedules(source.text, year, month)
-                                                          : MonthSchedules(year, month);
-    return load;
-}
-
-MonthLoad loadMonthSchedules(Platform &platform, int year, int month)
-{
-    return loadMonthSchedules(readSchedules(platform), year, month);
-}
-
-DayMemo dayMemo(QStringView text, int year, int month, int day)
-{
-    DayMemo result;
-    const QString key = record::dateKey(year, month, day);
-    QStringView last;
-    fieldreader::forEachField(text, [&](QStringView field) {
-        if (record::keyOf(field) == key) {
-            last = field;
-            result.found = true;
-        }
-    });
-    if (result.found) {
-        result.memo = record::memoOf(last).toString();
-        result.alarm = record::alarmOn(last);
-    }
-    return result;
-}
-
-DayLoad loadDayMemo(Platform &platform, int year, int month, int day)
-{
-    DayLoad load;
-    const ScheduleText source = readSchedules(platform);
-    load.file = source.file;
-    if (load.file.status == ReadStatus::Read)
-        load.day = dayMemo(source.text, year, month, day);
-    return load;
-}
-
-QStringList listLines(QStringView text)
+QStringList listLinesOfText(QStringView text)
 {
     QStringList lines;
     WeekdayLabels labels;
@@ -167,53 +107,122 @@ QStringList listLines(QStringView text)
     return lines;
 }
 
-ListLoad listAll(Platform &platform)
+} // namespace
+
+Schedules readSchedules(Platform &platform)
+{
+    Schedules source;
+    source.file.path = dirs::schedulePath(platform);
+    if (source.file.path.isEmpty())
+        return source;
+    schedulefile::Bytes contents = schedulefile::readBytes(source.file.path);
+    switch (contents.status) {
+    case schedulefile::Status::Absent:
+        source.file.status = ReadStatus::Absent;
+        break;
+    case schedulefile::Status::Unreadable:
+        source.file.status = ReadStatus::Unreadable;
+        source.file.error = contents.error;
+        break;
+    case schedulefile::Status::Present:
+        source.file.status = ReadStatus::Read;
+        source.bytes = std::move(contents.bytes);
+        break;
+    }
+    return source;
+}
+
+// The keys are ASCII digits, which in CP932 are single bytes that no other character uses:
+// a field's bytes begin with a key exactly when its text does.
+MonthSchedules monthSchedules(QByteArrayView bytes, int year, int month)
+{
+    MonthSchedules schedules(year, month);
+    const QByteArray key = schedules.monthKey().toLatin1();
+    fieldreader::forEachField(bytes, [&](QByteArrayView field) {
+        if (field.startsWith(key))
+            schedules.append(decoded(field));
+    });
+    return schedules;
+}
+
+MonthLoad loadMonthSchedules(const Schedules &source, int year, int month)
+{
+    MonthLoad load;
+    load.file = source.file;
+    load.schedules = load.file.status == ReadStatus::Read
+            ? monthSchedules(source.bytes, year, month)
+            : MonthSchedules(year, month);
+    return load;
+}
+
+DayMemo dayMemo(QByteArrayView bytes, int year, int month, int day)
+{
+    DayMemo result;
+    const QByteArray key = record::dateKey(year, month, day).toLatin1();
+    QByteArrayView last;
+    fieldreader::forEachField(bytes, [&](QByteArrayView field) {
+        if (field.first(qMin<qsizetype>(8, field.size())) == key) {
+            last = field;
+            result.found = true;
+        }
+    });
+    if (result.found) {
+        const QString rec = decoded(last);
+        result.memo = record::memoOf(rec).toString();
+        result.alarm = record::alarmOn(rec);
+    }
+    return result;
+}
+
+DayLoad loadDayMemo(const Schedules &source, int year, int month, int day)
+{
+    DayLoad load;
+    load.file = source.file;
+    if (load.file.status == ReadStatus::Read)
+        load.day = dayMemo(source.bytes, year, month, day);
+    return load;
+}
+
+// Every record is shown, so the whole file is decoded at once.
+QStringList listLines(QByteArrayView bytes)
+{
+    return listLinesOfText(cp932::decode(bytes).text);
+}
+
+ListLoad listAll(const Schedules &source)
 {
     ListLoad load;
-    const ScheduleText source = readSchedules(platform);
     load.file = source.file;
     if (load.file.status == ReadStatus::Read)
-        load.lines = listLines(source.text);
+        load.lines = listLines(source.bytes);
     return load;
 }
 
-AllLoad loadAll(Platform &platform)
-{
-    AllLoad load;
-    const ScheduleText source = readSchedules(platform);
-    load.file = source.file;
-    if (load.file.status == ReadStatus::Read)
-        load.records = fieldreader::readFields(source.text);
-    return load;
-}
-
-QStringList alarmNotices(QStringView text, QStringView todayKey)
+QStringList alarmNotices(QByteArrayView bytes, QStringView todayKey)
 {
     QStringList notices;
     WeekdayLabels labels;
-    fieldreader::forEachField(text, [&](QStringView field) {
-        if (!record::alarmOn(field) || !record::beginsWithDateKey(field)
-            || field.first(8) > todayKey)
+    const QByteArray today = todayKey.toLatin1();
+    fieldreader::forEachField(bytes, [&](QByteArrayView field) {
+        // The ninth byte follows eight single-byte digits, so it is the ninth character.
+        if (field.size() < 9 || field[8] != '1' || !beginsWithDateKey(field)
+            || field.first(8) > today)
             return;
+        const QString rec = decoded(field);
         QString date;
-        appendDateLine(date, field, labels);
-        notices.append(messages::alarmNotice(date, record::memoOf(field).toString()));
+        appendDateLine(date, rec, labels);
+        notices.append(messages::alarmNotice(date, record::memoOf(rec).toString()));
     });
     return notices;
 }
 
-AlarmCheck alarmCheck(const ScheduleText &source, const QString &todayKey)
+AlarmCheck alarmCheck(const Schedules &source, const QString &todayKey)
 {
     AlarmCheck check;
     check.file = source.file;
     if (check.file.status == ReadStatus::Read)
-        check.notices = alarmNotices(source.text, todayKey);
+        check.notices = alarmNotices(source.bytes, todayKey);
     return check;
-}
-
-AlarmCheck alarmCheck(Platform &platform, const QString &todayKey)
-{
-    return alarmCheck(readSchedules(platform), todayKey);
 }
 
 } // namespace rekovabas

@@ -1,16 +1,19 @@
 #pragma once
 
-// The readers of the schedule file for the main window, without any widget:
+// The readers of the schedule file for the main window, without any widget. A user action
+// reads the file once (readSchedules: its bytes and what became of the read), and these pure
+// functions look at the bytes:
 //   loadMonthSchedules  the records of the shown month, for the memo marks of the grid;
 //   loadDayMemo         the memo and alarm flag of one day, for the entry area;
-//   listAll / loadAll   every record, as list lines or unchanged;
+//   listAll             every record as a list line;
 //   alarmCheck          the start-up notices of memos with alarm dated today or earlier.
-// Each reader fetches the path afresh, reads the whole file in one pass and says what it found;
-// the window turns the outcome into controls and message boxes. The text-level functions
-// beside each reader do the same work on text already decoded.
+// Only the fields that are shown are decoded from CP932 (the list shows them all). The window
+// turns the outcome into controls and message boxes.
 
 #include "calendar/monthview.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -33,13 +36,13 @@ struct FileOutcome
     QString error;
 };
 
-// The schedule file named by the setting, read whole and decoded.
-struct ScheduleText
+// The schedule file named by the setting, read whole and not decoded.
+struct Schedules
 {
     FileOutcome file;
-    QString text; // when file.status is Read
+    QByteArray bytes; // when file.status is Read
 };
-ScheduleText readSchedules(Platform &platform);
+Schedules readSchedules(Platform &platform);
 
 // The month loader. With the file read, `schedules` holds every record whose first six
 // characters are the month key of (year, month), in file order. With no file set or none
@@ -50,9 +53,8 @@ struct MonthLoad
     FileOutcome file;
     MonthSchedules schedules;
 };
-MonthLoad loadMonthSchedules(Platform &platform, int year, int month);
-MonthLoad loadMonthSchedules(const ScheduleText &source, int year, int month);
-MonthSchedules monthSchedules(QStringView text, int year, int month);
+MonthLoad loadMonthSchedules(const Schedules &source, int year, int month);
+MonthSchedules monthSchedules(QByteArrayView bytes, int year, int month);
 
 // The memo of one day: the last record in file order whose first eight characters are the
 // date key. Without such a record the memo is "" and the alarm box stays ticked.
@@ -67,8 +69,8 @@ struct DayLoad
     FileOutcome file;
     DayMemo day;
 };
-DayLoad loadDayMemo(Platform &platform, int year, int month, int day);
-DayMemo dayMemo(QStringView text, int year, int month, int day);
+DayLoad loadDayMemo(const Schedules &source, int year, int month, int day);
+DayMemo dayMemo(QByteArrayView bytes, int year, int month, int day);
 
 // The list of all memos: one line per record that begins with a date key, in file order:
 // characters 1-4, "/", 5-6, "/", 7-8 as they stand, the weekday label ("" for a date the
@@ -79,16 +81,8 @@ struct ListLoad
     FileOutcome file;
     QStringList lines;
 };
-ListLoad listAll(Platform &platform);
-QStringList listLines(QStringView text);
-
-// Every field of the file unchanged, in file order.
-struct AllLoad
-{
-    FileOutcome file;
-    QStringList records;
-};
-AllLoad loadAll(Platform &platform);
+ListLoad listAll(const Schedules &source);
+QStringList listLines(QByteArrayView bytes);
 
 // The alarm notices: one text for every record that begins with a date key, has the alarm
 // flag "1" and a date key not after `todayKey`, in file order. The date line of a notice is
@@ -98,8 +92,7 @@ struct AlarmCheck
     FileOutcome file;
     QStringList notices;
 };
-AlarmCheck alarmCheck(Platform &platform, const QString &todayKey);
-AlarmCheck alarmCheck(const ScheduleText &source, const QString &todayKey);
-QStringList alarmNotices(QStringView text, QStringView todayKey);
+AlarmCheck alarmCheck(const Schedules &source, const QString &todayKey);
+QStringList alarmNotices(QByteArrayView bytes, QStringView todayKey);
 
 } // namespace rekovabas

@@ -3,6 +3,7 @@
 #include "about/frmabt.h"
 #include "common/helptexts.h"
 #include "common/messages.h"
+#include "mainwindow/boxlines.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/mouseup.h"
 #include "mainwindow/uifont.h"
@@ -110,6 +111,7 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), m_pla
     setFont(uifont::japaneseFont());
     buildMenus();
     buildControls();
+    boxlines::useFor(this);
     setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
 }
 
@@ -258,7 +260,7 @@ void wincal::Form_Load()
     curYear = std::clamp(today.year(), kyotu1::firstYear, kyotu1::lastYear);
     curMonth = today.month();
     curDay = today.day();
-    const rekovabas::ScheduleText source = rekovabas::readSchedules(m_platform);
+    const rekovabas::Schedules source = rekovabas::readSchedules(m_platform);
     drawMonth(curYear, curMonth, source);
     alarmCheck(source);
     m_startingUp = false;
@@ -307,7 +309,7 @@ void wincal::drawMonth(int year, int month)
     drawMonth(year, month, rekovabas::readSchedules(m_platform));
 }
 
-void wincal::drawMonth(int year, int month, const rekovabas::ScheduleText &source)
+void wincal::drawMonth(int year, int month, const rekovabas::Schedules &source)
 {
     kyotu1::buildHolidays(m_holidays, year, m_platform);
     m_today = rekovabas::todayFrom(m_platform.today());
@@ -362,7 +364,8 @@ void wincal::showDayInfo(int year, int month, int day)
 void wincal::loadDayMemo()
 {
     Check1->setChecked(true);
-    const rekovabas::DayLoad load = rekovabas::loadDayMemo(m_platform, curYear, curMonth, curDay);
+    const rekovabas::DayLoad load = rekovabas::loadDayMemo(rekovabas::readSchedules(m_platform),
+                                                           curYear, curMonth, curDay);
     switch (load.file.status) {
     case rekovabas::ReadStatus::NotSet:
         m_platform.showMessage(messages::scheduleFileNotSet());
@@ -392,7 +395,7 @@ void wincal::loadDayMemo()
 
 void wincal::listAll()
 {
-    rekovabas::ListLoad load = rekovabas::listAll(m_platform);
+    rekovabas::ListLoad load = rekovabas::listAll(rekovabas::readSchedules(m_platform));
     // Lines of an earlier listing, perhaps of another file, must not pass for this file's.
     List1->clear();
     if (load.file.status == rekovabas::ReadStatus::Unreadable) {
@@ -410,7 +413,7 @@ void wincal::alarmCheck()
     alarmCheck(rekovabas::readSchedules(m_platform));
 }
 
-void wincal::alarmCheck(const rekovabas::ScheduleText &source)
+void wincal::alarmCheck(const rekovabas::Schedules &source)
 {
     const rekovabas::AlarmCheck check = rekovabas::alarmCheck(source, m_today.key());
     if (check.file.status == rekovabas::ReadStatus::Unreadable)

@@ -62,8 +62,8 @@ private:
     void reportUnreadable(const rekovabas::FileOutcome &file);
     void stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers);
     // The same procedures on a file already read: start-up reads it once for both.
-    void drawMonth(int year, int month, const rekovabas::ScheduleText &source);
-    void alarmCheck(const rekovabas::ScheduleText &source);
+    void drawMonth(int year, int month, const rekovabas::Schedules &source);
+    void alarmCheck(const rekovabas::Schedules &source);
 
     // Event handlers.
     void Command1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);

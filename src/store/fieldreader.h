@@ -8,13 +8,85 @@
 //    the text.
 //  - Any other field ends at the first comma or at the end of its line.
 //  - An empty line reads as an empty field. CR LF, LF alone and CR alone all end a line.
+//
+// The same reading works on the file's bytes before they are decoded: the marks it looks for
+// (quotation mark, comma, blank, tab, CR, LF) are all below 0x40, and in CP932 the second byte
+// of a two-byte character is always 0x40 or above, while an invalid byte decodes to one
+// character of its own. So the fields of the bytes, each decoded, are the fields of the
+// decoded text, and only the fields that are used need decoding.
 
+#include <QByteArrayView>
 #include <QStringList>
 #include <QStringView>
 
+#include <cstring>
 #include <utility>
 
 namespace fieldreader {
+
+namespace detail {
+
+// The reader over `size` characters at `data`; fields are reported as (start, length).
+template<typename Char, typename Visitor, typename DropVisitor>
+void forEachSpan(const Char *data, qsizetype size, Visitor &&visit, DropVisitor &&dropped)
+{
+    const auto find = [&](Char c, qsizetype from) -> qsizetype {
+        if constexpr (sizeof(Char) == 1) {
+            const void *hit = std::memchr(data + from, c, size_t(size - from));
+            return hit ? static_cast<const Char *>(hit) - data : -1;
+        } else {
+            const qsizetype hit = QStringView(data + from, size - from).indexOf(QChar(c));
+            return hit < 0 ? -1 : from + hit;
+        }
+    };
+    const auto endsField = [&](qsizetype k) {
+        return data[k] == Char(',') || data[k] == Char('\r') || data[k] == Char('\n');
+    };
+    qsizetype pos = 0;
+
+    // Moves `pos` past the comma or the line end that starts at it, if any.
+    const auto skipDelimiter = [&] {
+        if (pos >= size)
+            return;
+        if (data[pos] == Char(',') || data[pos] == Char('\n')) {
+            ++pos;
+        } else if (data[pos] == Char('\r')) {
+            ++pos;
+            if (pos < size && data[pos] == Char('\n'))
+                ++pos;
+        }
+    };
+
+    while (pos < size) {
+        if (data[pos] == Char('"')) {
+            const qsizetype close = find(Char('"'), pos + 1);
+            if (close < 0) {
+                visit(pos + 1, size - pos - 1);
+                return;
+            }
+            const qsizetype start = pos + 1;
+            pos = close + 1;
+            qsizetype firstDropped = -1;
+            for (; pos < size && !endsField(pos); ++pos) {
+                if (firstDropped < 0 && data[pos] != Char(' ') && data[pos] != Char('\t'))
+                    firstDropped = pos;
+            }
+            if (firstDropped >= 0)
+                dropped(firstDropped);
+            skipDelimiter();
+            visit(start, close - start);
+        } else {
+            const qsizetype start = pos;
+            while (pos < size && !endsField(pos))
+                ++pos;
+            const qsizetype end = pos;
+            skipDelimiter();
+            visit(start, end - start);
+        }
+    }
+}
+
+} // namespace detail
 
 // Calls `visit(QStringView field)` for every field of `text`, in order. The views point into
 // `text`. Calls `dropped(qsizetype position)` for each stretch of text other than blanks that
@@ -22,63 +94,24 @@ namespace fieldreader {
 template<typename Visitor, typename DropVisitor>
 void forEachField(QStringView text, Visitor &&visit, DropVisitor &&dropped)
 {
-    const qsizetype size = text.size();
-    const char16_t *const data = text.utf16();
-    qsizetype pos = 0;
-
-    // Moves `pos` past the line end that starts at it, if any.
-    const auto skipLineEnd = [&] {
-        if (pos < size && data[pos] == u'\r')
-            ++pos;
-        else if (pos < size && data[pos] == u'\n') {
-            ++pos;
-            return;
-        } else
-            return;
-        if (pos < size && data[pos] == u'\n')
-            ++pos;
-    };
-
-    while (pos < size) {
-        if (data[pos] == u'"') {
-            const qsizetype close = text.indexOf(u'"', pos + 1);
-            if (close < 0) {
-                visit(text.sliced(pos + 1));
-                return;
-            }
-            const QStringView field = text.sliced(pos + 1, close - pos - 1);
-            pos = close + 1;
-            qsizetype firstDropped = -1;
-            while (pos < size && data[pos] != u',' && data[pos] != u'\r' && data[pos] != u'\n') {
-                if (firstDropped < 0 && data[pos] != u' ' && data[pos] != u'\t')
-                    firstDropped = pos;
-                ++pos;
-            }
-            if (firstDropped >= 0)
-                dropped(firstDropped);
-            if (pos < size && data[pos] == u',')
-                ++pos;
-            else
-                skipLineEnd();
-            visit(field);
-        } else {
-            qsizetype end = pos;
-            while (end < size && data[end] != u',' && data[end] != u'\r' && data[end] != u'\n')
-                ++end;
-            const QStringView field = text.sliced(pos, end - pos);
-            pos = end;
-            if (pos < size && data[pos] == u',')
-                ++pos;
-            else
-                skipLineEnd();
-            visit(field);
-        }
-    }
+    detail::forEachSpan(
+            text.utf16(), text.size(),
+            [&](qsizetype from, qsizetype length) { visit(text.sliced(from, length)); },
+            std::forward<DropVisitor>(dropped));
 }
 
 template<typename Visitor> void forEachField(QStringView text, Visitor &&visit)
 {
     forEachField(text, std::forward<Visitor>(visit), [](qsizetype) {});
+}
+
+// The same over the undecoded bytes of the file: `visit(QByteArrayView field)`.
+template<typename Visitor> void forEachField(QByteArrayView bytes, Visitor &&visit)
+{
+    detail::forEachSpan(
+            bytes.data(), bytes.size(),
+            [&](qsizetype from, qsizetype length) { visit(bytes.sliced(from, length)); },
+            [](qsizetype) {});
 }
 
 // Returns: every field of `text`, in order.

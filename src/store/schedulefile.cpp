@@ -33,9 +33,9 @@ private:
     int m_fd;
 };
 
-Contents unreadable(int errnoValue)
+Bytes unreadable(int errnoValue)
 {
-    Contents contents;
+    Bytes contents;
     contents.status = Status::Unreadable;
     contents.error = errorText(errnoValue);
     return contents;
@@ -52,9 +52,9 @@ bool isPresent(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-Contents read(const QString &path)
+Bytes readBytes(const QString &path)
 {
-    Contents contents;
+    Bytes contents;
     if (path.isEmpty())
         return contents;
 
@@ -81,11 +81,13 @@ Contents read(const QString &path)
     if (!S_ISREG(info.st_mode))
         return contents;
 
-    QByteArray bytes;
-    bytes.reserve(qsizetype(info.st_size));
-    char buffer[1 << 16];
+    // Read straight into the buffer, with room for the read that finds the end.
+    QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (filled == bytes.size())
+            bytes.resize(filled + qMax<qsizetype>(filled, 1 << 16)); // the file grew meanwhile
+        const ssize_t n = ::read(fd.get(), bytes.data() + filled, size_t(bytes.size() - filled));
         if (n == 0)
             break;
         if (n < 0) {
@@ -93,13 +95,25 @@ Contents read(const QString &path)
                 continue;
             return unreadable(errno);
         }
-        bytes.append(buffer, qsizetype(n));
+        filled += n;
     }
-
-    cp932::Decoded decoded = cp932::decode(bytes);
+    bytes.truncate(filled);
     contents.status = Status::Present;
-    contents.text = std::move(decoded.text);
-    contents.firstInvalidByte = decoded.firstInvalidByte;
+    contents.bytes = std::move(bytes);
+    return contents;
+}
+
+Contents read(const QString &path)
+{
+    Bytes raw = readBytes(path);
+    Contents contents;
+    contents.status = raw.status;
+    contents.error = std::move(raw.error);
+    if (raw.status == Status::Present) {
+        cp932::Decoded decoded = cp932::decode(raw.bytes);
+        contents.text = std::move(decoded.text);
+        contents.firstInvalidByte = decoded.firstInvalidByte;
+    }
     return contents;
 }
 

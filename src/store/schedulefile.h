@@ -3,6 +3,7 @@
 // Reading the schedule file from disk. The file is opened, read whole and closed within one
 // call; it is never kept open.
 
+#include <QByteArray>
 #include <QString>
 
 namespace schedulefile {
@@ -21,6 +22,17 @@ struct Contents
     qsizetype firstInvalidByte = -1; // offset of the first byte that is not CP932, or -1
     QString error;                   // the reason, in Japanese, when Unreadable
 };
+
+// The file's bytes as they are on disk.
+struct Bytes
+{
+    Status status = Status::Absent;
+    QByteArray bytes; // when Present
+    QString error;    // the reason, in Japanese, when Unreadable
+};
+
+// Reads the whole file without decoding it. A FIFO or device at the path is never read from.
+Bytes readBytes(const QString &path);
 
 // Returns: true when `path` names an existing regular file. Never opens it, so a FIFO cannot
 // block the caller.

@@ -53,7 +53,9 @@ qsizetype firstChangedToAscii(QStringView text)
 Decoded decode(QByteArrayView bytes)
 {
     Decoded result;
-    Converter converter(utf16Name, "CP932");
+    // Opening a descriptor costs more than decoding a record: readers that decode one field
+    // at a time share one per thread. CP932 keeps no state between characters.
+    thread_local Converter converter(utf16Name, "CP932");
     if (!converter.isOpen()) {
         result.firstInvalidByte = bytes.isEmpty() ? -1 : 0;
         return result;

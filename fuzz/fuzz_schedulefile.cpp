@@ -1,11 +1,13 @@
 // Feeds arbitrary bytes through everything that reads a schedule file: the CP932 decoder, the
-// field reader and the record helpers.
+// field reader and the record helpers. The reader over the undecoded bytes must give exactly
+// the fields of the reader over the decoded text: any difference aborts.
 
 #include "store/cp932.h"
 #include "store/fieldreader.h"
 #include "store/record.h"
 
 #include <QByteArrayView>
+#include <QStringList>
 
 #include <cstdint>
 #include <cstdlib>
@@ -36,6 +38,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Every field but the last is ended by a delimiter, so there can never be more than one
     // field per character plus one.
     if (fields > decoded.text.size() + 1)
+        std::abort();
+
+    const QStringList textFields = fieldreader::readFields(decoded.text);
+    qsizetype index = 0;
+    fieldreader::forEachField(bytes, [&](QByteArrayView field) {
+        if (index >= textFields.size() || cp932::decode(field).text != textFields[index])
+            std::abort();
+        ++index;
+    });
+    if (index != textFields.size())
         std::abort();
     return 0;
 }

@@ -16,3 +16,6 @@ rekova_add_test(tst_badinput)
 if(REKOVA_SANITIZE)
     set_property(TEST tst_faults tst_badinput APPEND PROPERTY ENVIRONMENT REKOVA_ASAN=1)
 endif()
+
+# `ctest -LE slow` leaves these out for a quick round while working.
+set_tests_properties(tst_faults tst_badinput PROPERTIES LABELS slow)

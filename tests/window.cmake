@@ -14,3 +14,4 @@ file(MAKE_DIRECTORY ${xvfb_home})
 set_tests_properties(tst_startup_xvfb PROPERTIES
     TIMEOUT 120
     ENVIRONMENT "QT_QPA_PLATFORM=xcb;REKOVA_EXE=$<TARGET_FILE:rekova>;HOME=${xvfb_home};XDG_CONFIG_HOME=${xvfb_home}/.config;XDG_RUNTIME_DIR=${xvfb_home};ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0")
+set_tests_properties(tst_startup_xvfb PROPERTIES LABELS slow)

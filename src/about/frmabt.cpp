@@ -2,6 +2,7 @@
 
 #include "common/helptexts.h"
 #include "common/kyotu1.h"
+#include "mainwindow/boxlines.h"
 #include "platform/desktop.h"
 
 #include <QKeyEvent>
@@ -118,6 +119,7 @@ frmabt::frmabt(Platform &platform) : QDialog(nullptr), m_platform(platform)
     setWindowIcon(desktop::applicationIcon());
     setFixedSize(pixels(5760), pixels(3150));
     buildControls();
+    boxlines::useFor(this);
     desktop::hideFromTaskbar(*this);
 }
 

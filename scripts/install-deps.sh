@@ -25,7 +25,7 @@ test_packages=(
     faketime util-linux
     desktop-file-utils appstream groff-base
     libbenchmark-dev
-    fonts-ipafont-mincho
+    fonts-ipafont-mincho fonts-noto-cjk fonts-vlgothic
 )
 
 # The Debian package: dpkg-shlibdeps and file for CPack's dependency scan, lintian to check it.

@@ -3,11 +3,14 @@
 #include "common/helptexts.h"
 #include "common/kyotu1.h"
 #include "mainwindow/boxlines.h"
+#include "mainwindow/uifont.h"
 #include "platform/desktop.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -27,12 +30,14 @@ QRect twipsRect(int left, int top, int width, int height)
     return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
 }
 
+// The address lines are this many pixels apart.
+constexpr int addressLinePitch = 13;
+
 // The Windows faces come first for systems that have them; the free Japanese faces follow.
 QFont minchoFont(qreal points)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"),
-                      QStringLiteral("IPA明朝"), QStringLiteral("Noto Serif CJK JP")});
+    font.setFamilies(QStringList {QStringLiteral("ＭＳ 明朝")} + uifont::minchoFamilies());
     font.setPointSizeF(points);
     return font;
 }
@@ -40,10 +45,16 @@ QFont minchoFont(qreal points)
 QFont gothicFont(qreal points)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPA Pゴシック"), QStringLiteral("Noto Sans CJK JP")});
+    font.setFamilies(QStringList {QStringLiteral("ＭＳ Ｐゴシック")} + uifont::gothicFamilies());
     font.setPointSizeF(points);
     return font;
+}
+
+// Gives `widget` `font` when it differs from the one it has.
+void changeFont(QWidget *widget, const QFont &font)
+{
+    if (font != widget->font())
+        widget->setFont(font);
 }
 
 void setTextColour(QWidget *widget, const QColor &colour)
@@ -197,9 +208,44 @@ void frmabt::Form_Load()
     QTextCursor all(Text1->document());
     all.select(QTextCursor::Document);
     QTextBlockFormat lines;
-    lines.setLineHeight(13, QTextBlockFormat::FixedHeight);
+    lines.setLineHeight(addressLinePitch, QTextBlockFormat::FixedHeight);
     all.mergeBlockFormat(lines);
     lblVersion->setText(helptexts::versionText());
+    fitCaptions();
+}
+
+// A face other than the one the window was drawn for may need a smaller size to fit.
+void frmabt::fitCaptions()
+{
+    for (QLabel *label : {lblTitle, exename, lblVersion, lblDescription}) {
+        changeFont(
+                label,
+                uifont::fitted(label->font(), {{label->text(), label->size(), label->wordWrap()}}));
+    }
+
+    QStyleOptionButton button;
+    button.initFrom(Command1);
+    const QRect room
+            = Command1->style()->subElementRect(QStyle::SE_PushButtonContents, &button, Command1);
+    changeFont(Command1, uifont::fitted(Command1->font(), {{Command1->text(), room.size()}}));
+
+    // Every address line within the box. Qt sets the baseline of a line of fixed height at four
+    // fifths of it: the first line's ascent must stay below the top and the last line's descent
+    // above the bottom.
+    const QStringList addresses = Text1->toPlainText().split(u'\n');
+    const qreal margin = Text1->document()->documentMargin();
+    const QSize inside = Text1->contentsRect().size();
+    const qreal firstBaseline = margin + addressLinePitch * 0.8;
+    const qreal lastBaseline = firstBaseline + addressLinePitch * (addresses.size() - 1);
+    const auto fits = [&](const QFontMetrics &metrics) {
+        for (const QString &line : addresses) {
+            if (metrics.horizontalAdvance(line) > inside.width() - 2 * margin)
+                return false;
+        }
+        return metrics.ascent() <= firstBaseline
+                && lastBaseline + metrics.descent() <= inside.height();
+    };
+    changeFont(Text1, uifont::fitted(Text1->font(), fits));
 }
 
 void frmabt::cmdOK_Click()

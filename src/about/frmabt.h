@@ -30,6 +30,7 @@ private:
 
     void buildControls();
     void Form_Load();
+    void fitCaptions();
     void cmdOK_Click();
     void Command1_Click();
 

@@ -1,15 +1,159 @@
 #include "mainwindow/uifont.h"
 
+#include "calendar/monthview.h"
+#include "mainwindow/layout.h"
+
 #include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 namespace uifont {
 
+namespace {
+
+constexpr int designPixels = 12;
+constexpr int smallestPixels = 6;
+
+struct Families
+{
+    QStringList gothic;
+    QStringList mincho;
+};
+
+Families &chosenFamilies()
+{
+    static Families families;
+    return families;
+}
+
+// The room that the application style leaves for the caption of a check box or a button.
+QSize textRoom(QStyle::SubElement contents, const layout::Control &control, const QString &text)
+{
+    QStyleOptionButton option;
+    option.rect = QRect(QPoint(0, 0), control.pixels().size());
+    option.text = text;
+    return QApplication::style()->subElementRect(contents, &option, nullptr).size();
+}
+
+// The captions of the main window with the room each may take up. The day cells, the frame and
+// the heading show texts that change: they are represented by their widest forms.
+std::vector<Caption> mainWindowCaptions()
+{
+    using namespace layout;
+    std::vector<Caption> captions;
+
+    // The hint runs under the alarm box, which lies over its right end.
+    captions.push_back(
+            {QStringLiteral("知らせたい日に、スケジュールを入れて下さい。"),
+             QSize(Check1.pixels().left() - Label4.pixels().left(), Label4.pixels().height())});
+
+    const auto checkBox = [&](const Control &control, const QString &text) {
+        captions.push_back({text, textRoom(QStyle::SE_CheckBoxContents, control, text)});
+    };
+    checkBox(Check1, QStringLiteral("ｱﾗｰﾑに追加"));
+    const std::array<QString, 5> repeats {QStringLiteral("１年後も"), QStringLiteral("２年後も"),
+                                          QStringLiteral("３年後も"), QStringLiteral("４年後も"),
+                                          QStringLiteral("５年後も")};
+    for (std::size_t i = 0; i < repeats.size(); ++i)
+        checkBox(repeatBoxes[i], repeats[i]);
+
+    const auto button = [&](const Control &control, const QString &text) {
+        captions.push_back({text, textRoom(QStyle::SE_PushButtonContents, control, text)});
+    };
+    button(Command1, QStringLiteral("前月"));
+    button(Command2, QStringLiteral("翌月"));
+    button(Command4, QStringLiteral("スケジュールに追加"));
+    button(Command5, QStringLiteral("全ｽｹｼﾞｭｰﾙ表示"));
+    button(Command3, QStringLiteral("元に戻る"));
+
+    // Weekday headers and day cells: inside their one-pixel borders.
+    const QSize cellInside = label2(0).size() - QSize(2, 2);
+    for (QChar weekday : QStringLiteral("日月火水木金土"))
+        captions.push_back({QString(weekday), cellInside});
+    for (int day = 1; day <= 31; ++day)
+        captions.push_back({QStringLiteral("%1").arg(day, 2), cellInside});
+
+    // The frame's caption stands above the weekday headers.
+    captions.push_back(
+            {rekovabas::monthCaption(2000, 12), QSize(Frame1.pixels().width(), label1(0).top())});
+
+    // The heading box ends above the hint and inside the wide window; the longest heading is
+    // that of the longest holiday name.
+    captions.push_back({QStringLiteral(" 2000年 11月 23日（木）　：　勤労感謝の日"),
+                        QSize(areaWidth(kyotu1::entryWidth) - Label3.pixels().left() - 2,
+                              Label4.pixels().top() - Label3.pixels().top() - 2)});
+    return captions;
+}
+
+} // namespace
+
+QStringList gothicFamilies()
+{
+    if (!chosenFamilies().gothic.isEmpty())
+        return chosenFamilies().gothic;
+    return {QStringLiteral("IPAPGothic"),       QStringLiteral("IPAGothic"),
+            QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
+            QStringLiteral("VL Gothic"),        QStringLiteral("Droid Sans Fallback")};
+}
+
+QStringList minchoFamilies()
+{
+    if (!chosenFamilies().mincho.isEmpty())
+        return chosenFamilies().mincho;
+    return QStringList {QStringLiteral("IPAMincho"), QStringLiteral("Noto Serif CJK JP")}
+    + gothicFamilies();
+}
+
+void useFamilies(const QStringList &gothic, const QStringList &mincho)
+{
+    chosenFamilies() = {gothic, mincho};
+}
+
+QFont fitted(QFont font, const std::function<bool(const QFontMetrics &)> &fits)
+{
+    if (fits(QFontMetrics(font)))
+        return font;
+    for (int pixels = QFontInfo(font).pixelSize() - 1; pixels > smallestPixels; --pixels) {
+        font.setPixelSize(pixels);
+        if (fits(QFontMetrics(font)))
+            return font;
+    }
+    font.setPixelSize(smallestPixels);
+    return font;
+}
+
+QFont fitted(const QFont &font, const std::vector<Caption> &captions)
+{
+    return fitted(font, [&captions](const QFontMetrics &metrics) {
+        for (const Caption &caption : captions) {
+            // The height as a label lays the text out, which rounds each line's height up; the
+            // width of one line is its advance, which the glyphs' side bearings keep inside.
+            const int flags = Qt::AlignLeft | Qt::AlignTop | (caption.wrap ? Qt::TextWordWrap : 0);
+            const QRect box
+                    = metrics.boundingRect(QRect(QPoint(0, 0), caption.room), flags, caption.text);
+            const int width = caption.wrap ? box.width() : metrics.horizontalAdvance(caption.text);
+            if (width > caption.room.width() || box.height() > caption.room.height())
+                return false;
+        }
+        return true;
+    });
+}
+
 QFont japaneseFont()
 {
+    static QStringList measuredFamilies;
+    static int measuredPixels = 0;
+
     QFont font = QApplication::font();
-    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                      QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(12);
+    font.setFamilies(gothicFamilies());
+    if (measuredPixels == 0 || measuredFamilies != font.families()) {
+        font.setPixelSize(designPixels);
+        measuredPixels = QFontInfo(fitted(font, mainWindowCaptions())).pixelSize();
+        measuredFamilies = font.families();
+    }
+    font.setPixelSize(measuredPixels);
     return font;
 }
 

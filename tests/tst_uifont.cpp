@@ -1,0 +1,228 @@
+#include "about/frmabt.h"
+#include "fakeplatform.h"
+#include "mainwindow/uifont.h"
+#include "mainwindow/wincal.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+
+// Both windows in each free Japanese face, on screens of each scale: every caption lies inside
+// its control and clear of the controls above it, and every box line is drawn.
+class tst_uifont : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void captionsFitAndBoxLinesShow_data();
+    void captionsFitAndBoxLinesShow();
+};
+
+void tst_uifont::cleanup()
+{
+    uifont::useFamilies({}, {});
+    delete frmabt::instance();
+}
+
+void tst_uifont::captionsFitAndBoxLinesShow_data()
+{
+    QTest::addColumn<QStringList>("faces"); // Gothic, Mincho
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<QString>("control"); // window/name; Label1 and Label2 stand for all cells
+
+    const QStringList controls
+            = QStringLiteral("wincal/Frame1 wincal/Label1 wincal/Label2 wincal/Label3 "
+                             "wincal/Label4 wincal/Text2 wincal/List1 wincal/Check1 "
+                             "wincal/Check2 wincal/Check3 wincal/Check4 wincal/Check5 "
+                             "wincal/Check6 wincal/Command1 wincal/Command2 wincal/Command3 "
+                             "wincal/Command4 wincal/Command5 frmabt/picIcon frmabt/lblTitle "
+                             "frmabt/exename frmabt/lblVersion frmabt/Command1 "
+                             "frmabt/lblDescription frmabt/cmdOK frmabt/Text1")
+                      .split(u' ');
+    const std::pair<const char *, QStringList> faces[] {
+            {"IPA P Gothic", {"IPAPGothic", "IPAMincho"}},
+            {"Noto Sans CJK JP", {"Noto Sans CJK JP", "Noto Serif CJK JP"}},
+            {"VL Gothic", {"VL Gothic", "VL Gothic"}}};
+    for (const auto &[name, families] : faces) {
+        for (qreal scale : {1.0, 1.25, 1.5, 2.0}) {
+            for (const QString &control : controls)
+                QTest::addRow("%s %gx %s", name, scale, qPrintable(control))
+                        << families << scale << control;
+        }
+    }
+}
+
+// The captions of `control` that leave their room or run under a control made after it.
+static QStringList captionFaults(QWidget *control)
+{
+    const QFontMetrics metrics(control->font());
+    const auto line = [&](const QString &text) {
+        return QSize(metrics.horizontalAdvance(text), metrics.height());
+    };
+    QRect room = control->contentsRect();
+    QRect caption;
+    if (auto *label = qobject_cast<QLabel *>(control); label && !label->text().isEmpty()) {
+        caption = label->wordWrap() ? metrics.boundingRect(
+                          room, int(label->alignment()) | Qt::TextWordWrap, label->text())
+                                    : QStyle::alignedRect(Qt::LeftToRight, label->alignment(),
+                                                          line(label->text()), room);
+    } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const bool check = qobject_cast<QCheckBox *>(button);
+        room = button->style()->subElementRect(check ? QStyle::SE_CheckBoxContents
+                                                     : QStyle::SE_PushButtonContents,
+                                               &option, button);
+        caption = QStyle::alignedRect(Qt::LeftToRight, check ? Qt::AlignLeft : Qt::AlignCenter,
+                                      line(button->text()), room);
+    } else if (auto *box = qobject_cast<QGroupBox *>(control)) {
+        // The title stands above the weekday headers.
+        room = QRect(0, 0, box->width(), box->findChild<QWidget *>("Label1_0")->y());
+        caption = QRect(QPoint(0, 0), line(box->title()));
+    } else if (auto *edit = qobject_cast<QTextEdit *>(control)) {
+        room = edit->viewport()->geometry();
+        for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
+            const QTextLine text = block.layout()->lineAt(0);
+            const QRectF ink(edit->document()->documentLayout()->blockBoundingRect(block).topLeft()
+                                     + text.position() + room.topLeft(),
+                             QSizeF(text.naturalTextWidth(), text.ascent() + text.descent()));
+            caption |= QRect(QPoint(qRound(ink.left()), qRound(ink.top())),
+                             QPoint(qRound(ink.right()) - 1, qRound(ink.bottom()) - 1));
+        }
+    }
+    QStringList faults;
+    if (caption.isNull())
+        return faults;
+    if (!room.contains(caption))
+        faults << control->objectName() + " beyond its edge";
+    // A box that sizes itself to its caption may share only its last line with the next control.
+    const auto *label = qobject_cast<QLabel *>(control);
+    const QRect taken = label && label->frameShape() == QFrame::Box
+            ? control->geometry().adjusted(0, 0, -1, -1)
+            : caption.translated(control->pos());
+    const QObjectList siblings = control->parentWidget()->children();
+    for (qsizetype i = siblings.indexOf(control) + 1; i < siblings.size(); ++i) {
+        auto *above = qobject_cast<QWidget *>(siblings[i]);
+        if (above && above->isVisible() && above->geometry().intersects(taken))
+            faults << control->objectName() + " under " + above->objectName();
+    }
+    return faults;
+}
+
+// The edges of a plain box without a black line along the outermost device pixels it covers in
+// `image`, a grab of its window, or along the pixels just inside them.
+static QStringList lineFaults(QWidget *control, const QImage &image)
+{
+    const auto *frame = qobject_cast<QFrame *>(control);
+    if (!frame || frame->frameShape() != QFrame::Box)
+        return {};
+    const qreal scale = image.devicePixelRatio();
+    const QRectF exact(QPointF(control->mapTo(control->window(), QPoint(0, 0))) * scale,
+                       QSizeF(control->size()) * scale);
+    const QRect box(QPoint(qRound(exact.left()), qRound(exact.top())),
+                    QPoint(qRound(exact.right()) - 1, qRound(exact.bottom()) - 1));
+    const auto dark = [&](QPoint at) { return qGray(image.pixel(at)) < 64; };
+    // Nine in ten of `length` pixels from `from` on, or their neighbours inward, are dark.
+    const auto drawn = [&](QPoint from, QPoint step, QPoint inward, int length) {
+        int count = 0;
+        for (int i = 0; i < length; ++i)
+            count += dark(from + step * i) || dark(from + step * i + inward) ? 1 : 0;
+        return count * 10 >= length * 9;
+    };
+    const QPoint right(1, 0), down(0, 1);
+    QStringList faults;
+    if (!drawn(box.topLeft() + right * 2, right, down, box.width() - 4))
+        faults << "top";
+    if (!drawn(box.bottomLeft() + right * 2, right, -down, box.width() - 4))
+        faults << "bottom";
+    if (!drawn(box.topLeft() + down * 2, down, right, box.height() - 4))
+        faults << "left";
+    if (!drawn(box.topRight() + down * 2, down, -right, box.height() - 4))
+        faults << "right";
+    return faults.isEmpty() ? faults : QStringList {control->objectName() + ' ' + faults.join(' ')};
+}
+
+void tst_uifont::captionsFitAndBoxLinesShow()
+{
+    QFETCH(QStringList, faces);
+    QFETCH(qreal, scale);
+    QFETCH(QString, control);
+    for (const QString &face : faces) {
+        if (!QFontDatabase::hasFamily(face))
+            QSKIP(qPrintable(face + " is not installed"));
+    }
+    QScreen *screen = nullptr;
+    for (QScreen *candidate : QGuiApplication::screens()) {
+        if (qFuzzyCompare(candidate->devicePixelRatio(), scale))
+            screen = candidate;
+    }
+    QVERIFY(screen);
+    uifont::useFamilies({faces[0]}, {faces[1]});
+
+    // A two-digit month and the longest heading; the frame in the narrow window, the list in the
+    // list state.
+    FakePlatform platform;
+    platform.todayDate = QDate(2000, 11, 23);
+    wincal calendar(platform);
+    calendar.Form_Load();
+    if (control != "wincal/Frame1")
+        calendar.openDayEntry(2000, 11, 23);
+    if (control == "wincal/List1")
+        calendar.findChild<QPushButton *>("Command5")->click();
+    QWidget *window = &calendar;
+    if (control.startsWith("frmabt/"))
+        window = frmabt::showInstance(platform);
+    window->setScreen(screen);
+    window->move(screen->geometry().topLeft() + QPoint(20, 20));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTRY_COMPARE(window->devicePixelRatioF(), scale);
+
+    const QImage image = window->grab().toImage();
+    const QRegularExpression name("^" + control.section('/', 1) + "(_\\d+)?$");
+    QStringList faults;
+    int checked = 0;
+    for (QWidget *widget : window->findChildren<QWidget *>(name)) {
+        if (widget->isVisible()) {
+            faults << captionFaults(widget) << lineFaults(widget, image);
+            ++checked;
+        }
+    }
+    QVERIFY(checked > 0);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(", ")));
+}
+
+// Four screens side by side at the scales checked; the first is the usual offscreen screen.
+int main(int argc, char *argv[])
+{
+    QTemporaryDir dir;
+    QFile config(dir.filePath("screens.json"));
+    if (!config.open(QIODevice::WriteOnly))
+        return 1;
+    config.write(R"({"screens": [
+        {"name": "1x", "x": 0, "y": 0, "width": 800, "height": 800, "dpr": 1},
+        {"name": "1.25x", "x": 800, "y": 0, "width": 800, "height": 800, "dpr": 1.25},
+        {"name": "1.5x", "x": 1600, "y": 0, "width": 800, "height": 800, "dpr": 1.5},
+        {"name": "2x", "x": 2400, "y": 0, "width": 800, "height": 800, "dpr": 2}]})");
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    tst_uifont test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_uifont.moc"

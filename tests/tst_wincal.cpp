@@ -3,6 +3,7 @@
 #include "mainwindow/wincal.h"
 #include "store/cp932.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -102,6 +103,8 @@ private slots:
     void clockOutsideTheCalendar();
     void colours_data();
     void colours();
+    void accessibleTexts_data();
+    void accessibleTexts();
 
     void transitions_data();
     void transitions();
@@ -332,6 +335,59 @@ void tst_wincal::colours()
     QCOMPARE(t.find("Picture2")->grab().toImage().pixelColor(3, 3), QColor(255, 0, 0));
     QCOMPARE(t.find("Label1_0")->grab().toImage().pixelColor(1, 1), QColor(255, 192, 192));
     QCOMPARE(t.find("Label1_1")->grab().toImage().pixelColor(1, 1), QColor(255, 255, 255));
+}
+
+void tst_wincal::accessibleTexts_data()
+{
+    QTest::addColumn<QDate>("month");
+    QTest::addColumn<QString>("control"); // a day of the month, or an object name
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+
+    // Today is 14 February 2001; the file has memos on 14 and 20 February and on 3 November.
+    const QDate february(2001, 2, 1), november(2001, 11, 1);
+    // clang-format off
+    QTest::newRow("2001-02-11 Sunday holiday")    << february << "11" << "2001年2月11日 日曜日" << "祝日 建国記念日";
+    QTest::newRow("2001-02-12 substitute Monday") << february << "12" << "2001年2月12日 月曜日" << "振替休日";
+    QTest::newRow("2001-02-13 plain Tuesday")     << february << "13" << "2001年2月13日 火曜日" << "";
+    QTest::newRow("2001-02-14 today with a memo") << february << "14" << "2001年2月14日 水曜日" << "今日、スケジュールあり";
+    QTest::newRow("2001-02-20 memo")              << february << "20" << "2001年2月20日 火曜日" << "スケジュールあり";
+    QTest::newRow("2001-11-03 memo on a holiday") << november << "3"  << "2001年11月3日 土曜日" << "祝日 文化の日、スケジュールあり";
+    QTest::newRow("unused cell")                  << february << "Label2_0" << "" << "";
+    QTest::newRow("previous month")               << february << "Command1" << "前月" << "";
+    QTest::newRow("next month")                   << february << "Command2" << "翌月" << "";
+    QTest::newRow("blue swatch")                  << february << "Picture1" << "今日の色（青）" << "";
+    QTest::newRow("red swatch")                   << february << "Picture2" << "日曜・祝日の色（赤）" << "";
+    QTest::newRow("memo box")                     << february << "Text2" << "スケジュール" << "";
+    // clang-format on
+}
+
+void tst_wincal::accessibleTexts()
+{
+    QFETCH(QDate, month);
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    Window t(QDate(2001, 2, 14),
+             "\"200102140予定\"\r\n\"200102201会議\"\r\n\"200111030文化祭\"\r\n");
+    QVERIFY(t.start());
+    // April 2001 uses cells 0 to 29: what they said then must not stay.
+    t.w->drawMonth(2001, 4);
+    t.w->drawMonth(month.year(), month.month());
+    bool isDay = false;
+    const int day = control.toInt(&isDay);
+    QWidget *widget = isDay ? t.cell(day) : t.find(control);
+    QVERIFY(widget);
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(reader);
+    QCOMPARE(reader->text(QAccessible::Description), description);
+    if (!name.isEmpty()) {
+        QCOMPARE(reader->text(QAccessible::Name), name);
+    } else {
+        // Hidden and without a name of its own (Qt then offers the frame's caption).
+        QVERIFY(reader->state().invisible);
+        QCOMPARE(widget->accessibleName(), name);
+    }
 }
 
 // The state of the window, read from the controls alone; "mixed" when they disagree.

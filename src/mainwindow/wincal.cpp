@@ -1,6 +1,7 @@
 #include "mainwindow/wincal.h"
 
 #include "about/frmabt.h"
+#include "calendar/cellspeech.h"
 #include "common/helptexts.h"
 #include "common/messages.h"
 #include "mainwindow/boxlines.h"
@@ -185,6 +186,10 @@ void wincal::buildControls()
     connect(Command1, &MouseUpButton::mouseUp, this, &wincal::Command1_MouseUp);
     Picture1 = makePicture(area, layout::Picture1, 0xFF0000);
     Picture2 = makePicture(area, layout::Picture2, 0x0000FF);
+    // The blue and the red swatch stand for the light blue of today and the light red of
+    // Sundays and holidays in the grid.
+    Picture1->setAccessibleName(QStringLiteral("今日の色（青）"));
+    Picture2->setAccessibleName(QStringLiteral("日曜・祝日の色（赤）"));
     Command2 = makeButton<MouseUpButton>(area, layout::Command2, QStringLiteral("翌月"));
     connect(Command2, &MouseUpButton::mouseUp, this, &wincal::Command2_MouseUp);
 
@@ -203,6 +208,7 @@ void wincal::buildControls()
 
     Text2 = new QPlainTextEdit(area);
     Text2->setObjectName(layout::Text2.objectName());
+    Text2->setAccessibleName(QStringLiteral("スケジュール"));
     Text2->setGeometry(layout::Text2.pixels());
     Text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -321,11 +327,16 @@ void wincal::drawMonth(int year, int month, const rekovabas::Schedules &source)
 
     const rekovabas::MonthView view
             = rekovabas::composeMonth(year, month, m_holidays, m_today, m_monthSchedules);
+    // What the colours say, in words for screen readers; the caption stays the day number.
+    const std::array<rekovabas::CellSpeech, rekovabas::cellCount> speech
+            = rekovabas::speakMonth(year, month, m_holidays, m_today, m_monthSchedules);
     for (std::size_t k = 0; k < Label2.size(); ++k) {
         const rekovabas::DayCell &cell = view.cells[k];
         Label2[k]->setText(cell.caption);
         setBackground(Label2[k], cell.colour);
         Label2[k]->setVisible(cell.visible);
+        Label2[k]->setAccessibleName(speech[k].name);
+        Label2[k]->setAccessibleDescription(speech[k].description);
     }
     Frame1->setTitle(view.caption);
 }

@@ -215,6 +215,18 @@ void BM_alarmCheck(benchmark::State &state)
             noReset, pathFor(size));
 }
 
+// The main window as the program starts it, shown and painted; its notices are dropped.
+void startWindow(FakePlatform &platform)
+{
+    wincal window(platform);
+    window.Form_Load();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        qFatal("main window not exposed");
+    window.repaint();
+    platform.shown.clear();
+}
+
 // A plain window with a grid of 37 labels: what any window of this size costs to show.
 void showBareWindow()
 {
@@ -240,16 +252,7 @@ void BM_windowStartup(benchmark::State &state)
                 showBareWindow();
                 readBaseline(pathFor(size));
             },
-            [&] {
-                wincal window(platform);
-                window.Form_Load();
-                window.show();
-                if (!QTest::qWaitForWindowExposed(&window))
-                    qFatal("main window not exposed");
-                window.repaint();
-                platform.shown.clear();
-            },
-            noReset);
+            [&] { startWindow(platform); }, noReset);
 }
 
 // Opening a day whose memo is one line of 1 or 10 MB without a place to break it, in a window
@@ -291,18 +294,9 @@ void BM_windowStartupAgainstNoFile(benchmark::State &state)
     FakePlatform &platform = platformFor(size);
     FakePlatform noFile;
     noFile.todayDate = platform.todayDate;
-    const auto start = [](FakePlatform &on) {
-        wincal window(on);
-        window.Form_Load();
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qFatal("main window not exposed");
-        window.repaint();
-        on.shown.clear();
-    };
     measure(
-            state, "window start-up ÷ no file", [&] { start(noFile); }, [&] { start(platform); },
-            noReset);
+            state, "window start-up ÷ no file", [&] { startWindow(noFile); },
+            [&] { startWindow(platform); }, noReset);
 }
 
 // Peak resident memory of one add on the largest file, measured in a fresh process.

@@ -356,8 +356,8 @@ void tst_wincal::accessibleTexts_data()
     QTest::newRow("unused cell")                  << february << "Label2_0" << "" << "";
     QTest::newRow("previous month")               << february << "Command1" << "前月" << "";
     QTest::newRow("next month")                   << february << "Command2" << "翌月" << "";
-    QTest::newRow("blue swatch")                  << february << "Picture1" << "今日の色（青）" << "";
-    QTest::newRow("red swatch")                   << february << "Picture2" << "日曜・祝日の色（赤）" << "";
+    QTest::newRow("blue swatch")                  << february << "Picture1" << "青の色見本" << "";
+    QTest::newRow("red swatch")                   << february << "Picture2" << "赤の色見本" << "";
     QTest::newRow("memo box")                     << february << "Text2" << "スケジュール" << "";
     // clang-format on
 }

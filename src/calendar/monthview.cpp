@@ -2,6 +2,8 @@
 
 #include "store/record.h"
 
+#include <QStringList>
+
 namespace rekovabas {
 
 namespace {
@@ -79,22 +81,42 @@ MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays
     if (first == kyotu1::noWeekday)
         return view;
 
+    static const std::array<QString, 7> weekdays {
+            QStringLiteral("日曜日"), QStringLiteral("月曜日"), QStringLiteral("火曜日"),
+            QStringLiteral("水曜日"), QStringLiteral("木曜日"), QStringLiteral("金曜日"),
+            QStringLiteral("土曜日")};
     const int length = monthLength(year, month);
     for (int d = 1; d <= length; ++d) {
         const int k = first + d - 1;
         const bool sunday = k % 7 == 0;
+        const bool holiday = holidays.flag(month, d) == 1;
         const bool substitute = k % 7 == 1 && holidays.flag(month, d - 1) == 1;
+        const bool isToday = year == today.year && month == today.month && d == today.day;
+        const bool memo = hasSchedule(schedules, year, month, d);
         DayCell &cell = view.cells[std::size_t(k)];
-        if (year == today.year && month == today.month && d == today.day)
+        if (isToday)
             cell.colour = todayColour;
-        else if (hasSchedule(schedules, year, month, d))
+        else if (memo)
             cell.colour = memoColour;
-        else if (holidays.flag(month, d) == 1 || sunday || substitute)
+        else if (holiday || sunday || substitute)
             cell.colour = holidayColour;
         else
             cell.colour = whiteColour;
         cell.caption = QStringLiteral("%1").arg(d, 2);
         cell.visible = true;
+
+        cell.accessibleName = QStringLiteral("%1年%2月%3日 ").arg(year).arg(month).arg(d)
+                + weekdays[std::size_t(k % 7)];
+        QStringList facts;
+        if (isToday)
+            facts << QStringLiteral("今日");
+        if (holiday)
+            facts << QStringLiteral("祝日 ") + holidays.name(month, d);
+        else if (substitute)
+            facts << QStringLiteral("振替休日");
+        if (memo)
+            facts << QStringLiteral("スケジュールあり");
+        cell.accessibleDescription = facts.join(QStringLiteral("、"));
     }
     return view;
 }

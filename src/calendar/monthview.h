@@ -83,6 +83,11 @@ struct DayCell
     QString caption; // " 1" … "31", or "" for an unused cell
     quint32 colour = whiteColour;
     bool visible = false;
+    // What the colour tells, in words for screen readers. The name is the date with its
+    // weekday, "2026年12月7日 月曜日"; the description joins with "、" what applies of "今日",
+    // "祝日 <name>" or "振替休日", and "スケジュールあり". Both "" for an unused cell.
+    QString accessibleName;
+    QString accessibleDescription;
 };
 
 struct MonthView

@@ -75,18 +75,6 @@ void appendListLine(QString &line, QStringView rec, WeekdayLabels &labels)
     line += record::memoOf(rec);
 }
 
-// Returns: true when the field's bytes begin with eight ASCII digits (a date key).
-bool beginsWithDateKey(QByteArrayView field)
-{
-    if (field.size() < 8)
-        return false;
-    for (qsizetype i = 0; i < 8; ++i) {
-        if (field[i] < '0' || field[i] > '9')
-            return false;
-    }
-    return true;
-}
-
 QString decoded(QByteArrayView field)
 {
     return cp932::decode(field).text;
@@ -161,7 +149,7 @@ DayMemo dayMemo(QByteArrayView bytes, int year, int month, int day)
     const QByteArray key = record::dateKey(year, month, day).toLatin1();
     QByteArrayView last;
     fieldreader::forEachField(bytes, [&](QByteArrayView field) {
-        if (field.first(qMin<qsizetype>(8, field.size())) == key) {
+        if (record::keyOf(field) == key) {
             last = field;
             result.found = true;
         }
@@ -205,7 +193,7 @@ QStringList alarmNotices(QByteArrayView bytes, QStringView todayKey)
     const QByteArray today = todayKey.toLatin1();
     fieldreader::forEachField(bytes, [&](QByteArrayView field) {
         // The ninth byte follows eight single-byte digits, so it is the ninth character.
-        if (field.size() < 9 || field[8] != '1' || !beginsWithDateKey(field)
+        if (field.size() < 9 || field[8] != '1' || !record::beginsWithDateKey(field)
             || field.first(8) > today)
             return;
         const QString rec = decoded(field);

@@ -5,14 +5,10 @@ namespace messages {
 namespace {
 
 // A path is shown whole unless it is longer than any the system accepts (a damaged setting can
-// hold megabytes, which a message box would take seconds to lay out): then only its ends.
+// hold megabytes): then only its beginning.
 QString shown(const QString &path)
 {
-    constexpr qsizetype longest = 4096;
-    constexpr qsizetype end = 100;
-    if (path.size() <= longest)
-        return path;
-    return path.left(end) + QStringLiteral("…（%1 文字）…").arg(path.size()) + path.right(end);
+    return path.size() <= 4096 ? path : elided(path, 200);
 }
 
 } // namespace

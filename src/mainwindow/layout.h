@@ -95,4 +95,18 @@ constexpr QRect label2(int i)
                  toPixels(cellSize), toPixels(cellSize));
 }
 
+// The fixed captions of the controls: the window shows them and the font is fitted to them.
+namespace captions {
+inline const QString Command1 = QStringLiteral("前月");
+inline const QString Command2 = QStringLiteral("翌月");
+inline const QString Label4 = QStringLiteral("知らせたい日に、スケジュールを入れて下さい。");
+inline const QString Check1 = QStringLiteral("ｱﾗｰﾑに追加");
+inline const std::array<QString, 5> repeatBoxes {
+        QStringLiteral("１年後も"), QStringLiteral("２年後も"), QStringLiteral("３年後も"),
+        QStringLiteral("４年後も"), QStringLiteral("５年後も")};
+inline const QString Command4 = QStringLiteral("スケジュールに追加");
+inline const QString Command5 = QStringLiteral("全ｽｹｼﾞｭｰﾙ表示");
+inline const QString Command3 = QStringLiteral("元に戻る");
+} // namespace captions
+
 } // namespace layout

@@ -42,49 +42,46 @@ QSize textRoom(QStyle::SubElement contents, const layout::Control &control, cons
 std::vector<Caption> mainWindowCaptions()
 {
     using namespace layout;
-    std::vector<Caption> captions;
+    std::vector<Caption> all;
 
     // The hint runs under the alarm box, which lies over its right end.
-    captions.push_back(
-            {QStringLiteral("知らせたい日に、スケジュールを入れて下さい。"),
+    all.push_back(
+            {captions::Label4,
              QSize(Check1.pixels().left() - Label4.pixels().left(), Label4.pixels().height())});
 
     const auto checkBox = [&](const Control &control, const QString &text) {
-        captions.push_back({text, textRoom(QStyle::SE_CheckBoxContents, control, text)});
+        all.push_back({text, textRoom(QStyle::SE_CheckBoxContents, control, text)});
     };
-    checkBox(Check1, QStringLiteral("ｱﾗｰﾑに追加"));
-    const std::array<QString, 5> repeats {QStringLiteral("１年後も"), QStringLiteral("２年後も"),
-                                          QStringLiteral("３年後も"), QStringLiteral("４年後も"),
-                                          QStringLiteral("５年後も")};
-    for (std::size_t i = 0; i < repeats.size(); ++i)
-        checkBox(repeatBoxes[i], repeats[i]);
+    checkBox(Check1, captions::Check1);
+    for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
+        checkBox(repeatBoxes[i], captions::repeatBoxes[i]);
 
     const auto button = [&](const Control &control, const QString &text) {
-        captions.push_back({text, textRoom(QStyle::SE_PushButtonContents, control, text)});
+        all.push_back({text, textRoom(QStyle::SE_PushButtonContents, control, text)});
     };
-    button(Command1, QStringLiteral("前月"));
-    button(Command2, QStringLiteral("翌月"));
-    button(Command4, QStringLiteral("スケジュールに追加"));
-    button(Command5, QStringLiteral("全ｽｹｼﾞｭｰﾙ表示"));
-    button(Command3, QStringLiteral("元に戻る"));
+    button(Command1, captions::Command1);
+    button(Command2, captions::Command2);
+    button(Command4, captions::Command4);
+    button(Command5, captions::Command5);
+    button(Command3, captions::Command3);
 
     // Weekday headers and day cells: inside their one-pixel borders.
     const QSize cellInside = label2(0).size() - QSize(2, 2);
     for (QChar weekday : QStringLiteral("日月火水木金土"))
-        captions.push_back({QString(weekday), cellInside});
+        all.push_back({QString(weekday), cellInside});
     for (int day = 1; day <= 31; ++day)
-        captions.push_back({QStringLiteral("%1").arg(day, 2), cellInside});
+        all.push_back({QStringLiteral("%1").arg(day, 2), cellInside});
 
     // The frame's caption stands above the weekday headers.
-    captions.push_back(
+    all.push_back(
             {rekovabas::monthCaption(2000, 12), QSize(Frame1.pixels().width(), label1(0).top())});
 
     // The heading box ends above the hint and inside the wide window; the longest heading is
     // that of the longest holiday name.
-    captions.push_back({QStringLiteral(" 2000年 11月 23日（木）　：　勤労感謝の日"),
-                        QSize(areaWidth(kyotu1::entryWidth) - Label3.pixels().left() - 2,
-                              Label4.pixels().top() - Label3.pixels().top() - 2)});
-    return captions;
+    all.push_back({QStringLiteral(" 2000年 11月 23日（木）　：　勤労感謝の日"),
+                   QSize(areaWidth(kyotu1::entryWidth) - Label3.pixels().left() - 2,
+                         Label4.pixels().top() - Label3.pixels().top() - 2)});
+    return all;
 }
 
 } // namespace

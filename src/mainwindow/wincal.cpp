@@ -1,7 +1,6 @@
 #include "mainwindow/wincal.h"
 
 #include "about/frmabt.h"
-#include "calendar/cellspeech.h"
 #include "common/helptexts.h"
 #include "common/messages.h"
 #include "mainwindow/boxlines.h"
@@ -182,15 +181,14 @@ void wincal::buildControls()
         Label2[std::size_t(i)] = cell;
     }
 
-    Command1 = makeButton<MouseUpButton>(area, layout::Command1, QStringLiteral("前月"));
+    Command1 = makeButton<MouseUpButton>(area, layout::Command1, layout::captions::Command1);
     connect(Command1, &MouseUpButton::mouseUp, this, &wincal::Command1_MouseUp);
     Picture1 = makePicture(area, layout::Picture1, 0xFF0000);
     Picture2 = makePicture(area, layout::Picture2, 0x0000FF);
-    // The blue and the red swatch stand for the light blue of today and the light red of
-    // Sundays and holidays in the grid.
-    Picture1->setAccessibleName(QStringLiteral("今日の色（青）"));
-    Picture2->setAccessibleName(QStringLiteral("日曜・祝日の色（赤）"));
-    Command2 = makeButton<MouseUpButton>(area, layout::Command2, QStringLiteral("翌月"));
+    // Two plain colour swatches with no action: named for what they show.
+    Picture1->setAccessibleName(QStringLiteral("青の色見本"));
+    Picture2->setAccessibleName(QStringLiteral("赤の色見本"));
+    Command2 = makeButton<MouseUpButton>(area, layout::Command2, layout::captions::Command2);
     connect(Command2, &MouseUpButton::mouseUp, this, &wincal::Command2_MouseUp);
 
     Label3 = new QLabel(area);
@@ -200,11 +198,11 @@ void wincal::buildControls()
     Label3->setLineWidth(1);
     Label3->setIndent(0);
 
-    Label4 = new QLabel(QStringLiteral("知らせたい日に、スケジュールを入れて下さい。"), area);
+    Label4 = new QLabel(layout::captions::Label4, area);
     Label4->setObjectName(layout::Label4.objectName());
     Label4->setGeometry(layout::Label4.pixels());
 
-    Check1 = makeCheckBox(area, layout::Check1, QStringLiteral("ｱﾗｰﾑに追加"));
+    Check1 = makeCheckBox(area, layout::Check1, layout::captions::Check1);
 
     Text2 = new QPlainTextEdit(area);
     Text2->setObjectName(layout::Text2.objectName());
@@ -225,18 +223,15 @@ void wincal::buildControls()
     List1->setUniformItemSizes(true);
     List1->hide();
 
-    const std::array<QString, 5> repeatCaptions {
-            QStringLiteral("１年後も"), QStringLiteral("２年後も"), QStringLiteral("３年後も"),
-            QStringLiteral("４年後も"), QStringLiteral("５年後も")};
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
-        repeatBoxes[i] = makeCheckBox(area, layout::repeatBoxes[i], repeatCaptions[i]);
+        repeatBoxes[i]
+                = makeCheckBox(area, layout::repeatBoxes[i], layout::captions::repeatBoxes[i]);
 
-    Command4
-            = makeButton<QPushButton>(area, layout::Command4, QStringLiteral("スケジュールに追加"));
+    Command4 = makeButton<QPushButton>(area, layout::Command4, layout::captions::Command4);
     connect(Command4, &QPushButton::clicked, this, &wincal::Command4_Click);
-    Command5 = makeButton<QPushButton>(area, layout::Command5, QStringLiteral("全ｽｹｼﾞｭｰﾙ表示"));
+    Command5 = makeButton<QPushButton>(area, layout::Command5, layout::captions::Command5);
     connect(Command5, &QPushButton::clicked, this, &wincal::Command5_Click);
-    Command3 = makeButton<QPushButton>(area, layout::Command3, QStringLiteral("元に戻る"));
+    Command3 = makeButton<QPushButton>(area, layout::Command3, layout::captions::Command3);
     connect(Command3, &QPushButton::clicked, this, &wincal::Command3_Click);
 
     const std::array<QWidget *, 15> tabOrder {
@@ -327,16 +322,14 @@ void wincal::drawMonth(int year, int month, const rekovabas::Schedules &source)
 
     const rekovabas::MonthView view
             = rekovabas::composeMonth(year, month, m_holidays, m_today, m_monthSchedules);
-    // What the colours say, in words for screen readers; the caption stays the day number.
-    const std::array<rekovabas::CellSpeech, rekovabas::cellCount> speech
-            = rekovabas::speakMonth(year, month, m_holidays, m_today, m_monthSchedules);
     for (std::size_t k = 0; k < Label2.size(); ++k) {
         const rekovabas::DayCell &cell = view.cells[k];
         Label2[k]->setText(cell.caption);
         setBackground(Label2[k], cell.colour);
         Label2[k]->setVisible(cell.visible);
-        Label2[k]->setAccessibleName(speech[k].name);
-        Label2[k]->setAccessibleDescription(speech[k].description);
+        // What the colour says, in words for screen readers; the caption stays the day number.
+        Label2[k]->setAccessibleName(cell.accessibleName);
+        Label2[k]->setAccessibleDescription(cell.accessibleDescription);
     }
     Frame1->setTitle(view.caption);
 }
@@ -485,8 +478,12 @@ void wincal::Command4_Click()
     const dirs::AddResult result = dirs::addSchedule(m_platform, request);
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
         repeatBoxes[i]->setChecked(result.repeat[i]);
-    if (result.status == dirs::AddStatus::Written)
-        drawMonth(curYear, curMonth);
+    // The month is redrawn from the bytes just written: the add has read the file already.
+    if (result.status == dirs::AddStatus::Written) {
+        const rekovabas::FileOutcome file {rekovabas::ReadStatus::Read,
+                                           dirs::schedulePath(m_platform), QString()};
+        drawMonth(curYear, curMonth, rekovabas::Schedules {file, result.written});
+    }
 }
 
 void wincal::Command5_Click()

@@ -341,7 +341,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
     text.reserve(oldSize + 2 * items.size() + 6 * (memoPart.size() + 8));
     for (const QString &item : std::as_const(items))
         record::appendFileLine(text, item);
-    const cp932::Encoded bytes = cp932::encode(text);
+    cp932::Encoded bytes = cp932::encode(text);
     if (!bytes.isValid())
         return refused(result, AddStatus::FileHasInvalidBytes);
 
@@ -349,6 +349,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
     if (!saved.ok)
         return refused(result, AddStatus::WriteFailed, saved.error);
     result.status = AddStatus::Written;
+    result.written = std::move(bytes.bytes);
     return result;
 }
 

@@ -10,6 +10,7 @@
 
 #include "store/filelock.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -60,6 +61,9 @@ struct AddResult
     // WriteFailed); every refusal before that returns the boxes as they were.
     std::array<bool, 5> repeat {};
     QString detail;
+    // When Written: the file's new bytes, so that the month is redrawn from what was written
+    // without reading the file again.
+    QByteArray written;
 };
 
 // Adds the memo of `request` to the file at `path` without showing anything, checking in the

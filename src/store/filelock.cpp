@@ -47,12 +47,13 @@ void writeOwner(int fd)
     }
 }
 
-} // namespace
-
+// The lock file of the file at `targetPath`.
 QString lockPathFor(const QString &targetPath)
 {
     return targetPath + QStringLiteral(".lock");
 }
+
+} // namespace
 
 ScheduleLock::ScheduleLock(const QString &targetPath)
     : m_lockName(QFile::encodeName(lockPathFor(targetPath))),

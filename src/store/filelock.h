@@ -16,9 +16,6 @@ namespace filelock {
 // How long an operation waits for another one to finish before it gives up.
 inline constexpr std::chrono::milliseconds defaultTimeout {5000};
 
-// Returns: the name of the lock file for the file at `targetPath`.
-QString lockPathFor(const QString &targetPath);
-
 class ScheduleLock
 {
 public:

@@ -17,7 +17,9 @@ QString monthKey(int year, int month)
             .arg(month, 2, 10, QLatin1Char('0'));
 }
 
-bool beginsWithDateKey(QStringView record)
+namespace {
+
+template<typename View> bool beginsWithDigits(View record)
 {
     if (record.size() < 8)
         return false;
@@ -26,6 +28,18 @@ bool beginsWithDateKey(QStringView record)
             return false;
     }
     return true;
+}
+
+} // namespace
+
+bool beginsWithDateKey(QStringView record)
+{
+    return beginsWithDigits(record);
+}
+
+bool beginsWithDateKey(QByteArrayView record)
+{
+    return beginsWithDigits(record);
 }
 
 int numberAt(QStringView record, qsizetype from, qsizetype count)

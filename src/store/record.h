@@ -4,6 +4,7 @@
 // (yyyymmdd), character 9 the alarm flag ("1" = on), characters 10 to the end the memo.
 // On disk it is a quotation mark, the record, a quotation mark, CR LF.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -14,10 +15,17 @@ QString dateKey(int year, int month, int day);
 // Returns: the month key "yyyymm".
 QString monthKey(int year, int month);
 
-// Returns: true when the record begins with eight ASCII digits.
+// Returns: true when the record begins with eight ASCII digits. The same on the record's
+// undecoded bytes: in CP932 the digits are single bytes that no other character uses.
 bool beginsWithDateKey(QStringView record);
+bool beginsWithDateKey(QByteArrayView record);
 
 inline QStringView keyOf(QStringView record)
+{
+    return record.first(qMin<qsizetype>(8, record.size()));
+}
+
+inline QByteArrayView keyOf(QByteArrayView record)
 {
     return record.first(qMin<qsizetype>(8, record.size()));
 }

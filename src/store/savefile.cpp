@@ -105,12 +105,13 @@ void syncFolder(const QString &targetPath)
     }
 }
 
-} // namespace
-
+// The new file that save() writes beside `targetPath`.
 QString saveFileFor(const QString &targetPath)
 {
     return targetPath + QStringLiteral(".rekova-save");
 }
+
+} // namespace
 
 Result save(const QString &targetPath, const QByteArray &bytes, FaultInjector *faults)
 {

@@ -23,9 +23,6 @@ struct Result
     QString error; // the reason, in Japanese, when not ok
 };
 
-// Returns: the name of the new file that save() writes beside `targetPath`.
-QString saveFileFor(const QString &targetPath);
-
 // Writes `bytes` as the new content of `targetPath`. `faults` may be nullptr.
 Result save(const QString &targetPath, const QByteArray &bytes, FaultInjector *faults = nullptr);
 

@@ -3,9 +3,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+if ! git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    echo "check-format: not a git checkout, so the project's files cannot be listed." >&2
+    exit 1
+fi
 mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' | grep -v '^build')
 if [ ${#files[@]} -eq 0 ]; then
-    exit 0
+    echo "check-format: no C++ files found." >&2
+    exit 1
 fi
 clang-format --dry-run -Werror "${files[@]}"
 echo "Formatting: ${#files[@]} files checked."

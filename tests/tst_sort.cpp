@@ -1,4 +1,4 @@
-#include "store/dirs.h"
+#include "store/sort.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

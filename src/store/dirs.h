@@ -12,7 +12,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include <array>
 #include <chrono>
@@ -81,9 +80,5 @@ AddResult addRecords(const QString &path, const AddRequest &request,
 AddResult addSchedule(Platform &platform, const AddRequest &request,
                       FaultInjector *faults = nullptr,
                       std::chrono::milliseconds lockWait = filelock::defaultTimeout);
-
-// Sorts by the first eight characters, in exactly the order of the exchange sort
-// "for i < j: if key(i) > key(j) swap(i, j)" (which is not stable).
-void sortSchedules(QStringList &items);
 
 } // namespace dirs

@@ -298,7 +298,7 @@ void tst_dirs::injectedFailuresLeaveTheFile()
 
     FailingStep faults(step);
     const dirs::AddResult result = dirs::addSchedule(
-            m_platform, request(2000, 2, 29, QStringLiteral("new"), true, "11111"), &faults);
+            m_platform, request(2000, 2, 29, QStringLiteral("new"), true, "11111"), {&faults});
     QCOMPARE(faults.asked, asked);
     if (step == SaveStep::Rename) {
         QCOMPARE(result.status, dirs::AddStatus::Written);
@@ -442,8 +442,9 @@ void tst_dirs::waitsForTheLock()
     {
         QLockFile held(m_path + ".lock");
         QVERIFY(held.tryLock(0));
-        const dirs::AddResult result = dirs::addSchedule(m_platform, request(2000, 12, 17, "x"),
-                                                         nullptr, std::chrono::milliseconds(50));
+        const dirs::AddResult result
+                = dirs::addSchedule(m_platform, request(2000, 12, 17, "x"),
+                                    {.lockWait = std::chrono::milliseconds(50)});
         QCOMPARE(result.status, dirs::AddStatus::FileLocked);
         QCOMPARE(m_platform.messages(),
                  QStringList {"スケジュールファイルは他のプログラムが使用中です。\n" + m_path
@@ -456,8 +457,8 @@ void tst_dirs::waitsForTheLock()
     for (const QByteArray &left : {QByteArray("2000000000\nrekova\n\n"), QByteArray(),
                                    QByteArray("\xff\x00garbage"), thisProcess}) {
         QVERIFY(writeBytes(m_path + ".lock", left));
-        QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, "x"), nullptr,
-                                  std::chrono::milliseconds(50))
+        QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, "x"),
+                                  {.lockWait = std::chrono::milliseconds(50)})
                          .status,
                  dirs::AddStatus::Written);
         QVERIFY(!QFile::exists(m_path + ".lock"));

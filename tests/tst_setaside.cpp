@@ -129,9 +129,10 @@ void tst_setaside::skedels()
     if (words.contains("locked"))
         QVERIFY(lock.tryLock(0));
 
-    const setaside::Result result = setaside::skedels(
-            platform, words.contains("failing-rename") ? &failingRename : nullptr,
-            std::chrono::milliseconds(50));
+    const setaside::Result result
+            = setaside::skedels(platform,
+                                {words.contains("failing-rename") ? &failingRename : nullptr,
+                                 std::chrono::milliseconds(50)});
     QCOMPARE(result.status, status);
     QCOMPARE(platform.messages(), QStringList {message.replace("%1", path).replace("%2", backup)});
     QCOMPARE(platform.shown.first().title, QStringLiteral("暦丸"));

@@ -3,7 +3,6 @@
 #include "common/messages.h"
 #include "platform/platform.h"
 #include "store/cp932.h"
-#include "store/faultinjector.h"
 #include "store/fieldreader.h"
 #include "store/record.h"
 #include "store/savefile.h"
@@ -98,8 +97,7 @@ bool storeSchedulePath(Platform &platform, const QString &path)
     return false;
 }
 
-AddResult addRecords(const QString &path, const AddRequest &request, FaultInjector *faults,
-                     std::chrono::milliseconds lockWait)
+AddResult addRecords(const QString &path, const AddRequest &request, const StoreOptions &options)
 {
     AddResult result;
     result.repeat = request.repeat;
@@ -124,7 +122,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
 
     // Held from reading the file until its new content is in place.
     filelock::ScheduleLock lock(file.path);
-    switch (lock.acquire(lockWait)) {
+    switch (lock.acquire(options.lockWait)) {
     case filelock::ScheduleLock::Status::Locked:
         break;
     case filelock::ScheduleLock::Status::Busy:
@@ -184,7 +182,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
     if (!bytes.isValid())
         return refused(result, AddStatus::FileHasInvalidBytes);
 
-    const savefile::Result saved = savefile::save(file.path, bytes.bytes, faults);
+    const savefile::Result saved = savefile::save(file.path, bytes.bytes, options);
     if (!saved.ok)
         return refused(result, AddStatus::WriteFailed, saved.error);
     result.status = AddStatus::Written;
@@ -192,11 +190,10 @@ AddResult addRecords(const QString &path, const AddRequest &request, FaultInject
     return result;
 }
 
-AddResult addSchedule(Platform &platform, const AddRequest &request, FaultInjector *faults,
-                      std::chrono::milliseconds lockWait)
+AddResult addSchedule(Platform &platform, const AddRequest &request, const StoreOptions &options)
 {
     const QString path = schedulePath(platform);
-    const AddResult result = addRecords(path, request, faults, lockWait);
+    const AddResult result = addRecords(path, request, options);
     platform.showMessage(messageFor(result, path));
     return result;
 }

@@ -8,16 +8,14 @@
 // flushed to disk and renamed over it in one step, under an advisory lock, so the old file stays
 // exactly as it was until the new one is complete.
 
-#include "store/filelock.h"
+#include "store/storeoptions.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <array>
-#include <chrono>
 
 class Platform;
-class FaultInjector;
 
 namespace dirs {
 
@@ -69,16 +67,14 @@ struct AddResult
 // order: empty memo, no path, quotation mark, characters CP932 cannot hold; then, holding the
 // lock, the existing file. The date's old records are replaced, repeats are added, the lines
 // are sorted and the whole file is replaced safely. A line break typed in the memo is stored
-// as CR LF. `faults` is for tests; the program passes nullptr.
+// as CR LF.
 AddResult addRecords(const QString &path, const AddRequest &request,
-                     FaultInjector *faults = nullptr,
-                     std::chrono::milliseconds lockWait = filelock::defaultTimeout);
+                     const StoreOptions &options = {});
 
 // The add as the user sees it: reads the path, adds, and shows "書込み完了" or the reason the
 // add did not happen through `platform`. The caller redraws the month and shows the repeat
 // boxes of the result.
 AddResult addSchedule(Platform &platform, const AddRequest &request,
-                      FaultInjector *faults = nullptr,
-                      std::chrono::milliseconds lockWait = filelock::defaultTimeout);
+                      const StoreOptions &options = {});
 
 } // namespace dirs

@@ -113,7 +113,7 @@ QString saveFileFor(const QString &targetPath)
 
 } // namespace
 
-Result save(const QString &targetPath, const QByteArray &bytes, FaultInjector *faults)
+Result save(const QString &targetPath, const QByteArray &bytes, const StoreOptions &options)
 {
     ignoreFileSizeSignal();
     const QByteArray target = QFile::encodeName(targetPath);
@@ -132,14 +132,14 @@ Result save(const QString &targetPath, const QByteArray &bytes, FaultInjector *f
     // One left by an add that was killed before its rename; the caller holds the lock, so no
     // other add is writing it.
     ::unlink(file.name().constData());
-    if (injectedFailure(faults, SaveStep::Open))
+    if (injectedFailure(options.faults, SaveStep::Open))
         return failed(schedulefile::errorText(EIO));
     // Nobody else may read the memos before the old file's permissions are in place.
     if (!file.create(exists ? 0600 : 0666))
         return failed(schedulefile::errorText(errno));
 
     for (qsizetype offset = 0; offset < bytes.size();) {
-        if (injectedFailure(faults, SaveStep::Write))
+        if (injectedFailure(options.faults, SaveStep::Write))
             return failed(schedulefile::errorText(ENOSPC));
         const ssize_t written = ::write(file.fd(), bytes.constData() + offset,
                                         size_t(qMin(blockSize, bytes.size() - offset)));
@@ -160,14 +160,14 @@ Result save(const QString &targetPath, const QByteArray &bytes, FaultInjector *f
         if (::fchmod(file.fd(), old.st_mode & 07777) != 0)
             return failed(schedulefile::errorText(errno));
     }
-    if (injectedFailure(faults, SaveStep::Flush))
+    if (injectedFailure(options.faults, SaveStep::Flush))
         return failed(schedulefile::errorText(ENOSPC));
     if (::fdatasync(file.fd()) != 0)
         return failed(schedulefile::errorText(errno));
     if (!file.close())
         return failed(schedulefile::errorText(errno));
 
-    if (injectedFailure(faults, SaveStep::Commit))
+    if (injectedFailure(options.faults, SaveStep::Commit))
         return failed(schedulefile::errorText(EIO));
     if (::rename(file.name().constData(), target.constData()) != 0)
         return failed(schedulefile::errorText(errno));

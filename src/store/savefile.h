@@ -10,10 +10,10 @@
 // The caller holds the file's lock (store/filelock.h) and passes the file that is really
 // written, a symbolic link already followed (store/target.h).
 
+#include "store/storeoptions.h"
+
 #include <QByteArray>
 #include <QString>
-
-class FaultInjector;
 
 namespace savefile {
 
@@ -23,7 +23,7 @@ struct Result
     QString error; // the reason, in Japanese, when not ok
 };
 
-// Writes `bytes` as the new content of `targetPath`. `faults` may be nullptr.
-Result save(const QString &targetPath, const QByteArray &bytes, FaultInjector *faults = nullptr);
+// Writes `bytes` as the new content of `targetPath`. Of `options`, only the faults apply.
+Result save(const QString &targetPath, const QByteArray &bytes, const StoreOptions &options = {});
 
 } // namespace savefile

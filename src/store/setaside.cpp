@@ -48,7 +48,7 @@ QString backupName(const QString &path)
     return path + QStringLiteral("bak");
 }
 
-Result setAside(const QString &path, FaultInjector *faults, std::chrono::milliseconds lockWait)
+Result setAside(const QString &path, const StoreOptions &options)
 {
     if (path.isEmpty())
         return finished(Status::NotSet);
@@ -62,7 +62,7 @@ Result setAside(const QString &path, FaultInjector *faults, std::chrono::millise
         return finished(Status::NoFile);
 
     filelock::ScheduleLock lock(file.path);
-    switch (lock.acquire(lockWait)) {
+    switch (lock.acquire(options.lockWait)) {
     case filelock::ScheduleLock::Status::Locked:
         break;
     case filelock::ScheduleLock::Status::Busy:
@@ -76,7 +76,7 @@ Result setAside(const QString &path, FaultInjector *faults, std::chrono::millise
 
     const QString &source = file.path;
     const QString backup = backupName(source);
-    if (injectedFailure(faults, SaveStep::Rename))
+    if (injectedFailure(options.faults, SaveStep::Rename))
         return finished(Status::Failed, backup, schedulefile::errorText(EIO));
     // rename(2) replaces an existing backup in the same step; there is no moment without it.
     if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(backup).constData())
@@ -86,10 +86,10 @@ Result setAside(const QString &path, FaultInjector *faults, std::chrono::millise
     return finished(Status::Renamed, backup);
 }
 
-Result skedels(Platform &platform, FaultInjector *faults, std::chrono::milliseconds lockWait)
+Result skedels(Platform &platform, const StoreOptions &options)
 {
     const QString path = dirs::schedulePath(platform);
-    const Result result = setAside(path, faults, lockWait);
+    const Result result = setAside(path, options);
     platform.showMessage(messageFor(result, path));
     return result;
 }

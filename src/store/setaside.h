@@ -4,14 +4,11 @@
 // backup name, replacing an earlier backup. The rename replaces the backup in one step, so a
 // failure leaves both files as they were, and a missing schedule file never costs the backup.
 
-#include "store/filelock.h"
+#include "store/storeoptions.h"
 
 #include <QString>
 
-#include <chrono>
-
 class Platform;
-class FaultInjector;
 
 namespace setaside {
 
@@ -37,13 +34,11 @@ struct Result
 
 // Sets the file at `path` aside without showing anything. A symbolic link at the path is
 // followed: the file it points to is renamed beside itself, and the link stays for the next
-// add to write through. `faults` is for tests; the program passes nullptr.
-Result setAside(const QString &path, FaultInjector *faults = nullptr,
-                std::chrono::milliseconds lockWait = filelock::defaultTimeout);
+// add to write through.
+Result setAside(const QString &path, const StoreOptions &options = {});
 
 // The command as the user sees it: reads the path, sets the file aside and tells the user what
 // happened through `platform`. Nothing is redrawn.
-Result skedels(Platform &platform, FaultInjector *faults = nullptr,
-               std::chrono::milliseconds lockWait = filelock::defaultTimeout);
+Result skedels(Platform &platform, const StoreOptions &options = {});
 
 } // namespace setaside

@@ -1,5 +1,8 @@
 #include "common/messages.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace messages {
 
 namespace {
@@ -19,6 +22,11 @@ QString elided(const QString &text, qsizetype limit)
         return text;
     const qsizetype end = text[limit].isLowSurrogate() ? limit - 1 : limit;
     return text.left(end) + QStringLiteral("…（全 %1 文字）").arg(text.size());
+}
+
+QString applicationTitle()
+{
+    return QStringLiteral("暦丸");
 }
 
 QString bug()
@@ -181,6 +189,57 @@ QString memoShownInPart(qsizetype total, qsizetype shown)
                    "スケジュールに追加すると、メモは全文がそのまま保存されます。")
             .arg(total)
             .arg(shown);
+}
+
+QString systemError(int errnoValue)
+{
+    switch (errnoValue) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("アクセスが拒否されました。");
+    case ENOENT:
+        return QStringLiteral("ファイルまたはフォルダがありません。");
+    case ENOTDIR:
+        return QStringLiteral("パスの途中がフォルダではありません。");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダがあります。");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が足りません。");
+    case EFBIG:
+        return QStringLiteral("ファイルが大きすぎます。");
+    case EROFS:
+        return QStringLiteral("読み取り専用のファイルシステムです。");
+    case EIO:
+        return QStringLiteral("入出力エラーが発生しました。");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます。");
+    case ELOOP:
+        return QStringLiteral("シンボリックリンクが循環しています。");
+    default:
+        return QString::fromLocal8Bit(std::strerror(errnoValue));
+    }
+}
+
+QString notRegularFile()
+{
+    return QStringLiteral("通常のファイルではありません。");
+}
+
+QString writeInterrupted()
+{
+    return QStringLiteral(
+            "書き込みが途中で終わりました（ディスクの空き容量が足りない可能性があります）。");
+}
+
+QString settingsNotWritable(const QString &settingsFile)
+{
+    return QStringLiteral("設定ファイル %1 に書き込めません").arg(settingsFile);
+}
+
+QString settingsMalformed(const QString &settingsFile)
+{
+    return QStringLiteral("設定ファイル %1 の形式が正しくありません").arg(settingsFile);
 }
 
 } // namespace messages

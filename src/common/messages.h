@@ -12,6 +12,7 @@ namespace messages {
 QString elided(const QString &text, qsizetype limit);
 
 // Fixed texts of the program.
+QString applicationTitle();   // "暦丸", the title of every box that names none of its own
 QString bug();                // "バグです"
 QString memoEmpty();          // the add was asked for with an empty memo
 QString scheduleFileNotSet(); // day entry and add without a schedule file
@@ -44,5 +45,12 @@ QString setAsideFailed(const QString &path, const QString &backupPath, const QSt
 QString browserFailed(const QString &url);
 // The day's memo has `total` characters, too many to show; the box shows the first `shown`.
 QString memoShownInPart(qsizetype total, qsizetype shown);
+
+// Reasons, one sentence each, that the texts above take as `reason`.
+QString systemError(int errnoValue); // what the system refused, from its errno
+QString notRegularFile();            // something other than a file is at the path
+QString writeInterrupted();          // a write stopped before all bytes were written
+QString settingsNotWritable(const QString &settingsFile);
+QString settingsMalformed(const QString &settingsFile);
 
 } // namespace messages

@@ -4,6 +4,8 @@
 // settings store, today's date and the web browser. The windows receive one Platform in their
 // constructors; tests pass a fake that records what was shown and answers from a script.
 
+#include "common/messages.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -16,11 +18,10 @@ class Platform
 public:
     virtual ~Platform() = default;
 
-    // Title that message boxes carry when they pass none of their own.
-    static QString applicationTitle() { return QStringLiteral("暦丸"); }
-
     // A modal box with the OK button only and no icon. Line breaks in `text` are single "\n".
-    virtual void showMessage(const QString &text, const QString &title = applicationTitle()) = 0;
+    virtual void showMessage(const QString &text,
+                             const QString &title = messages::applicationTitle())
+            = 0;
 
     // A modal Yes/No question with the warning icon, Yes the default.
     // Returns: true for Yes, false for No (or the box closed without an answer).

@@ -1,5 +1,7 @@
 #include "platform/qtplatform.h"
 
+#include "common/messages.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -80,12 +82,11 @@ bool QtPlatform::writeSetting(const QString &section, const QString &key, const 
         return true;
     case QSettings::AccessError:
         if (error)
-            *error = QStringLiteral("設定ファイル %1 に書き込めません").arg(settings.fileName());
+            *error = messages::settingsNotWritable(settings.fileName());
         return false;
     case QSettings::FormatError:
         if (error)
-            *error = QStringLiteral("設定ファイル %1 の形式が正しくありません")
-                             .arg(settings.fileName());
+            *error = messages::settingsMalformed(settings.fileName());
         return false;
     }
     return false;

@@ -118,7 +118,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, const Store
     // same file; a link stays a link.
     const target::Target file = target::resolve(path);
     if (!file.ok())
-        return refused(result, AddStatus::FileUnreadable, schedulefile::errorText(file.error));
+        return refused(result, AddStatus::FileUnreadable, messages::systemError(file.error));
 
     // Held from reading the file until its new content is in place.
     filelock::ScheduleLock lock(file.path);

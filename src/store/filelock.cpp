@@ -1,7 +1,6 @@
 #include "store/filelock.h"
 
 #include "common/messages.h"
-#include "store/schedulefile.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -81,7 +80,7 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
             if (error == EACCES)
                 fd = ::open(m_lockName.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
             if (fd < 0) {
-                m_error = messages::folderUnusable(m_folder, schedulefile::errorText(error));
+                m_error = messages::folderUnusable(m_folder, messages::systemError(error));
                 return Status::Unusable;
             }
         }
@@ -99,7 +98,7 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
         const int error = errno;
         ::close(fd);
         if (error != EWOULDBLOCK && error != EINTR) {
-            m_error = messages::folderUnusable(m_folder, schedulefile::errorText(error));
+            m_error = messages::folderUnusable(m_folder, messages::systemError(error));
             return Status::Unusable;
         }
         if (deadline.hasExpired())

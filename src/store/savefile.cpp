@@ -1,7 +1,7 @@
 #include "store/savefile.h"
 
+#include "common/messages.h"
 #include "store/faultinjector.h"
-#include "store/schedulefile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,12 +23,6 @@ constexpr qsizetype blockSize = 64 * 1024;
 Result failed(const QString &reason)
 {
     return Result {false, reason};
-}
-
-QString interruptedText()
-{
-    return QStringLiteral(
-            "書き込みが途中で終わりました（ディスクの空き容量が足りない可能性があります）。");
 }
 
 // Beyond a file size limit the system ends the process with SIGXFSZ: the window would vanish
@@ -89,8 +83,8 @@ std::optional<QString> refuseSpecialFile(const struct stat &info)
     if (S_ISREG(info.st_mode))
         return std::nullopt;
     if (S_ISDIR(info.st_mode))
-        return schedulefile::errorText(EISDIR);
-    return QStringLiteral("通常のファイルではありません。");
+        return messages::systemError(EISDIR);
+    return messages::notRegularFile();
 }
 
 // Makes the rename itself survive a power cut; a failure here loses nothing, so it is not
@@ -125,7 +119,7 @@ Result save(const QString &targetPath, const QByteArray &bytes, const StoreOptio
             return failed(*reason);
         // A file the user made read-only stays as it is (root may still write it).
         if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
-            return failed(schedulefile::errorText(errno));
+            return failed(messages::systemError(errno));
     }
 
     NewFile file(QFile::encodeName(saveFileFor(targetPath)));
@@ -133,22 +127,22 @@ Result save(const QString &targetPath, const QByteArray &bytes, const StoreOptio
     // other add is writing it.
     ::unlink(file.name().constData());
     if (injectedFailure(options.faults, SaveStep::Open))
-        return failed(schedulefile::errorText(EIO));
+        return failed(messages::systemError(EIO));
     // Nobody else may read the memos before the old file's permissions are in place.
     if (!file.create(exists ? 0600 : 0666))
-        return failed(schedulefile::errorText(errno));
+        return failed(messages::systemError(errno));
 
     for (qsizetype offset = 0; offset < bytes.size();) {
         if (injectedFailure(options.faults, SaveStep::Write))
-            return failed(schedulefile::errorText(ENOSPC));
+            return failed(messages::systemError(ENOSPC));
         const ssize_t written = ::write(file.fd(), bytes.constData() + offset,
                                         size_t(qMin(blockSize, bytes.size() - offset)));
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0)
-            return failed(schedulefile::errorText(errno));
+            return failed(messages::systemError(errno));
         if (written == 0)
-            return failed(interruptedText());
+            return failed(messages::writeInterrupted());
         offset += written;
     }
 
@@ -158,19 +152,19 @@ Result save(const QString &targetPath, const QByteArray &bytes, const StoreOptio
             [[maybe_unused]] const int owned = ::fchown(file.fd(), old.st_uid, old.st_gid);
         }
         if (::fchmod(file.fd(), old.st_mode & 07777) != 0)
-            return failed(schedulefile::errorText(errno));
+            return failed(messages::systemError(errno));
     }
     if (injectedFailure(options.faults, SaveStep::Flush))
-        return failed(schedulefile::errorText(ENOSPC));
+        return failed(messages::systemError(ENOSPC));
     if (::fdatasync(file.fd()) != 0)
-        return failed(schedulefile::errorText(errno));
+        return failed(messages::systemError(errno));
     if (!file.close())
-        return failed(schedulefile::errorText(errno));
+        return failed(messages::systemError(errno));
 
     if (injectedFailure(options.faults, SaveStep::Commit))
-        return failed(schedulefile::errorText(EIO));
+        return failed(messages::systemError(EIO));
     if (::rename(file.name().constData(), target.constData()) != 0)
-        return failed(schedulefile::errorText(errno));
+        return failed(messages::systemError(errno));
     file.keep();
     syncFolder(targetPath);
     return Result {true, QString()};

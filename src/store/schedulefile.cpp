@@ -1,12 +1,12 @@
 #include "store/schedulefile.h"
 
+#include "common/messages.h"
 #include "store/cp932.h"
 
 #include <QByteArray>
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,7 +37,7 @@ Bytes unreadable(int errnoValue)
 {
     Bytes contents;
     contents.status = Status::Unreadable;
-    contents.error = errorText(errnoValue);
+    contents.error = messages::systemError(errnoValue);
     return contents;
 }
 
@@ -115,36 +115,6 @@ Contents read(const QString &path)
         contents.firstInvalidByte = decoded.firstInvalidByte;
     }
     return contents;
-}
-
-QString errorText(int errnoValue)
-{
-    switch (errnoValue) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("アクセスが拒否されました。");
-    case ENOENT:
-        return QStringLiteral("ファイルまたはフォルダがありません。");
-    case ENOTDIR:
-        return QStringLiteral("パスの途中がフォルダではありません。");
-    case EISDIR:
-        return QStringLiteral("同じ名前のフォルダがあります。");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("ディスクの空き容量が足りません。");
-    case EFBIG:
-        return QStringLiteral("ファイルが大きすぎます。");
-    case EROFS:
-        return QStringLiteral("読み取り専用のファイルシステムです。");
-    case EIO:
-        return QStringLiteral("入出力エラーが発生しました。");
-    case ENAMETOOLONG:
-        return QStringLiteral("ファイル名が長すぎます。");
-    case ELOOP:
-        return QStringLiteral("シンボリックリンクが循環しています。");
-    default:
-        return QString::fromLocal8Bit(std::strerror(errnoValue));
-    }
 }
 
 } // namespace schedulefile

@@ -41,7 +41,4 @@ bool isPresent(const QString &path);
 // Reads and decodes the whole file. A FIFO or device at the path is never read from.
 Contents read(const QString &path);
 
-// Returns: a short Japanese description of the system error `errnoValue`.
-QString errorText(int errnoValue);
-
 } // namespace schedulefile

@@ -55,7 +55,7 @@ Result setAside(const QString &path, const StoreOptions &options)
     // The file a symbolic link at the path points to is renamed beside itself.
     const target::Target file = target::resolve(path);
     if (!file.ok()) {
-        return finished(Status::Failed, backupName(path), schedulefile::errorText(file.error));
+        return finished(Status::Failed, backupName(path), messages::systemError(file.error));
     }
     // Checked before the lock, so that a missing folder reads as a missing file.
     if (!schedulefile::isPresent(file.path))
@@ -77,11 +77,11 @@ Result setAside(const QString &path, const StoreOptions &options)
     const QString &source = file.path;
     const QString backup = backupName(source);
     if (injectedFailure(options.faults, SaveStep::Rename))
-        return finished(Status::Failed, backup, schedulefile::errorText(EIO));
+        return finished(Status::Failed, backup, messages::systemError(EIO));
     // rename(2) replaces an existing backup in the same step; there is no moment without it.
     if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(backup).constData())
         != 0) {
-        return finished(Status::Failed, backup, schedulefile::errorText(errno));
+        return finished(Status::Failed, backup, messages::systemError(errno));
     }
     return finished(Status::Renamed, backup);
 }

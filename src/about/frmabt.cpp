@@ -1,5 +1,6 @@
 #include "about/frmabt.h"
 
+#include "about/aboutlayout.h"
 #include "common/helptexts.h"
 #include "common/kyotu1.h"
 #include "mainwindow/boxlines.h"
@@ -17,23 +18,13 @@
 
 namespace {
 
-// The layout is kept in twips, 15 to the pixel.
-constexpr int twipsPerPixel = 15;
-
-constexpr int pixels(int twips)
-{
-    return (twips + twipsPerPixel / 2) / twipsPerPixel;
-}
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
-}
+using aboutlayout::toPixels;
 
 // The address lines are this many pixels apart.
 constexpr int addressLinePitch = 13;
 
-// The Windows faces come first for systems that have them; the free Japanese faces follow.
+// The window was drawn in ＭＳ 明朝 and ＭＳ Ｐゴシック: they are preferred where installed, and
+// the free Japanese faces stand in for them elsewhere.
 QFont minchoFont(qreal points)
 {
     QFont font;
@@ -64,23 +55,26 @@ void setTextColour(QWidget *widget, const QColor &colour)
     widget->setPalette(palette);
 }
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QFont &font)
+QLabel *makeLabel(QWidget *parent, const aboutlayout::Control &control, const QFont &font)
 {
     auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
+    label->setObjectName(control.objectName());
+    label->setGeometry(control.pixels());
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
-// One stroke of the etched rule: a filled strip, `thickness` pixels high.
-void makeLine(QWidget *parent, const char *name, int x1, int x2, int top, int thickness,
+// One stroke of the etched rule: a filled strip, `thickness` pixels high, between its two ends
+// each rounded to the nearest pixel.
+void makeLine(QWidget *parent, const aboutlayout::Control &stroke, int thickness,
               const QColor &colour)
 {
     auto *line = new QWidget(parent);
-    line->setObjectName(QLatin1String(name));
-    line->setGeometry(pixels(x1), pixels(top), pixels(x2) - pixels(x1), thickness);
+    line->setObjectName(stroke.objectName());
+    const int left = toPixels(stroke.left);
+    line->setGeometry(left, toPixels(stroke.top), toPixels(stroke.left + stroke.width) - left,
+                      thickness);
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, colour);
     line->setPalette(palette);
@@ -128,7 +122,7 @@ frmabt::frmabt(Platform &platform) : QDialog(nullptr), m_platform(platform)
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     setWindowIcon(desktop::applicationIcon());
-    setFixedSize(pixels(5760), pixels(3150));
+    setFixedSize(toPixels(aboutlayout::windowWidth), toPixels(aboutlayout::windowHeight));
     buildControls();
     boxlines::useFor(this);
     desktop::hideFromTaskbar(*this);
@@ -137,8 +131,8 @@ frmabt::frmabt(Platform &platform) : QDialog(nullptr), m_platform(platform)
 void frmabt::buildControls()
 {
     picIcon = new QLabel(this);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(twipsRect(240, 240, 510, 510));
+    picIcon->setObjectName(aboutlayout::picIcon.objectName());
+    picIcon->setGeometry(aboutlayout::picIcon.pixels());
     picIcon->setFrameStyle(QFrame::Box | QFrame::Plain);
     picIcon->setLineWidth(1);
     picIcon->setAlignment(Qt::AlignCenter);
@@ -149,41 +143,40 @@ void frmabt::buildControls()
     picIcon->setAutoFillBackground(true);
     picIcon->setFocusPolicy(Qt::StrongFocus);
 
-    lblTitle = makeLabel(this, "lblTitle", twipsRect(960, 120, 4605, 345), minchoFont(12));
+    lblTitle = makeLabel(this, aboutlayout::lblTitle, minchoFont(12));
     setTextColour(lblTitle, Qt::black);
-    exename = makeLabel(this, "exename", twipsRect(960, 480, 4575, 255), minchoFont(9.75));
-    lblVersion = makeLabel(this, "lblVersion", twipsRect(960, 960, 4605, 225), minchoFont(9.75));
+    exename = makeLabel(this, aboutlayout::exename, minchoFont(9.75));
+    lblVersion = makeLabel(this, aboutlayout::lblVersion, minchoFont(9.75));
 
     Command1 = new QPushButton(QStringLiteral("作者HP"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twipsRect(120, 1080, 735, 375));
+    Command1->setObjectName(aboutlayout::Command1.objectName());
+    Command1->setGeometry(aboutlayout::Command1.pixels());
     Command1->setFont(gothicFont(8.25));
 
-    lblDescription
-            = makeLabel(this, "lblDescription", twipsRect(960, 1200, 4605, 690), minchoFont(9.75));
+    lblDescription = makeLabel(this, aboutlayout::lblDescription, minchoFont(9.75));
     lblDescription->setWordWrap(true);
     setTextColour(lblDescription, Qt::black);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twipsRect(120, 1560, 705, 345));
+    cmdOK->setObjectName(aboutlayout::cmdOK.objectName());
+    cmdOK->setGeometry(aboutlayout::cmdOK.pixels());
     // Enter presses it as the default button; Esc closes the dialog just as it does.
     cmdOK->setDefault(true);
 
     // The etched rule: the grey stroke lies over the top row of the white one.
-    makeLine(this, "Line1_0", 120, 5669, 2040, 2, Qt::white);
-    makeLine(this, "Line1_1", 120, 5684, 2040, 1, QColor(128, 128, 128));
+    makeLine(this, aboutlayout::Line1_0, 2, Qt::white);
+    makeLine(this, aboutlayout::Line1_1, 1, QColor(128, 128, 128));
 
     Text1 = new QTextEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(twipsRect(120, 2160, 5535, 855));
+    Text1->setObjectName(aboutlayout::Text1.objectName());
+    Text1->setGeometry(aboutlayout::Text1.pixels());
     Text1->setFont(minchoFont(9.75));
     Text1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Text1->setLineWidth(1);
     Text1->setTabChangesFocus(true);
     Text1->setAcceptRichText(false);
-    // The four address lines fill the box without scrolling: lines 13 pixels apart, as the
-    // 9.75-point face sets them on the screen the layout was made for.
+    // The four address lines fill the box without scrolling: lines 13 pixels apart, the height
+    // of the 9.75-point face at 96 dots an inch.
     Text1->document()->setDocumentMargin(1);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -2,25 +2,20 @@
 
 // The main window's controls in twips, as the form lays them out: positions from the top-left
 // of the area below the menu bar, or of Frame1's inside for the weekday headers and day cells.
-// One conversion turns twips into pixels (15 twips a pixel).
+// The conversion to pixels (15 twips a pixel) is the one the about window uses too.
 
 #include "common/kyotu1.h"
+#include "mainwindow/twips.h"
 
 #include <QRect>
 #include <QString>
 
 #include <array>
-#include <string_view>
 
 namespace layout {
 
-constexpr int twipsPerPixel = 15;
-
-// Twips to pixels, to the nearest pixel.
-constexpr int toPixels(int twips)
-{
-    return (twips + twipsPerPixel / 2) / twipsPerPixel;
-}
+using twips::Control;
+using twips::toPixels;
 
 // The window's outer size less these is the area below the menu bar.
 constexpr int borderWidth = 90;
@@ -34,21 +29,6 @@ constexpr int areaHeight(int windowHeight)
 {
     return toPixels(windowHeight - borderHeight);
 }
-
-struct Control
-{
-    std::string_view name;
-    int left;
-    int top;
-    int width;
-    int height;
-
-    QString objectName() const { return QString::fromLatin1(name.data(), qsizetype(name.size())); }
-    QRect pixels() const
-    {
-        return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
-    }
-};
 
 // clang-format off
 constexpr Control Frame1   {"Frame1",   0,    0,    1935, 2175};

@@ -12,6 +12,12 @@
 #include <cstdint>
 #include <cstdlib>
 
+// The number in characters [from, from + count) of a field that begins with eight digits.
+static int digitsAt(QStringView field, qsizetype from, qsizetype count)
+{
+    return field.sliced(from, count).toInt();
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
@@ -23,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fieldreader::forEachField(decoded.text, [&](QStringView field) {
         ++fields;
         if (record::beginsWithDateKey(field)) {
-            const int year = record::numberAt(field, 0, 4);
-            const int month = record::numberAt(field, 4, 2);
-            const int day = record::numberAt(field, 6, 2);
+            const int year = digitsAt(field, 0, 4);
+            const int month = digitsAt(field, 4, 2);
+            const int day = digitsAt(field, 6, 2);
             if (record::keyOf(field) != record::dateKey(year, month, day))
                 std::abort(); // eight digits always read back as the same key
         }

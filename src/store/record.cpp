@@ -42,15 +42,6 @@ bool beginsWithDateKey(QByteArrayView record)
     return beginsWithDigits(record);
 }
 
-int numberAt(QStringView record, qsizetype from, qsizetype count)
-{
-    if (from < 0 || from >= record.size())
-        return 0;
-    bool ok = false;
-    const int value = record.sliced(from, qMin(count, record.size() - from)).toInt(&ok);
-    return ok ? value : 0;
-}
-
 void appendFileLine(QString &text, QStringView record)
 {
     const bool quoted = !record.contains(u'"');
@@ -58,14 +49,6 @@ void appendFileLine(QString &text, QStringView record)
         text += u'"';
     text += record;
     text += quoted ? QStringView(u"\"\r\n") : QStringView(u"\r\n");
-}
-
-QString fileLine(QStringView record)
-{
-    QString line;
-    line.reserve(record.size() + 4);
-    appendFileLine(line, record);
-    return line;
 }
 
 } // namespace record

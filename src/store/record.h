@@ -42,16 +42,9 @@ inline QStringView memoOf(QStringView record)
     return record.size() >= 10 ? record.sliced(9) : QStringView();
 }
 
-// The numeric value of characters [from, from + count) of the record, 0 when they hold no
-// number.
-int numberAt(QStringView record, qsizetype from, qsizetype count);
-
 // Appends the record to `text` as one line of the file: "\"" + record + "\"\r\n". A line written
 // by hand with a quotation mark in it goes back as it was, without the marks around it: between
 // marks it would end at its own mark when read again.
 void appendFileLine(QString &text, QStringView record);
-
-// Returns: the record as one line of the file, as appendFileLine() writes it.
-QString fileLine(QStringView record);
 
 } // namespace record

@@ -62,7 +62,7 @@ inline QByteArray fileBytes(const QStringList &lines)
 {
     QString text;
     for (const QString &line : lines)
-        text += record::fileLine(line);
+        record::appendFileLine(text, line);
     return cp932::encode(text).bytes;
 }
 

@@ -142,15 +142,16 @@ void BM_monthLoad(benchmark::State &state)
     const int size = int(state.range(0));
     FakePlatform &platform = platformFor(size);
     kyotu1::HolidayTable holidays;
-    kyotu1::buildHolidays(holidays, 2024, platform);
+    if (kyotu1::buildHolidays(holidays, 2024) != 0)
+        qFatal("holidays of 2024 not built");
     const rekovabas::Today today = rekovabas::todayFrom(platform.todayDate);
     measure(
             state, "month load and colouring", [&] { readBaseline(pathFor(size)); },
             [&] {
-                const auto load = rekovabas::loadMonthSchedules(rekovabas::readSchedules(platform),
-                                                                2024, 6);
+                const rekovabas::Schedules source = rekovabas::readSchedules(platform);
                 benchmark::DoNotOptimize(
-                        rekovabas::composeMonth(2024, 6, holidays, today, load.schedules));
+                        rekovabas::composeMonth(2024, 6, holidays, today,
+                                                rekovabas::monthSchedules(source.bytes, 2024, 6)));
             },
             noReset, pathFor(size));
 }
@@ -163,7 +164,7 @@ void BM_dayMemo(benchmark::State &state)
             state, "day memo load", [&] { readBaseline(pathFor(size)); },
             [&] {
                 benchmark::DoNotOptimize(
-                        rekovabas::loadDayMemo(rekovabas::readSchedules(platform), 2024, 6, 10));
+                        rekovabas::dayMemo(rekovabas::readSchedules(platform).bytes, 2024, 6, 10));
             },
             noReset, pathFor(size));
 }
@@ -197,7 +198,8 @@ void BM_listAll(benchmark::State &state)
     measure(
             state, "list of all memos", [&] { readBaseline(pathFor(size)); },
             [&] {
-                benchmark::DoNotOptimize(rekovabas::listAll(rekovabas::readSchedules(platform)));
+                benchmark::DoNotOptimize(
+                        rekovabas::listLines(rekovabas::readSchedules(platform).bytes));
             },
             noReset);
 }
@@ -209,8 +211,8 @@ void BM_alarmCheck(benchmark::State &state)
     measure(
             state, "start-up alarm check", [&] { readBaseline(pathFor(size)); },
             [&] {
-                benchmark::DoNotOptimize(
-                        rekovabas::alarmCheck(rekovabas::readSchedules(platform), "20261207"));
+                benchmark::DoNotOptimize(rekovabas::AlarmNotices(
+                        rekovabas::readSchedules(platform).bytes, u"20261207"));
             },
             noReset, pathFor(size));
 }

@@ -145,15 +145,15 @@ void tst_badinput::damagedFile()
     clock.start();
 
     // Every reader shows every record it can read.
-    QCOMPARE(rekovabas::loadMonthSchedules(rekovabas::readSchedules(platform), 2000, 12)
-                     .schedules.records(),
-             records);
+    const rekovabas::Schedules source = rekovabas::readSchedules(platform);
+    const rekovabas::MonthSchedules month = rekovabas::monthSchedules(source.bytes, 2000, 12);
     for (const QString &rec : std::as_const(records)) {
-        const rekovabas::DayLoad load = rekovabas::loadDayMemo(rekovabas::readSchedules(platform),
-                                                               2000, 12, rec.mid(6, 2).toInt());
-        QVERIFY(load.day.found);
-        QCOMPARE(load.day.memo, rec.mid(9));
-        QCOMPARE(load.day.alarm, rec[8] == u'1');
+        const int day = rec.mid(6, 2).toInt();
+        QVERIFY(rekovabas::hasSchedule(month, 2000, 12, day));
+        const rekovabas::DayMemo memo = rekovabas::dayMemo(source.bytes, 2000, 12, day);
+        QVERIFY(memo.found);
+        QCOMPARE(memo.memo, rec.mid(9));
+        QCOMPARE(memo.alarm, rec[8] == u'1');
     }
     QStringList lines;
     QStringList notices;
@@ -162,10 +162,11 @@ void tst_badinput::damagedFile()
         if (rec[8] == u'1')
             notices.append(notice(rec));
     }
-    QCOMPARE(rekovabas::listAll(rekovabas::readSchedules(platform)).lines, lines);
-    QCOMPARE(rekovabas::alarmCheck(rekovabas::readSchedules(platform), QStringLiteral("20001231"))
-                     .notices,
-             notices);
+    QCOMPARE(rekovabas::listLines(source.bytes), lines);
+    const rekovabas::AlarmNotices shown(source.bytes, u"20001231");
+    QCOMPARE(shown.size(), notices.size());
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        QCOMPARE(shown.text(i), notices[i]);
     QVERIFY(platform.shown.isEmpty());
 
     // An add refuses, or keeps every field the file had and adds its record.

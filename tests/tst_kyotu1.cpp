@@ -133,10 +133,9 @@ static std::map<std::pair<int, int>, QString> expectedHolidays(int y)
 
 void tst_kyotu1::holidaysMatchTheRulesInEveryYear()
 {
-    FakePlatform platform;
     kyotu1::HolidayTable table;
     for (int y = kyotu1::firstYear; y <= kyotu1::lastYear; ++y) {
-        kyotu1::buildHolidays(table, y, platform);
+        QCOMPARE(kyotu1::buildHolidays(table, y), 0);
         const auto expected = expectedHolidays(y);
         for (int m = 0; m < kyotu1::HolidayTable::monthCount; ++m) {
             for (int d = 0; d < kyotu1::HolidayTable::dayCount; ++d) {
@@ -148,7 +147,6 @@ void tst_kyotu1::holidaysMatchTheRulesInEveryYear()
             }
         }
     }
-    QVERIFY(platform.shown.isEmpty());
 }
 
 void tst_kyotu1::holidayExamples_data()
@@ -185,19 +183,17 @@ void tst_kyotu1::holidayExamples()
     QFETCH(int, month);
     QFETCH(int, day);
     QFETCH(QString, name);
-    FakePlatform platform;
     kyotu1::HolidayTable table;
-    kyotu1::buildHolidays(table, year, platform);
+    QCOMPARE(kyotu1::buildHolidays(table, year), 0);
     QCOMPARE(table.name(month, day), name);
     QCOMPARE(table.flag(month, day), name.isEmpty() ? 0 : 1);
 }
 
 void tst_kyotu1::rebuildLeavesNoTraceOfThePreviousYear()
 {
-    FakePlatform platform;
     kyotu1::HolidayTable table;
-    kyotu1::buildHolidays(table, 2000, platform);
-    kyotu1::buildHolidays(table, 1999, platform);
+    QCOMPARE(kyotu1::buildHolidays(table, 2000), 0);
+    QCOMPARE(kyotu1::buildHolidays(table, 1999), 0);
     QCOMPARE(table.flag(1, 10), 0);
     QCOMPARE(table.name(1, 10), QString());
     QCOMPARE(table.flag(10, 9), 0);
@@ -207,10 +203,9 @@ void tst_kyotu1::rebuildLeavesNoTraceOfThePreviousYear()
 
 void tst_kyotu1::dayZeroIsNeverAHoliday()
 {
-    FakePlatform platform;
     kyotu1::HolidayTable table;
     for (int y : {1980, 2000, 2069}) {
-        kyotu1::buildHolidays(table, y, platform);
+        QCOMPARE(kyotu1::buildHolidays(table, y), 0);
         for (int m = 0; m < kyotu1::HolidayTable::monthCount; ++m) {
             QCOMPARE(table.flag(m, 0), 0);
             QCOMPARE(table.flag(m, 32), 0);
@@ -224,18 +219,13 @@ void tst_kyotu1::dayZeroIsNeverAHoliday()
 
 void tst_kyotu1::bugMessageOnlyForImpossibleYears()
 {
-    FakePlatform platform;
     kyotu1::HolidayTable table;
     // A negative year leaves a negative remainder for the vernal equinox.
-    kyotu1::buildHolidays(table, -3, platform);
-    QCOMPARE(platform.messages(), QStringList {"バグです"});
-    QCOMPARE(platform.shown.first().title, QStringLiteral("暦丸"));
+    QCOMPARE(kyotu1::buildHolidays(table, -3), 1);
     QCOMPARE(table.flag(3, 20) + table.flag(3, 21), 0);
 
     // From 2070 on the second Monday cannot be computed; no holiday is entered for it.
-    platform.shown.clear();
-    kyotu1::buildHolidays(table, 2070, platform);
-    QCOMPARE(platform.messages(), (QStringList {"バグです", "バグです"}));
+    QCOMPARE(kyotu1::buildHolidays(table, 2070), 2);
     for (int d = 0; d < kyotu1::HolidayTable::dayCount; ++d) {
         QVERIFY(table.name(1, d) != QStringLiteral("成人の日"));
         QVERIFY(table.name(10, d) != QStringLiteral("体育の日"));
@@ -261,17 +251,15 @@ void tst_kyotu1::dayHeading()
     QFETCH(int, month);
     QFETCH(int, day);
     QFETCH(QString, heading);
-    FakePlatform platform;
     kyotu1::HolidayTable table;
-    kyotu1::buildHolidays(table, year, platform);
+    QCOMPARE(kyotu1::buildHolidays(table, year), 0);
     QCOMPARE(kyotu1::dayHeading(year, month, day, table), heading);
 }
 
 void tst_kyotu1::dayInfoText()
 {
-    FakePlatform platform;
     kyotu1::HolidayTable table;
-    kyotu1::buildHolidays(table, 2001, platform);
+    QCOMPARE(kyotu1::buildHolidays(table, 2001), 0);
     QCOMPARE(kyotu1::dayInfoText(2001, 2, 11, table),
              QStringLiteral(" 2001年 2月 11日:建国記念日\n\n"));
     QCOMPARE(kyotu1::dayInfoText(2001, 2, 12, table), QString());

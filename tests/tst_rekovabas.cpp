@@ -11,13 +11,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <chrono>
 #include <sys/stat.h>
 
 using namespace std::chrono;
-using rekovabas::ReadStatus;
+using ReadStatus = schedulefile::Status;
 
-Q_DECLARE_METATYPE(rekovabas::ReadStatus)
+Q_DECLARE_METATYPE(schedulefile::Status)
+
+// Every notice's text, in order.
+static QStringList texts(const rekovabas::AlarmNotices &notices)
+{
+    QStringList all;
+    for (qsizetype i = 0; i < notices.size(); ++i)
+        all.append(notices.text(i));
+    return all;
+}
 
 class tst_rekovabas : public QObject
 {
@@ -115,9 +125,8 @@ void tst_rekovabas::composeMonth()
     QFETCH(QString, colours);
     QFETCH(QString, caption);
 
-    FakePlatform platform;
     kyotu1::HolidayTable holidays;
-    kyotu1::buildHolidays(holidays, year, platform);
+    QCOMPARE(kyotu1::buildHolidays(holidays, year), 0);
     const QString text = QLatin1Char('"') + records.join(QStringLiteral("\"\r\n\""))
             + QStringLiteral("\"\r\n");
     const rekovabas::MonthSchedules schedules = rekovabas::monthSchedules(
@@ -145,11 +154,10 @@ void tst_rekovabas::composeMonth()
 
 void tst_rekovabas::everyMonthStartsInTheColumnOfItsFirstDay()
 {
-    FakePlatform platform;
     kyotu1::HolidayTable holidays;
     const rekovabas::Today today = rekovabas::todayFrom(QDate(2000, 12, 17));
     for (int y = 1980; y <= 2069; ++y) {
-        kyotu1::buildHolidays(holidays, y, platform);
+        QCOMPARE(kyotu1::buildHolidays(holidays, y), 0);
         for (unsigned m = 1; m <= 12; ++m) {
             const year_month ym {year {y}, month {m}};
             const int first = int(weekday {sys_days {ym / 1}}.c_encoding());
@@ -303,7 +311,7 @@ void tst_rekovabas::loaders_data()
 
     const auto file = [](const char *name, const QString &text, const QStringList &month,
                          bool found, const QString &memo, bool alarm) {
-        QTest::newRow(name) << AtPath::File << cp932Bytes(text) << ReadStatus::Read << month
+        QTest::newRow(name) << AtPath::File << cp932Bytes(text) << ReadStatus::Present << month
                             << found << memo << alarm;
     };
     file("one record", "\"200105031会議\"\r\n", {"200105031会議"}, true, "会議", true);
@@ -324,8 +332,9 @@ void tst_rekovabas::loaders_data()
     file("empty file", "", {}, false, "", true);
     QTest::newRow("invalid bytes keep the rest readable")
             << AtPath::File << QByteArray("\"200105031a\x80z\"\r\n\"200105151c\"\r\n")
-            << ReadStatus::Read << QStringList {QStringLiteral("200105031a\uFFFDz"), "200105151c"}
-            << true << QStringLiteral("a\uFFFDz") << true;
+            << ReadStatus::Present
+            << QStringList {QStringLiteral("200105031a\uFFFDz"), "200105151c"} << true
+            << QStringLiteral("a\uFFFDz") << true;
 
     const auto none = [](const char *name, AtPath at, ReadStatus status) {
         QTest::newRow(name) << at << QByteArray() << status << QStringList {} << false << QString()
@@ -334,7 +343,7 @@ void tst_rekovabas::loaders_data()
     none("no file at the path", AtPath::Nothing, ReadStatus::Absent);
     none("a directory at the path", AtPath::Directory, ReadStatus::Absent);
     none("a FIFO at the path", AtPath::Fifo, ReadStatus::Absent);
-    none("no path set", AtPath::NoPathSet, ReadStatus::NotSet);
+    none("no path set", AtPath::NoPathSet, ReadStatus::Absent);
     none("a file that cannot be read", AtPath::ProcFile, ReadStatus::Unreadable);
 }
 
@@ -352,20 +361,23 @@ void tst_rekovabas::loaders()
     FakePlatform platform;
     QVERIFY(prepare(platform, dir, at, bytes));
 
-    const rekovabas::MonthLoad month
-            = rekovabas::loadMonthSchedules(rekovabas::readSchedules(platform), 2001, 5);
-    QCOMPARE(month.file.status, status);
-    QCOMPARE(month.schedules.records(), monthRecords);
-    QCOMPARE(month.schedules.monthKey(), QStringLiteral("200105"));
+    const rekovabas::Schedules source = rekovabas::readSchedules(platform);
+    QCOMPARE(source.file.status, status);
+    QCOMPARE(source.file.isSet(), at != AtPath::NoPathSet);
+    QCOMPARE(source.file.error.isEmpty(), status != ReadStatus::Unreadable);
 
-    const rekovabas::DayLoad day
-            = rekovabas::loadDayMemo(rekovabas::readSchedules(platform), 2001, 5, 3);
-    QCOMPARE(day.file.status, status);
-    QCOMPARE(day.day.found, found);
-    QCOMPARE(day.day.memo, memo);
-    QCOMPARE(day.day.alarm, alarm);
-    if (status == ReadStatus::Unreadable)
-        QVERIFY(!day.file.error.isEmpty());
+    const rekovabas::MonthSchedules month = rekovabas::monthSchedules(source.bytes, 2001, 5);
+    for (int d = 1; d <= 31; ++d) {
+        const QString key = QStringLiteral("200105%1").arg(d, 2, 10, QLatin1Char('0'));
+        const bool marked = std::any_of(monthRecords.begin(), monthRecords.end(),
+                                        [&](const QString &rec) { return rec.startsWith(key); });
+        QVERIFY2(rekovabas::hasSchedule(month, 2001, 5, d) == marked, qPrintable(key));
+    }
+
+    const rekovabas::DayMemo day = rekovabas::dayMemo(source.bytes, 2001, 5, 3);
+    QCOMPARE(day.found, found);
+    QCOMPARE(day.memo, memo);
+    QCOMPARE(day.alarm, alarm);
     QVERIFY(platform.shown.isEmpty());
 }
 
@@ -383,10 +395,10 @@ void tst_rekovabas::readersWithoutAFile()
     QTemporaryDir dir;
     FakePlatform platform;
     QVERIFY(prepare(platform, dir, at, {}));
-    QVERIFY(rekovabas::listAll(rekovabas::readSchedules(platform)).lines.isEmpty());
-    QVERIFY(rekovabas::readSchedules(platform).bytes.isEmpty());
-    QVERIFY(rekovabas::alarmCheck(rekovabas::readSchedules(platform), QStringLiteral("20691231"))
-                    .notices.isEmpty());
+    const rekovabas::Schedules source = rekovabas::readSchedules(platform);
+    QVERIFY(source.bytes.isEmpty());
+    QVERIFY(rekovabas::listLines(source.bytes).isEmpty());
+    QCOMPARE(rekovabas::AlarmNotices(source.bytes, u"20691231").size(), 0);
     QVERIFY(platform.shown.isEmpty());
 }
 
@@ -469,16 +481,7 @@ void tst_rekovabas::listAndAlarm()
     QFETCH(QStringList, notices);
     const QByteArray bytes = cp932::encode(text).bytes;
     QCOMPARE(rekovabas::listLines(bytes), lines);
-    QCOMPARE(rekovabas::alarmNotices(bytes, u"20010503"), notices);
-
-    // The same through the file.
-    QTemporaryDir dir;
-    FakePlatform platform;
-    QVERIFY(prepare(platform, dir, AtPath::File, cp932Bytes(text)));
-    QCOMPARE(rekovabas::listAll(rekovabas::readSchedules(platform)).lines, lines);
-    QCOMPARE(rekovabas::alarmCheck(rekovabas::readSchedules(platform), QStringLiteral("20010503"))
-                     .notices,
-             notices);
+    QCOMPARE(texts(rekovabas::AlarmNotices(bytes, u"20010503")), notices);
 }
 
 QTEST_GUILESS_MAIN(tst_rekovabas)

@@ -1,7 +1,5 @@
 #include "calendar/monthview.h"
 
-#include "store/record.h"
-
 #include <QStringList>
 
 namespace rekovabas {
@@ -11,11 +9,6 @@ namespace {
 QString zeroPadded(int value, int width)
 {
     return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
-}
-
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
 }
 
 } // namespace
@@ -32,28 +25,19 @@ Today todayFrom(QDate date)
     return today;
 }
 
-MonthSchedules::MonthSchedules(int year, int month) : m_monthKey(record::monthKey(year, month)) { }
-
-void MonthSchedules::append(QStringView rec)
+void MonthSchedules::mark(char tens, char units)
 {
-    m_records.append(rec.toString());
-    if (rec.size() >= 8 && rec.startsWith(m_monthKey) && isDigit(rec[6]) && isDigit(rec[7]))
-        m_days.set(std::size_t((rec[6].unicode() - u'0') * 10 + (rec[7].unicode() - u'0')));
+    if (tens < '0' || tens > '9' || units < '0' || units > '9')
+        return;
+    const int day = (tens - '0') * 10 + (units - '0');
+    if (day >= 1 && day <= 31)
+        m_days.set(std::size_t(day));
 }
 
-bool hasSchedule(const MonthSchedules &schedules, int year, int month, int day)
+bool MonthSchedules::has(int year, int month, int day) const
 {
-    const QString key = record::dateKey(year, month, day);
-    // A record of this month matches exactly when its characters 7 and 8 spell the day, so the
-    // day numbers kept aside answer for every key of the usual eight characters.
-    if (day >= 0 && day <= 99 && key.size() == 8 && key.startsWith(schedules.m_monthKey)
-        && schedules.m_monthKey.size() == 6)
-        return schedules.m_days.test(std::size_t(day));
-    for (const QString &rec : schedules.m_records) {
-        if (QStringView(rec).first(qMin<qsizetype>(8, rec.size())) == key)
-            return true;
-    }
-    return false;
+    return year == m_year && month == m_month && day >= 1 && day <= 31
+            && m_days.test(std::size_t(day));
 }
 
 QString monthCaption(int year, int month)

@@ -52,31 +52,31 @@ struct Today
 
 Today todayFrom(QDate date);
 
-// The records of one month as the month loader leaves them, in file order, with the day
-// numbers that they mark kept aside so that looking a day up costs nothing.
+// The days of one month that have a memo, as the month loader finds them.
 class MonthSchedules
 {
 public:
     MonthSchedules() = default;
-    // An empty set for the month key of (year, month).
-    MonthSchedules(int year, int month);
+    MonthSchedules(int year, int month) : m_year(year), m_month(month) { }
 
-    // Appends a record that begins with this month's key.
-    void append(QStringView record);
+    // Marks the day that characters 7 and 8 of a record of this month spell, when they are
+    // digits of a day the month can have.
+    void mark(char tens, char units);
 
-    const QString &monthKey() const { return m_monthKey; }
-    const QStringList &records() const { return m_records; }
+    // Returns: true when a record of (year, month, day) was marked.
+    bool has(int year, int month, int day) const;
 
 private:
-    friend bool hasSchedule(const MonthSchedules &, int, int, int);
-
-    QString m_monthKey;
-    QStringList m_records;
-    std::bitset<100> m_days; // two-digit day numbers found in characters 7 and 8
+    int m_year = 0;
+    int m_month = 0;
+    std::bitset<32> m_days;
 };
 
 // Returns: true when some record of `schedules` begins with the date key of (year, month, day).
-bool hasSchedule(const MonthSchedules &schedules, int year, int month, int day);
+inline bool hasSchedule(const MonthSchedules &schedules, int year, int month, int day)
+{
+    return schedules.has(year, month, day);
+}
 
 struct DayCell
 {

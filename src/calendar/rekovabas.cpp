@@ -6,7 +6,6 @@
 #include "store/dirs.h"
 #include "store/fieldreader.h"
 #include "store/record.h"
-#include "store/schedulefile.h"
 
 namespace rekovabas {
 
@@ -101,46 +100,26 @@ Schedules readSchedules(Platform &platform)
 {
     Schedules source;
     source.file.path = dirs::schedulePath(platform);
-    if (source.file.path.isEmpty())
+    if (!source.file.isSet())
         return source;
     schedulefile::Bytes contents = schedulefile::readBytes(source.file.path);
-    switch (contents.status) {
-    case schedulefile::Status::Absent:
-        source.file.status = ReadStatus::Absent;
-        break;
-    case schedulefile::Status::Unreadable:
-        source.file.status = ReadStatus::Unreadable;
-        source.file.error = contents.error;
-        break;
-    case schedulefile::Status::Present:
-        source.file.status = ReadStatus::Read;
-        source.bytes = std::move(contents.bytes);
-        break;
-    }
+    source.file.status = contents.status;
+    source.file.error = std::move(contents.error);
+    source.bytes = std::move(contents.bytes);
     return source;
 }
 
 // The keys are ASCII digits, which in CP932 are single bytes that no other character uses:
-// a field's bytes begin with a key exactly when its text does.
+// a field's bytes begin with a key exactly when its text does, so no field needs decoding.
 MonthSchedules monthSchedules(QByteArrayView bytes, int year, int month)
 {
     MonthSchedules schedules(year, month);
-    const QByteArray key = schedules.monthKey().toLatin1();
+    const QByteArray key = record::monthKey(year, month).toLatin1();
     fieldreader::forEachField(bytes, [&](QByteArrayView field) {
-        if (field.startsWith(key))
-            schedules.append(decoded(field));
+        if (field.size() >= 8 && field.startsWith(key))
+            schedules.mark(field[6], field[7]);
     });
     return schedules;
-}
-
-MonthLoad loadMonthSchedules(const Schedules &source, int year, int month)
-{
-    MonthLoad load;
-    load.file = source.file;
-    load.schedules = load.file.status == ReadStatus::Read
-            ? monthSchedules(source.bytes, year, month)
-            : MonthSchedules(year, month);
-    return load;
 }
 
 DayMemo dayMemo(QByteArrayView bytes, int year, int month, int day)
@@ -162,55 +141,32 @@ DayMemo dayMemo(QByteArrayView bytes, int year, int month, int day)
     return result;
 }
 
-DayLoad loadDayMemo(const Schedules &source, int year, int month, int day)
-{
-    DayLoad load;
-    load.file = source.file;
-    if (load.file.status == ReadStatus::Read)
-        load.day = dayMemo(source.bytes, year, month, day);
-    return load;
-}
-
 // Every record is shown, so the whole file is decoded at once.
 QStringList listLines(QByteArrayView bytes)
 {
     return listLinesOfText(cp932::decode(bytes).text);
 }
 
-ListLoad listAll(const Schedules &source)
+AlarmNotices::AlarmNotices(const QByteArray &bytes, QStringView todayKey) : m_bytes(bytes)
 {
-    ListLoad load;
-    load.file = source.file;
-    if (load.file.status == ReadStatus::Read)
-        load.lines = listLines(source.bytes);
-    return load;
-}
-
-QStringList alarmNotices(QByteArrayView bytes, QStringView todayKey)
-{
-    QStringList notices;
-    WeekdayLabels labels;
     const QByteArray today = todayKey.toLatin1();
-    fieldreader::forEachField(bytes, [&](QByteArrayView field) {
+    fieldreader::forEachField(QByteArrayView(m_bytes), [&](QByteArrayView field) {
         // The ninth byte follows eight single-byte digits, so it is the ninth character.
         if (field.size() < 9 || field[8] != '1' || !record::beginsWithDateKey(field)
             || field.first(8) > today)
             return;
-        const QString rec = decoded(field);
-        QString date;
-        appendDateLine(date, rec, labels);
-        notices.append(messages::alarmNotice(date, record::memoOf(rec).toString()));
+        m_fields.append({field.data() - m_bytes.constData(), field.size()});
     });
-    return notices;
 }
 
-AlarmCheck alarmCheck(const Schedules &source, const QString &todayKey)
+QString AlarmNotices::text(qsizetype index) const
 {
-    AlarmCheck check;
-    check.file = source.file;
-    if (check.file.status == ReadStatus::Read)
-        check.notices = alarmNotices(source.bytes, todayKey);
-    return check;
+    const auto [start, length] = m_fields.at(index);
+    const QString rec = decoded(QByteArrayView(m_bytes).sliced(start, length));
+    QString date;
+    WeekdayLabels labels;
+    appendDateLine(date, rec, labels);
+    return messages::alarmNotice(date, record::memoOf(rec).toString());
 }
 
 } // namespace rekovabas

@@ -1,59 +1,51 @@
 #pragma once
 
 // The readers of the schedule file for the main window, without any widget. A user action
-// reads the file once (readSchedules: its bytes and what became of the read), and these pure
+// reads the file once (readSchedules: its bytes and what became of the read), and pure
 // functions look at the bytes:
-//   loadMonthSchedules  the records of the shown month, for the memo marks of the grid;
-//   loadDayMemo         the memo and alarm flag of one day, for the entry area;
-//   listAll             every record as a list line;
-//   alarmCheck          the start-up notices of memos with alarm dated today or earlier.
-// Only the fields that are shown are decoded from CP932 (the list shows them all). The window
-// turns the outcome into controls and message boxes.
+//   monthSchedules  the days of the shown month that have a memo, for the marks of the grid;
+//   dayMemo         the memo and alarm flag of one day, for the entry area;
+//   listLines       every record as a list line;
+//   alarmNotices    the start-up notices of memos with alarm dated today or earlier.
+// Only the fields that are shown are decoded from CP932 (the list shows them all). Bytes that
+// were not read (no file set, none there, unreadable) are empty and give empty answers; the
+// window turns the outcome of the read into a message.
 
 #include "calendar/monthview.h"
+#include "store/schedulefile.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+
+#include <utility>
 
 class Platform;
 
 namespace rekovabas {
 
-enum class ReadStatus {
-    NotSet,     // no schedule file is set
-    Absent,     // nothing at the path, or something that is not a regular file
-    Unreadable, // a file that exists could not be read; `error` says why
-    Read,       // the file was read whole
-};
-
+// What became of reading the schedule file.
 struct FileOutcome
 {
-    ReadStatus status = ReadStatus::NotSet;
-    QString path;
-    QString error;
+    schedulefile::Status status = schedulefile::Status::Absent;
+    QString path;  // the file named by the setting, "" when none is set
+    QString error; // the reason, in Japanese, when Unreadable
+
+    bool isSet() const { return !path.isEmpty(); }
 };
 
 // The schedule file named by the setting, read whole and not decoded.
 struct Schedules
 {
     FileOutcome file;
-    QByteArray bytes; // when file.status is Read
+    QByteArray bytes; // empty unless file.status is Present
 };
 Schedules readSchedules(Platform &platform);
 
-// The month loader. With the file read, `schedules` holds every record whose first six
-// characters are the month key of (year, month), in file order. With no file set or none
-// present it is empty, so the grid shows no marks; when the file cannot be read it is empty too
-// and the caller keeps what it had.
-struct MonthLoad
-{
-    FileOutcome file;
-    MonthSchedules schedules;
-};
-MonthLoad loadMonthSchedules(const Schedules &source, int year, int month);
+// The days of (year, month) for which some record's first eight characters are the date key.
 MonthSchedules monthSchedules(QByteArrayView bytes, int year, int month);
 
 // The memo of one day: the last record in file order whose first eight characters are the
@@ -64,35 +56,30 @@ struct DayMemo
     QString memo;      // characters 10 to the end, line breaks as stored
     bool alarm = true; // character 9 is "1"
 };
-struct DayLoad
-{
-    FileOutcome file;
-    DayMemo day;
-};
-DayLoad loadDayMemo(const Schedules &source, int year, int month, int day);
 DayMemo dayMemo(QByteArrayView bytes, int year, int month, int day);
 
 // The list of all memos: one line per record that begins with a date key, in file order:
 // characters 1-4, "/", 5-6, "/", 7-8 as they stand, the weekday label ("" for a date the
 // calendar cannot compute), "-ｱﾗｰﾑ有-" or "-ｱﾗｰﾑ無-", and the memo, e.g.
-// "2001/01/05（金）-ｱﾗｰﾑ無-新年会". Empty when no file is set or none is present.
-struct ListLoad
-{
-    FileOutcome file;
-    QStringList lines;
-};
-ListLoad listAll(const Schedules &source);
+// "2001/01/05（金）-ｱﾗｰﾑ無-新年会".
 QStringList listLines(QByteArrayView bytes);
 
-// The alarm notices: one text for every record that begins with a date key, has the alarm
-// flag "1" and a date key not after `todayKey`, in file order. The date line of a notice is
-// that of the list line, without the alarm mark.
-struct AlarmCheck
+// The alarm notices: one for every record that begins with a date key, has the alarm flag "1"
+// and a date key not after today's, in file order. The date line of a notice is that of the
+// list line, without the alarm mark. Each notice is decoded only when its text is asked for,
+// as it is shown: a file may hold thousands, shown one box at a time.
+class AlarmNotices
 {
-    FileOutcome file;
-    QStringList notices;
+public:
+    AlarmNotices() = default;
+    AlarmNotices(const QByteArray &bytes, QStringView todayKey);
+
+    qsizetype size() const { return m_fields.size(); }
+    QString text(qsizetype index) const;
+
+private:
+    QByteArray m_bytes;
+    QList<std::pair<qsizetype, qsizetype>> m_fields; // (start, length) in m_bytes
 };
-AlarmCheck alarmCheck(const Schedules &source, const QString &todayKey);
-QStringList alarmNotices(QByteArrayView bytes, QStringView todayKey);
 
 } // namespace rekovabas

@@ -71,9 +71,10 @@ QString HolidayTable::name(int month, int day) const
     return holidayName[month][day];
 }
 
-void buildHolidays(HolidayTable &table, int year, Platform &platform)
+int buildHolidays(HolidayTable &table, int year)
 {
     table = HolidayTable {};
+    int leftOut = 0;
 
     enter(table, 1, 1, QStringLiteral("元旦"));
     enter(table, 2, 11, QStringLiteral("建国記念日"));
@@ -101,26 +102,27 @@ void buildHolidays(HolidayTable &table, int year, Platform &platform)
         enter(table, 3, 21, QStringLiteral("春分の日"));
         break;
     default:
-        platform.showMessage(messages::bug());
+        ++leftOut;
         break;
     }
 
     if (year < 2000) {
         enter(table, 1, 15, QStringLiteral("成人の日"));
         enter(table, 10, 10, QStringLiteral("体育の日"));
-        return;
+        return leftOut;
     }
 
     const auto enterOnSecondMonday = [&](int month, const QString &name) {
         const int weekday = weekdayOf(year, month, 1);
         if (weekday < 0 || weekday > 6) {
-            platform.showMessage(messages::bug());
+            ++leftOut;
             return;
         }
         enter(table, month, secondMonday[weekday], name);
     };
     enterOnSecondMonday(1, QStringLiteral("成人の日"));
     enterOnSecondMonday(10, QStringLiteral("体育の日"));
+    return leftOut;
 }
 
 QString dayHeading(int year, int month, int day, const HolidayTable &holidays)
@@ -140,16 +142,14 @@ QString dayInfoText(int year, int month, int day, const HolidayTable &holidays)
     return name.isEmpty() ? QString() : messages::dayInfo(year, month, day, name);
 }
 
-AppStart initApp(HolidayTable &holidays, Platform &platform)
+AppStart initApp(QDate today)
 {
     AppStart start;
     start.weekdayHeaders = {QStringLiteral("日"), QStringLiteral("月"), QStringLiteral("火"),
                             QStringLiteral("水"), QStringLiteral("木"), QStringLiteral("金"),
                             QStringLiteral("土")};
-    start.currentYear = platform.today().year();
     start.appName = helptexts::appName();
-    // A clock outside the years the engine computes gets the nearest year it can.
-    buildHolidays(holidays, std::clamp(start.currentYear, firstYear, lastYear), platform);
+    start.year = std::clamp(today.year(), firstYear, lastYear);
     return start;
 }
 

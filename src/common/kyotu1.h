@@ -8,6 +8,7 @@
 //   openHomePage   the question and the browser launch of the about window.
 // The engine computes the years 1980 to 2069; outside them it answers "no weekday".
 
+#include <QDate>
 #include <QString>
 
 #include <array>
@@ -53,10 +54,11 @@ struct HolidayTable
     QString name(int month, int day) const;
 };
 
-// Replaces the whole of `table` with the public holidays of `year`. When a rule cannot be
-// placed (a negative year, a weekday out of range), `platform` shows "バグです" and that holiday
-// is left out. Years 2000 and later need a supported year for the second-Monday rule.
-void buildHolidays(HolidayTable &table, int year, Platform &platform);
+// Replaces the whole of `table` with the public holidays of `year`. A rule that cannot be
+// placed (a negative year, a weekday out of range) leaves its holiday out. Years 2000 and later
+// need a supported year for the second-Monday rule.
+// Returns: the number of rules left out; the window shows "バグです" once for each.
+[[nodiscard]] int buildHolidays(HolidayTable &table, int year);
 
 // Returns: the heading of the memo entry for a day, e.g. " 2000年 1月 10日（月）　：　成人の日".
 QString dayHeading(int year, int month, int day, const HolidayTable &holidays);
@@ -75,13 +77,12 @@ struct AppStart
 {
     std::array<QString, 7> weekdayHeaders; // "日" … "土", Sunday first
     QString appName;                       // "REKOVA", the stem of the program file name
-    int currentYear = 0;
+    int year = 0;                          // the year first shown
 };
 
-// Start-up initialisation: fills `holidays` with the current year's public holidays (today's
-// date from `platform`; a year outside 1980..2069 is held at the nearest of the two) and returns
-// the headers and the program name.
-AppStart initApp(HolidayTable &holidays, Platform &platform);
+// Start-up initialisation for `today`: the headers, the program name, and the year to show,
+// which is today's held within 1980..2069 (a clock outside them shows the nearest year).
+AppStart initApp(QDate today);
 
 // The author's home page and e-mail address, shown by the about window.
 QString homePageUrl();

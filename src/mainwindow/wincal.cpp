@@ -79,8 +79,7 @@ QFrame *makePicture(QWidget *parent, const layout::Control &control, quint32 col
     return picture;
 }
 
-// The memo box shows line breaks as line feeds; the file keeps them as typed on the original
-// platform, CR LF.
+// The memo box shows line breaks as line feeds; the file keeps every line break as CR LF.
 QString toBoxText(QString memo)
 {
     memo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -102,7 +101,7 @@ QString memoBoxPart(const QString &memo)
 
 } // namespace
 
-wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), m_platform(platform)
+wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platform(platform)
 {
     setObjectName(QStringLiteral("wincal"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -244,32 +243,28 @@ void wincal::buildControls()
     for (QWidget *widget : {static_cast<QWidget *>(Check1), static_cast<QWidget *>(Text2),
                             static_cast<QWidget *>(List1), static_cast<QWidget *>(Command3),
                             static_cast<QWidget *>(Command4), static_cast<QWidget *>(Command5)})
-        m_entryPane.push_back({widget, widget->focusPolicy()});
+        entryPane.push_back({widget, widget->focusPolicy()});
     for (QCheckBox *box : repeatBoxes)
-        m_entryPane.push_back({box, box->focusPolicy()});
+        entryPane.push_back({box, box->focusPolicy()});
 }
 
 void wincal::Form_Load()
 {
-    m_startingUp = true;
-    m_unreadableReported = false;
-    initApp();
+    // The clock is read once: the year shown, today's colour and the alarm check agree.
+    const QDate date = platform.today();
+    initApp(date);
     setWindowSize(kyotu1::calWidth, kyotu1::calHeight);
     setWindowTitle(QStringLiteral("暦丸"));
-    const QDate today = m_platform.today();
-    // A clock outside the years the calendar computes shows the nearest year it can.
-    curYear = std::clamp(today.year(), kyotu1::firstYear, kyotu1::lastYear);
-    curMonth = today.month();
-    curDay = today.day();
-    const rekovabas::Schedules source = rekovabas::readSchedules(m_platform);
-    drawMonth(curYear, curMonth, source);
+    curMonth = date.month();
+    curDay = date.day();
+    const rekovabas::Schedules source = readSchedules();
+    drawMonth(curYear, curMonth, source, date);
     alarmCheck(source);
-    m_startingUp = false;
 }
 
-void wincal::initApp()
+void wincal::initApp(QDate date)
 {
-    const kyotu1::AppStart start = kyotu1::initApp(m_holidays, m_platform);
+    const kyotu1::AppStart start = kyotu1::initApp(date);
     // Centred at the design size, which is that of the entry state.
     setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -280,6 +275,7 @@ void wincal::initApp()
     for (std::size_t i = 0; i < Label1.size(); ++i)
         Label1[i]->setText(start.weekdayHeaders[i]);
     appName = start.appName;
+    curYear = start.year;
 }
 
 void wincal::setWindowSize(int widthTwips, int heightTwips)
@@ -298,7 +294,7 @@ void wincal::setWindowSize(int widthTwips, int heightTwips)
 // order, so that nothing can be typed or added for a date that is not on screen.
 void wincal::setEntryPaneReachable(bool reachable)
 {
-    for (const auto &[widget, policy] : m_entryPane) {
+    for (const auto &[widget, policy] : entryPane) {
         if (!reachable && widget->hasFocus())
             widget->clearFocus();
         widget->setFocusPolicy(reachable ? policy : Qt::NoFocus);
@@ -307,21 +303,20 @@ void wincal::setEntryPaneReachable(bool reachable)
 
 void wincal::drawMonth(int year, int month)
 {
-    drawMonth(year, month, rekovabas::readSchedules(m_platform));
+    drawMonth(year, month, readSchedules(), platform.today());
 }
 
-void wincal::drawMonth(int year, int month, const rekovabas::Schedules &source)
+void wincal::drawMonth(int year, int month, const rekovabas::Schedules &source, QDate date)
 {
-    kyotu1::buildHolidays(m_holidays, year, m_platform);
-    m_today = rekovabas::todayFrom(m_platform.today());
-    rekovabas::MonthLoad load = rekovabas::loadMonthSchedules(source, year, month);
-    if (load.file.status == rekovabas::ReadStatus::Unreadable)
-        reportUnreadable(load.file);
-    else
-        m_monthSchedules = std::move(load.schedules);
+    for (int leftOut = kyotu1::buildHolidays(holidays, year); leftOut > 0; --leftOut)
+        platform.showMessage(messages::bug());
+    today = rekovabas::todayFrom(date);
+    // A file that cannot be read now keeps the marks it gave before.
+    if (source.file.status != schedulefile::Status::Unreadable)
+        monthSchedules = rekovabas::monthSchedules(source.bytes, year, month);
 
     const rekovabas::MonthView view
-            = rekovabas::composeMonth(year, month, m_holidays, m_today, m_monthSchedules);
+            = rekovabas::composeMonth(year, month, holidays, today, monthSchedules);
     for (std::size_t k = 0; k < Label2.size(); ++k) {
         const rekovabas::DayCell &cell = view.cells[k];
         Label2[k]->setText(cell.caption);
@@ -347,91 +342,79 @@ void wincal::resetView()
 
 void wincal::openDayEntry(int year, int month, int day)
 {
-    const QString heading = kyotu1::dayHeading(year, month, day, m_holidays);
+    const QString heading = kyotu1::dayHeading(year, month, day, holidays);
     curDay = day;
     setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
     Label3->setText(heading);
     Label3->adjustSize();
     Text2->clear();
     Text2->setReadOnly(false);
-    m_memoShownInPart.reset();
+    memoShownInPart.reset();
     loadDayMemo();
 }
 
 void wincal::showDayInfo(int year, int month, int day)
 {
-    const QString text = kyotu1::dayInfoText(year, month, day, m_holidays);
+    const QString text = kyotu1::dayInfoText(year, month, day, holidays);
     if (!text.isEmpty())
-        m_platform.showMessage(text);
+        platform.showMessage(text);
 }
 
 void wincal::loadDayMemo()
 {
     Check1->setChecked(true);
-    const rekovabas::DayLoad load = rekovabas::loadDayMemo(rekovabas::readSchedules(m_platform),
-                                                           curYear, curMonth, curDay);
-    switch (load.file.status) {
-    case rekovabas::ReadStatus::NotSet:
-        m_platform.showMessage(messages::scheduleFileNotSet());
-        break;
-    case rekovabas::ReadStatus::Absent:
-        break;
-    case rekovabas::ReadStatus::Unreadable:
-        reportUnreadable(load.file);
-        break;
-    case rekovabas::ReadStatus::Read:
-        if (load.day.found) {
-            QString memo = toBoxText(load.day.memo);
-            if (memo.size() > memoBoxLimit) {
-                const QString part = memoBoxPart(memo);
-                Text2->setPlainText(part);
-                Text2->setReadOnly(true);
-                m_platform.showMessage(messages::memoShownInPart(memo.size(), part.size()));
-                m_memoShownInPart = std::move(memo);
-            } else {
-                Text2->setPlainText(memo);
-            }
-            Check1->setChecked(load.day.alarm);
-        }
-        break;
+    const rekovabas::Schedules source = readSchedules();
+    if (!source.file.isSet()) {
+        platform.showMessage(messages::scheduleFileNotSet());
+        return;
     }
+    const rekovabas::DayMemo day = rekovabas::dayMemo(source.bytes, curYear, curMonth, curDay);
+    if (!day.found)
+        return;
+    QString memo = toBoxText(day.memo);
+    if (memo.size() > memoBoxLimit) {
+        const QString part = memoBoxPart(memo);
+        Text2->setPlainText(part);
+        Text2->setReadOnly(true);
+        platform.showMessage(messages::memoShownInPart(memo.size(), part.size()));
+        memoShownInPart = std::move(memo);
+    } else {
+        Text2->setPlainText(memo);
+    }
+    Check1->setChecked(day.alarm);
 }
 
 void wincal::listAll()
 {
-    rekovabas::ListLoad load = rekovabas::listAll(rekovabas::readSchedules(m_platform));
+    QStringList lines = rekovabas::listLines(readSchedules().bytes);
     // Lines of an earlier listing, perhaps of another file, must not pass for this file's.
     List1->clear();
-    if (load.file.status == rekovabas::ReadStatus::Unreadable) {
-        reportUnreadable(load.file);
-        return;
-    }
     // The whole of a long memo is in the memo box of its day.
-    for (QString &line : load.lines)
+    for (QString &line : lines)
         line = messages::elided(line, 1000);
-    List1->addItems(load.lines);
+    List1->addItems(lines);
 }
 
 void wincal::alarmCheck()
 {
-    alarmCheck(rekovabas::readSchedules(m_platform));
+    alarmCheck(readSchedules());
 }
 
 void wincal::alarmCheck(const rekovabas::Schedules &source)
 {
-    const rekovabas::AlarmCheck check = rekovabas::alarmCheck(source, m_today.key());
-    if (check.file.status == rekovabas::ReadStatus::Unreadable)
-        reportUnreadable(check.file);
-    for (const QString &notice : check.notices)
-        m_platform.showMessage(notice);
+    const rekovabas::AlarmNotices notices(source.bytes, today.key());
+    for (qsizetype i = 0; i < notices.size(); ++i)
+        platform.showMessage(notices.text(i));
 }
 
-void wincal::reportUnreadable(const rekovabas::FileOutcome &file)
+// Every user action reads the file once, here, and a file that cannot be read is reported
+// once for it.
+rekovabas::Schedules wincal::readSchedules()
 {
-    if (m_startingUp && m_unreadableReported)
-        return;
-    m_unreadableReported = true;
-    m_platform.showMessage(messages::fileUnreadable(file.path, file.error));
+    rekovabas::Schedules source = rekovabas::readSchedules(platform);
+    if (source.file.status == schedulefile::Status::Unreadable)
+        platform.showMessage(messages::fileUnreadable(source.file.path, source.file.error));
+    return source;
 }
 
 void wincal::stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers)
@@ -471,18 +454,19 @@ void wincal::Command4_Click()
     request.month = curMonth;
     request.day = curDay;
     // A memo shown in part is stored whole; the box cannot change it.
-    request.memo = m_memoShownInPart.value_or(Text2->toPlainText());
+    request.memo = memoShownInPart.value_or(Text2->toPlainText());
     request.alarm = Check1->isChecked();
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
         request.repeat[i] = repeatBoxes[i]->isChecked();
-    const dirs::AddResult result = dirs::addSchedule(m_platform, request);
+    const dirs::AddResult result = dirs::addSchedule(platform, request);
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
         repeatBoxes[i]->setChecked(result.repeat[i]);
     // The month is redrawn from the bytes just written: the add has read the file already.
     if (result.status == dirs::AddStatus::Written) {
-        const rekovabas::FileOutcome file {rekovabas::ReadStatus::Read,
-                                           dirs::schedulePath(m_platform), QString()};
-        drawMonth(curYear, curMonth, rekovabas::Schedules {file, result.written});
+        rekovabas::Schedules written;
+        written.file.status = schedulefile::Status::Present;
+        written.bytes = result.written;
+        drawMonth(curYear, curMonth, written, platform.today());
     }
 }
 
@@ -514,43 +498,43 @@ void wincal::Label2_MouseUp(int index, Qt::MouseButton button)
 
 void wincal::ske_Click()
 {
-    const QString current = dirs::schedulePath(m_platform);
-    const std::optional<QString> chosen = m_platform.chooseSaveFileName(
+    const QString current = dirs::schedulePath(platform);
+    const std::optional<QString> chosen = platform.chooseSaveFileName(
             current.isEmpty() ? QStringLiteral("ｽｹｼﾞｭｰﾙ.txt") : current,
             {QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")});
     if (!chosen) {
-        m_platform.showMessage(messages::selectionCancelled());
+        platform.showMessage(messages::selectionCancelled());
         return;
     }
     if (chosen->size() <= 3)
         return;
-    if (m_platform.askYesNo(messages::confirmFile(*chosen), messages::confirmFileTitle()))
-        dirs::storeSchedulePath(m_platform, *chosen);
+    if (platform.askYesNo(messages::confirmFile(*chosen), messages::confirmFileTitle()))
+        dirs::storeSchedulePath(platform, *chosen);
 }
 
 void wincal::ske2_Click()
 {
-    m_platform.showMessage(messages::showSchedulePath(dirs::schedulePath(m_platform)));
+    platform.showMessage(messages::showSchedulePath(dirs::schedulePath(platform)));
 }
 
 void wincal::skedels_Click()
 {
-    setaside::skedels(m_platform);
+    setaside::skedels(platform);
 }
 
 void wincal::hlptxt_Click()
 {
-    m_platform.showMessage(helptexts::helpMessage(appName));
+    platform.showMessage(helptexts::helpMessage(appName));
 }
 
 void wincal::sakusya_Click()
 {
-    frmabt::showInstance(m_platform);
+    frmabt::showInstance(platform);
 }
 
 void wincal::about_Click()
 {
-    m_platform.showMessage(helptexts::versionMessage(appName));
+    platform.showMessage(helptexts::versionMessage(appName));
 }
 
 void wincal::EXIT_Click()

@@ -13,6 +13,7 @@
 #include "calendar/rekovabas.h"
 #include "common/kyotu1.h"
 
+#include <QDate>
 #include <QMainWindow>
 
 #include <array>
@@ -56,13 +57,14 @@ public:
 private:
     void buildControls();
     void buildMenus();
-    void initApp();
+    void initApp(QDate date);
     void setWindowSize(int widthTwips, int heightTwips);
     void setEntryPaneReachable(bool reachable);
-    void reportUnreadable(const rekovabas::FileOutcome &file);
+    rekovabas::Schedules readSchedules();
     void stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers);
-    // The same procedures on a file already read: start-up reads it once for both.
-    void drawMonth(int year, int month, const rekovabas::Schedules &source);
+    // The same procedures on a file already read and a date already taken from the clock:
+    // start-up reads each once for both.
+    void drawMonth(int year, int month, const rekovabas::Schedules &source, QDate date);
     void alarmCheck(const rekovabas::Schedules &source);
 
     // Event handlers.
@@ -80,7 +82,8 @@ private:
     void about_Click();
     void EXIT_Click();
 
-    Platform &m_platform;
+    // Members carry the names the program's procedures use, without a prefix.
+    Platform &platform;
 
     // The shown month, and the day last opened in the entry area.
     int curYear = 0;
@@ -88,16 +91,13 @@ private:
     int curDay = 0;
     QString appName;
 
-    kyotu1::HolidayTable m_holidays;
-    rekovabas::Today m_today;
-    rekovabas::MonthSchedules m_monthSchedules;
-    // During start-up an unreadable file is reported once, not by every reader.
-    bool m_startingUp = false;
-    bool m_unreadableReported = false;
+    kyotu1::HolidayTable holidays;
+    rekovabas::Today today;
+    rekovabas::MonthSchedules monthSchedules;
     // The whole memo of the open day when the memo box shows only its beginning.
-    std::optional<QString> m_memoShownInPart;
+    std::optional<QString> memoShownInPart;
     // The controls of the entry pane with the focus policy each has while it can be seen.
-    std::vector<std::pair<QWidget *, Qt::FocusPolicy>> m_entryPane;
+    std::vector<std::pair<QWidget *, Qt::FocusPolicy>> entryPane;
 
     QGroupBox *Frame1 = nullptr;
     std::array<QLabel *, 7> Label1 {};

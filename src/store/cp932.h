@@ -1,8 +1,8 @@
 #pragma once
 
-// The schedule file's encoding: Windows Japanese (code page 932, "Shift-JIS"), converted with
-// glibc's strict iconv tables, which map control bytes to themselves and stop at the exact
-// character they cannot convert.
+// The schedule file's encoding: CP932, Shift_JIS with the NEC and IBM extension characters
+// (①, ㈱ and the like), converted with glibc's strict iconv tables, which map control bytes to
+// themselves and stop at the exact character they cannot convert.
 
 #include <QByteArray>
 #include <QByteArrayView>

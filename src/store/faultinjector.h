@@ -1,7 +1,7 @@
 #pragma once
 
 // A seam for tests: every step of writing or setting aside the schedule file asks the injector
-// first whether it should fail. The program itself passes nullptr and nothing is injected.
+// of its StoreOptions first whether it should fail. The program passes none: nothing is injected.
 
 enum class SaveStep {
     Open,   // creating the new file beside the old one

@@ -150,13 +150,17 @@ QStringList listLines(QByteArrayView bytes)
 AlarmNotices::AlarmNotices(const QByteArray &bytes, QStringView todayKey) : m_bytes(bytes)
 {
     const QByteArray today = todayKey.toLatin1();
-    fieldreader::forEachField(QByteArrayView(m_bytes), [&](QByteArrayView field) {
-        // The ninth byte follows eight single-byte digits, so it is the ninth character.
-        if (field.size() < 9 || field[8] != '1' || !record::beginsWithDateKey(field)
-            || field.first(8) > today)
-            return;
-        m_fields.append({field.data() - m_bytes.constData(), field.size()});
-    });
+    fieldreader::forEachField(QByteArrayView(m_bytes),
+                              [&](QByteArrayView field) { consider(field, today); });
+}
+
+void AlarmNotices::consider(QByteArrayView field, QByteArrayView today)
+{
+    // The ninth byte follows eight single-byte digits, so it is the ninth character.
+    if (field.size() < 9 || field[8] != '1' || !record::beginsWithDateKey(field)
+        || field.first(8) > today)
+        return;
+    m_fields.append({field.data() - m_bytes.constData(), field.size()});
 }
 
 QString AlarmNotices::text(qsizetype index) const
@@ -167,6 +171,20 @@ QString AlarmNotices::text(qsizetype index) const
     WeekdayLabels labels;
     appendDateLine(date, rec, labels);
     return messages::alarmNotice(date, record::memoOf(rec).toString());
+}
+
+StartUp startUp(const QByteArray &bytes, int year, int month, QStringView todayKey)
+{
+    StartUp found {MonthSchedules(year, month), AlarmNotices()};
+    found.notices.m_bytes = bytes;
+    const QByteArray key = record::monthKey(year, month).toLatin1();
+    const QByteArray today = todayKey.toLatin1();
+    fieldreader::forEachField(QByteArrayView(found.notices.m_bytes), [&](QByteArrayView field) {
+        if (field.size() >= 8 && field.startsWith(key))
+            found.month.mark(field[6], field[7]);
+        found.notices.consider(field, today);
+    });
+    return found;
 }
 
 } // namespace rekovabas

@@ -78,8 +78,21 @@ public:
     QString text(qsizetype index) const;
 
 private:
+    friend struct StartUp startUp(const QByteArray &, int, int, QStringView);
+    // Keeps `field`, a view into m_bytes, when it is a notice due by `today`.
+    void consider(QByteArrayView field, QByteArrayView today);
+
     QByteArray m_bytes;
     QList<std::pair<qsizetype, qsizetype>> m_fields; // (start, length) in m_bytes
 };
+
+// What start-up shows: the marks of the month of today and the notices due, found in one
+// pass over the bytes.
+struct StartUp
+{
+    MonthSchedules month;
+    AlarmNotices notices;
+};
+StartUp startUp(const QByteArray &bytes, int year, int month, QStringView todayKey);
 
 } // namespace rekovabas

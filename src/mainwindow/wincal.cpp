@@ -257,9 +257,12 @@ void wincal::Form_Load()
     setWindowTitle(QStringLiteral("暦丸"));
     curMonth = date.month();
     curDay = date.day();
+    // The file is read and looked through once for both the month's marks and the notices.
     const rekovabas::Schedules source = readSchedules();
-    drawMonth(curYear, curMonth, source, date);
-    alarmCheck(source);
+    const rekovabas::StartUp found
+            = rekovabas::startUp(source.bytes, curYear, curMonth, rekovabas::todayFrom(date).key());
+    drawMonth(curYear, curMonth, source.file.status, found.month, date);
+    showAlarmNotices(found.notices);
 }
 
 void wincal::initApp(QDate date)
@@ -303,17 +306,20 @@ void wincal::setEntryPaneReachable(bool reachable)
 
 void wincal::drawMonth(int year, int month)
 {
-    drawMonth(year, month, readSchedules(), platform.today());
+    const rekovabas::Schedules source = readSchedules();
+    drawMonth(year, month, source.file.status, rekovabas::monthSchedules(source.bytes, year, month),
+              platform.today());
 }
 
-void wincal::drawMonth(int year, int month, const rekovabas::Schedules &source, QDate date)
+void wincal::drawMonth(int year, int month, schedulefile::Status read,
+                       const rekovabas::MonthSchedules &marks, QDate date)
 {
     for (int leftOut = kyotu1::buildHolidays(holidays, year); leftOut > 0; --leftOut)
         platform.showMessage(messages::bug());
     today = rekovabas::todayFrom(date);
     // A file that cannot be read now keeps the marks it gave before.
-    if (source.file.status != schedulefile::Status::Unreadable)
-        monthSchedules = rekovabas::monthSchedules(source.bytes, year, month);
+    if (read != schedulefile::Status::Unreadable)
+        monthSchedules = marks;
 
     const rekovabas::MonthView view
             = rekovabas::composeMonth(year, month, holidays, today, monthSchedules);
@@ -397,12 +403,11 @@ void wincal::listAll()
 
 void wincal::alarmCheck()
 {
-    alarmCheck(readSchedules());
+    showAlarmNotices(rekovabas::AlarmNotices(readSchedules().bytes, today.key()));
 }
 
-void wincal::alarmCheck(const rekovabas::Schedules &source)
+void wincal::showAlarmNotices(const rekovabas::AlarmNotices &notices)
 {
-    const rekovabas::AlarmNotices notices(source.bytes, today.key());
     for (qsizetype i = 0; i < notices.size(); ++i)
         platform.showMessage(notices.text(i));
 }
@@ -462,12 +467,9 @@ void wincal::Command4_Click()
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
         repeatBoxes[i]->setChecked(result.repeat[i]);
     // The month is redrawn from the bytes just written: the add has read the file already.
-    if (result.status == dirs::AddStatus::Written) {
-        rekovabas::Schedules written;
-        written.file.status = schedulefile::Status::Present;
-        written.bytes = result.written;
-        drawMonth(curYear, curMonth, written, platform.today());
-    }
+    if (result.status == dirs::AddStatus::Written)
+        drawMonth(curYear, curMonth, schedulefile::Status::Present,
+                  rekovabas::monthSchedules(result.written, curYear, curMonth), platform.today());
 }
 
 void wincal::Command5_Click()

@@ -62,10 +62,11 @@ private:
     void setEntryPaneReachable(bool reachable);
     rekovabas::Schedules readSchedules();
     void stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers);
-    // The same procedures on a file already read and a date already taken from the clock:
-    // start-up reads each once for both.
-    void drawMonth(int year, int month, const rekovabas::Schedules &source, QDate date);
-    void alarmCheck(const rekovabas::Schedules &source);
+    // The month drawn with marks already found and a date already taken from the clock, after
+    // a read that ended as `read`: start-up and an add look at the file once.
+    void drawMonth(int year, int month, schedulefile::Status read,
+                   const rekovabas::MonthSchedules &marks, QDate date);
+    void showAlarmNotices(const rekovabas::AlarmNotices &notices);
 
     // Event handlers.
     void Command1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);

@@ -151,9 +151,9 @@ void BM_monthLoad(benchmark::State &state)
             state, "month load and colouring", [&] { readBaseline(pathFor(size)); },
             [&] {
                 const rekovabas::Schedules source = rekovabas::readSchedules(platform);
-                benchmark::DoNotOptimize(
-                        rekovabas::composeMonth(2024, 6, holidays, today,
-                                                rekovabas::monthSchedules(source.bytes, 2024, 6)));
+                benchmark::DoNotOptimize(rekovabas::composeMonth(
+                        2024, 6, holidays, today,
+                        rekovabas::loadMonthSchedules(source.bytes, 2024, 6)));
             },
             noReset, pathFor(size));
 }
@@ -165,8 +165,8 @@ void BM_dayMemo(benchmark::State &state)
     measure(
             state, "day memo load", [&] { readBaseline(pathFor(size)); },
             [&] {
-                benchmark::DoNotOptimize(
-                        rekovabas::dayMemo(rekovabas::readSchedules(platform).bytes, 2024, 6, 10));
+                benchmark::DoNotOptimize(rekovabas::loadDayMemo(
+                        rekovabas::readSchedules(platform).bytes, 2024, 6, 10));
             },
             noReset, pathFor(size));
 }

@@ -146,11 +146,11 @@ void tst_badinput::damagedFile()
 
     // Every reader shows every record it can read.
     const rekovabas::Schedules source = rekovabas::readSchedules(platform);
-    const rekovabas::MonthSchedules month = rekovabas::monthSchedules(source.bytes, 2000, 12);
+    const rekovabas::MonthSchedules month = rekovabas::loadMonthSchedules(source.bytes, 2000, 12);
     for (const QString &rec : std::as_const(records)) {
         const int day = rec.mid(6, 2).toInt();
         QVERIFY(rekovabas::hasSchedule(month, 2000, 12, day));
-        const rekovabas::DayMemo memo = rekovabas::dayMemo(source.bytes, 2000, 12, day);
+        const rekovabas::DayMemo memo = rekovabas::loadDayMemo(source.bytes, 2000, 12, day);
         QVERIFY(memo.found);
         QCOMPARE(memo.memo, rec.mid(9));
         QCOMPARE(memo.alarm, rec[8] == u'1');

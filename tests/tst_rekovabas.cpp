@@ -129,7 +129,7 @@ void tst_rekovabas::composeMonth()
     QCOMPARE(kyotu1::buildHolidays(holidays, year), 0);
     const QString text = QLatin1Char('"') + records.join(QStringLiteral("\"\r\n\""))
             + QStringLiteral("\"\r\n");
-    const rekovabas::MonthSchedules schedules = rekovabas::monthSchedules(
+    const rekovabas::MonthSchedules schedules = rekovabas::loadMonthSchedules(
             cp932::encode(records.isEmpty() ? QString() : text).bytes, year, month);
 
     const rekovabas::MonthView view = rekovabas::composeMonth(
@@ -204,7 +204,7 @@ void tst_rekovabas::hasSchedule()
     QFETCH(int, month);
     QFETCH(int, day);
     QFETCH(bool, expected);
-    const rekovabas::MonthSchedules schedules = rekovabas::monthSchedules(
+    const rekovabas::MonthSchedules schedules = rekovabas::loadMonthSchedules(
             cp932::encode(records.join(QStringLiteral("\r\n"))).bytes, 2001, 5);
     QCOMPARE(rekovabas::hasSchedule(schedules, year, month, day), expected);
 }
@@ -366,7 +366,7 @@ void tst_rekovabas::loaders()
     QCOMPARE(source.file.isSet(), at != AtPath::NoPathSet);
     QCOMPARE(source.file.error.isEmpty(), status != ReadStatus::Unreadable);
 
-    const rekovabas::MonthSchedules month = rekovabas::monthSchedules(source.bytes, 2001, 5);
+    const rekovabas::MonthSchedules month = rekovabas::loadMonthSchedules(source.bytes, 2001, 5);
     for (int d = 1; d <= 31; ++d) {
         const QString key = QStringLiteral("200105%1").arg(d, 2, 10, QLatin1Char('0'));
         const bool marked = std::any_of(monthRecords.begin(), monthRecords.end(),
@@ -374,7 +374,7 @@ void tst_rekovabas::loaders()
         QVERIFY2(rekovabas::hasSchedule(month, 2001, 5, d) == marked, qPrintable(key));
     }
 
-    const rekovabas::DayMemo day = rekovabas::dayMemo(source.bytes, 2001, 5, 3);
+    const rekovabas::DayMemo day = rekovabas::loadDayMemo(source.bytes, 2001, 5, 3);
     QCOMPARE(day.found, found);
     QCOMPARE(day.memo, memo);
     QCOMPARE(day.alarm, alarm);

@@ -111,7 +111,7 @@ Schedules readSchedules(Platform &platform)
 
 // The keys are ASCII digits, which in CP932 are single bytes that no other character uses:
 // a field's bytes begin with a key exactly when its text does, so no field needs decoding.
-MonthSchedules monthSchedules(QByteArrayView bytes, int year, int month)
+MonthSchedules loadMonthSchedules(QByteArrayView bytes, int year, int month)
 {
     MonthSchedules schedules(year, month);
     const QByteArray key = record::monthKey(year, month).toLatin1();
@@ -122,7 +122,7 @@ MonthSchedules monthSchedules(QByteArrayView bytes, int year, int month)
     return schedules;
 }
 
-DayMemo dayMemo(QByteArrayView bytes, int year, int month, int day)
+DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day)
 {
     DayMemo result;
     const QByteArray key = record::dateKey(year, month, day).toLatin1();

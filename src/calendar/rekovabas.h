@@ -3,10 +3,11 @@
 // The readers of the schedule file for the main window, without any widget. A user action
 // reads the file once (readSchedules: its bytes and what became of the read), and pure
 // functions look at the bytes:
-//   monthSchedules  the days of the shown month that have a memo, for the marks of the grid;
-//   dayMemo         the memo and alarm flag of one day, for the entry area;
-//   listLines       every record as a list line;
-//   alarmNotices    the start-up notices of memos with alarm dated today or earlier.
+//   loadMonthSchedules  the days of the shown month that have a memo, for the grid's marks;
+//   loadDayMemo         the memo and alarm flag of one day, for the entry area;
+//   listLines           every record as a list line;
+//   AlarmNotices        the notices of memos with alarm dated today or earlier;
+//   startUp             the month's marks and the notices together, in one pass.
 // Only the fields that are shown are decoded from CP932 (the list shows them all). Bytes that
 // were not read (no file set, none there, unreadable) are empty and give empty answers; the
 // window turns the outcome of the read into a message.
@@ -46,7 +47,7 @@ struct Schedules
 Schedules readSchedules(Platform &platform);
 
 // The days of (year, month) for which some record's first eight characters are the date key.
-MonthSchedules monthSchedules(QByteArrayView bytes, int year, int month);
+MonthSchedules loadMonthSchedules(QByteArrayView bytes, int year, int month);
 
 // The memo of one day: the last record in file order whose first eight characters are the
 // date key. Without such a record the memo is "" and the alarm box stays ticked.
@@ -56,7 +57,7 @@ struct DayMemo
     QString memo;      // characters 10 to the end, line breaks as stored
     bool alarm = true; // character 9 is "1"
 };
-DayMemo dayMemo(QByteArrayView bytes, int year, int month, int day);
+DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day);
 
 // The list of all memos: one line per record that begins with a date key, in file order:
 // characters 1-4, "/", 5-6, "/", 7-8 as they stand, the weekday label ("" for a date the

@@ -254,7 +254,7 @@ void wincal::Form_Load()
     const QDate date = platform.today();
     initApp(date);
     setWindowSize(kyotu1::calWidth, kyotu1::calHeight);
-    setWindowTitle(QStringLiteral("暦丸"));
+    setWindowTitle(messages::applicationTitle());
     curMonth = date.month();
     curDay = date.day();
     // The file is read and looked through once for both the month's marks and the notices.
@@ -307,8 +307,8 @@ void wincal::setEntryPaneReachable(bool reachable)
 void wincal::drawMonth(int year, int month)
 {
     const rekovabas::Schedules source = readSchedules();
-    drawMonth(year, month, source.file.status, rekovabas::monthSchedules(source.bytes, year, month),
-              platform.today());
+    drawMonth(year, month, source.file.status,
+              rekovabas::loadMonthSchedules(source.bytes, year, month), platform.today());
 }
 
 void wincal::drawMonth(int year, int month, schedulefile::Status read,
@@ -374,7 +374,7 @@ void wincal::loadDayMemo()
         platform.showMessage(messages::scheduleFileNotSet());
         return;
     }
-    const rekovabas::DayMemo day = rekovabas::dayMemo(source.bytes, curYear, curMonth, curDay);
+    const rekovabas::DayMemo day = rekovabas::loadDayMemo(source.bytes, curYear, curMonth, curDay);
     if (!day.found)
         return;
     QString memo = toBoxText(day.memo);
@@ -469,7 +469,8 @@ void wincal::Command4_Click()
     // The month is redrawn from the bytes just written: the add has read the file already.
     if (result.status == dirs::AddStatus::Written)
         drawMonth(curYear, curMonth, schedulefile::Status::Present,
-                  rekovabas::monthSchedules(result.written, curYear, curMonth), platform.today());
+                  rekovabas::loadMonthSchedules(result.written, curYear, curMonth),
+                  platform.today());
 }
 
 void wincal::Command5_Click()

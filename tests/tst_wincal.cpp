@@ -911,6 +911,9 @@ void tst_wincal::alarmNoticesBeforeTheWindowShows()
                            "\nアラーム設定しています\n\n1999/12/31（金）\n昔"}));
     for (const FakePlatform::Shown &shown : t.platform.shown)
         QCOMPARE(shown.title, QStringLiteral("暦丸"));
+    // The pass that found the notices marked the month's memos.
+    QCOMPARE(t.cell(13)->accessibleDescription(), QStringLiteral("スケジュールあり"));
+    QCOMPARE(t.cell(16)->accessibleDescription(), QString());
 }
 
 void tst_wincal::unreadableFileReportedOnceAtStartUp()

@@ -74,6 +74,14 @@ void appendListLine(QString &line, QStringView rec, WeekdayLabels &labels)
     line += record::memoOf(rec);
 }
 
+// The keys are ASCII digits, which in CP932 are single bytes that no other character uses:
+// a field's bytes begin with a key exactly when its text does, so no field needs decoding.
+void markIfOfMonth(MonthSchedules &schedules, QByteArrayView monthKey, QByteArrayView field)
+{
+    if (field.size() >= 8 && field.startsWith(monthKey))
+        schedules.mark(field[6], field[7]);
+}
+
 QString decoded(QByteArrayView field)
 {
     return cp932::decode(field).text;
@@ -109,16 +117,12 @@ Schedules readSchedules(Platform &platform)
     return source;
 }
 
-// The keys are ASCII digits, which in CP932 are single bytes that no other character uses:
-// a field's bytes begin with a key exactly when its text does, so no field needs decoding.
 MonthSchedules loadMonthSchedules(QByteArrayView bytes, int year, int month)
 {
     MonthSchedules schedules(year, month);
     const QByteArray key = record::monthKey(year, month).toLatin1();
-    fieldreader::forEachField(bytes, [&](QByteArrayView field) {
-        if (field.size() >= 8 && field.startsWith(key))
-            schedules.mark(field[6], field[7]);
-    });
+    fieldreader::forEachField(bytes,
+                              [&](QByteArrayView field) { markIfOfMonth(schedules, key, field); });
     return schedules;
 }
 
@@ -180,8 +184,7 @@ StartUp startUp(const QByteArray &bytes, int year, int month, QStringView todayK
     const QByteArray key = record::monthKey(year, month).toLatin1();
     const QByteArray today = todayKey.toLatin1();
     fieldreader::forEachField(QByteArrayView(found.notices.m_bytes), [&](QByteArrayView field) {
-        if (field.size() >= 8 && field.startsWith(key))
-            found.month.mark(field[6], field[7]);
+        markIfOfMonth(found.month, key, field);
         found.notices.consider(field, today);
     });
     return found;

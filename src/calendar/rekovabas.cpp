@@ -172,6 +172,7 @@ QString AlarmNotices::text(qsizetype index) const
     const auto [start, length] = m_fields.at(index);
     const QString rec = decoded(QByteArrayView(m_bytes).sliced(start, length));
     QString date;
+    date.reserve(16);
     WeekdayLabels labels;
     appendDateLine(date, rec, labels);
     return messages::alarmNotice(date, record::memoOf(rec).toString());

@@ -1,5 +1,7 @@
 #include "common/messages.h"
 
+#include <QStringBuilder>
+
 #include <cerrno>
 #include <cstring>
 
@@ -82,8 +84,9 @@ QString setAsideDone(const QString &backupPath)
 
 QString alarmNotice(const QString &dateLine, const QString &memo)
 {
-    return QStringLiteral("\nアラーム設定しています\n\n") + dateLine + QLatin1Char('\n')
-            + elided(memo, 2000);
+    // Built at once: start-up may show thousands.
+    return QStringLiteral("\nアラーム設定しています\n\n") % dateLine % QLatin1Char('\n')
+            % elided(memo, 2000);
 }
 
 QString dayInfo(int year, int month, int day, const QString &holidayName)

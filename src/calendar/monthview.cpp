@@ -34,10 +34,10 @@ void MonthSchedules::mark(char tens, char units)
         m_days.set(std::size_t(day));
 }
 
-bool MonthSchedules::has(int year, int month, int day) const
+bool hasSchedule(const MonthSchedules &schedules, int year, int month, int day)
 {
-    return year == m_year && month == m_month && day >= 1 && day <= 31
-            && m_days.test(std::size_t(day));
+    return year == schedules.m_year && month == schedules.m_month && day >= 1 && day <= 31
+            && schedules.m_days.test(std::size_t(day));
 }
 
 QString monthCaption(int year, int month)

@@ -63,20 +63,16 @@ public:
     // digits of a day the month can have.
     void mark(char tens, char units);
 
-    // Returns: true when a record of (year, month, day) was marked.
-    bool has(int year, int month, int day) const;
-
 private:
+    friend bool hasSchedule(const MonthSchedules &, int, int, int);
+
     int m_year = 0;
     int m_month = 0;
     std::bitset<32> m_days;
 };
 
 // Returns: true when some record of `schedules` begins with the date key of (year, month, day).
-inline bool hasSchedule(const MonthSchedules &schedules, int year, int month, int day)
-{
-    return schedules.has(year, month, day);
-}
+bool hasSchedule(const MonthSchedules &schedules, int year, int month, int day);
 
 struct DayCell
 {

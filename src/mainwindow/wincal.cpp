@@ -99,6 +99,16 @@ QString memoBoxPart(const QString &memo)
     return memo.left(end);
 }
 
+// The marks found in a file that was read; none from a file that could not be read, so that
+// the month keeps the marks it gave before.
+std::optional<rekovabas::MonthSchedules> marksOf(const rekovabas::Schedules &source,
+                                                 const rekovabas::MonthSchedules &found)
+{
+    if (source.file.status == schedulefile::Status::Unreadable)
+        return std::nullopt;
+    return found;
+}
+
 } // namespace
 
 wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platform(platform)
@@ -261,7 +271,7 @@ void wincal::Form_Load()
     const rekovabas::Schedules source = readSchedules();
     const rekovabas::StartUp found
             = rekovabas::startUp(source.bytes, curYear, curMonth, rekovabas::todayFrom(date).key());
-    drawMonth(curYear, curMonth, source.file.status, found.month, date);
+    drawMonth(curYear, curMonth, marksOf(source, found.month), date);
     showAlarmNotices(found.notices);
 }
 
@@ -307,19 +317,19 @@ void wincal::setEntryPaneReachable(bool reachable)
 void wincal::drawMonth(int year, int month)
 {
     const rekovabas::Schedules source = readSchedules();
-    drawMonth(year, month, source.file.status,
-              rekovabas::loadMonthSchedules(source.bytes, year, month), platform.today());
+    drawMonth(year, month,
+              marksOf(source, rekovabas::loadMonthSchedules(source.bytes, year, month)),
+              platform.today());
 }
 
-void wincal::drawMonth(int year, int month, schedulefile::Status read,
-                       const rekovabas::MonthSchedules &marks, QDate date)
+void wincal::drawMonth(int year, int month, const std::optional<rekovabas::MonthSchedules> &marks,
+                       QDate date)
 {
     for (int leftOut = kyotu1::buildHolidays(holidays, year); leftOut > 0; --leftOut)
         platform.showMessage(messages::bug());
     today = rekovabas::todayFrom(date);
-    // A file that cannot be read now keeps the marks it gave before.
-    if (read != schedulefile::Status::Unreadable)
-        monthSchedules = marks;
+    if (marks)
+        monthSchedules = *marks;
 
     const rekovabas::MonthView view
             = rekovabas::composeMonth(year, month, holidays, today, monthSchedules);
@@ -468,7 +478,7 @@ void wincal::Command4_Click()
         repeatBoxes[i]->setChecked(result.repeat[i]);
     // The month is redrawn from the bytes just written: the add has read the file already.
     if (result.status == dirs::AddStatus::Written)
-        drawMonth(curYear, curMonth, schedulefile::Status::Present,
+        drawMonth(curYear, curMonth,
                   rekovabas::loadMonthSchedules(result.written, curYear, curMonth),
                   platform.today());
 }

@@ -62,10 +62,10 @@ private:
     void setEntryPaneReachable(bool reachable);
     rekovabas::Schedules readSchedules();
     void stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers);
-    // The month drawn with marks already found and a date already taken from the clock, after
-    // a read that ended as `read`: start-up and an add look at the file once.
-    void drawMonth(int year, int month, schedulefile::Status read,
-                   const rekovabas::MonthSchedules &marks, QDate date);
+    // The month drawn with marks already found (none: keep the marks it has) and a date already
+    // taken from the clock: start-up and an add look at the file once.
+    void drawMonth(int year, int month, const std::optional<rekovabas::MonthSchedules> &marks,
+                   QDate date);
     void showAlarmNotices(const rekovabas::AlarmNotices &notices);
 
     // Event handlers.

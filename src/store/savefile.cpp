@@ -55,9 +55,8 @@ public:
     {
         m_fd = ::open(m_name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                       mode);
-        m_created = m_fd >= 0;
-        m_kept = !m_created;
-        return m_created;
+        m_kept = m_fd < 0; // only a file made here is removed again
+        return m_fd >= 0;
     }
     int fd() const { return m_fd; }
     bool close()
@@ -72,7 +71,6 @@ public:
 private:
     QByteArray m_name;
     int m_fd = -1;
-    bool m_created = false;
     bool m_kept = true;
 };
 

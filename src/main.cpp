@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setWindowIcon(desktop::applicationIcon());
     // Lets task bars match the window to the installed menu entry.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.rekova"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.rekova"));
     desktop::installJapaneseTranslations(app);
     QApplication::setFont(uifont::japaneseFont());
 

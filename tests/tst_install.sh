@@ -21,7 +21,7 @@ need groff groff-base
 rm -rf "$root"
 DESTDIR=$root "$cmake" --install "$build" --prefix /usr >/dev/null
 prefix=$root/usr
-id=org.example.rekova
+id=com.example.rekova
 
 [ -x "$prefix/bin/rekova" ] || fail "bin/rekova is missing or not executable"
 

@@ -56,6 +56,7 @@ struct ChildSetup
 {
     rlim_t fileSizeLimit = 0;
     bool asOtherUser = false;
+    gid_t otherUsersGroup = 0; // a further group of the other user, 0 for none
 };
 
 constexpr uid_t otherUser = 65534; // nobody
@@ -66,8 +67,10 @@ std::unique_ptr<QProcess> startChild(const QStringList &arguments, const ChildSe
     QStringList command {QStringLiteral(REKOVA_ADDTOOL)};
     if (setup.asOtherUser && ::geteuid() == 0) {
         const QString id = QString::number(otherUser);
-        command = QStringList {"setpriv", "--reuid=" + id, "--regid=" + id, "--clear-groups"}
-                + command;
+        const QString groups = setup.otherUsersGroup
+                ? "--groups=" + QString::number(setup.otherUsersGroup)
+                : QStringLiteral("--clear-groups");
+        command = QStringList {"setpriv", "--reuid=" + id, "--regid=" + id, groups} + command;
     }
     if (setup.fileSizeLimit > 0) {
         const rlim_t limit = setup.fileSizeLimit;
@@ -191,6 +194,7 @@ private slots:
 
     void realFaultsLeaveTheFile_data();
     void realFaultsLeaveTheFile();
+    void addByGroupMemberKeepsTheGroup();
     void killedAddsLeaveOldOrNewContent();
     void twoProcessesLoseNoMemo_data();
     void twoProcessesLoseNoMemo();
@@ -268,6 +272,29 @@ void tst_faults::realFaultsLeaveTheFile()
              message.replace(QStringLiteral("%1"), m_path).replace(QStringLiteral("%2"), m_folder));
     QCOMPARE(readBytes(m_path), before);
     QCOMPARE(filesIn(m_folder), QStringList {nameOfFile});
+}
+
+void tst_faults::addByGroupMemberKeepsTheGroup()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to give the file to a group of another user");
+    const QString problem = otherUserProblem();
+    if (!problem.isEmpty())
+        QFAIL(qPrintable(problem));
+    constexpr gid_t sharedGroup = 2500;
+    QVERIFY(writeBytes(m_path, schedulegen::fileBytes(schedulegen::records(10))));
+    QCOMPARE(::chown(QFile::encodeName(m_path).constData(), 0, sharedGroup), 0);
+    QVERIFY(setMode(m_path, 0660));
+    QVERIFY(setMode(m_folder, 0777));
+
+    const ChildRun run = runChild({"schedule", m_path}, {0, true, sharedGroup});
+    QVERIFY2(run.finished, run.errors.constData());
+    QCOMPARE(messagesOf(run), QStringList {QStringLiteral("書込み完了")});
+    struct stat info
+    { };
+    QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &info), 0);
+    QCOMPARE(info.st_gid, sharedGroup);
+    QCOMPARE(info.st_mode & 07777, mode_t(0660));
 }
 
 void tst_faults::killedAddsLeaveOldOrNewContent()

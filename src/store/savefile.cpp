@@ -145,10 +145,10 @@ Result save(const QString &targetPath, const QByteArray &bytes, const StoreOptio
     }
 
     if (exists) {
-        // Only root can give the file back to its owner; anyone else keeps it as their own.
-        if (::geteuid() == 0) {
-            [[maybe_unused]] const int owned = ::fchown(file.fd(), old.st_uid, old.st_gid);
-        }
+        // Only root can give the file back to its owner, but any member of the file's group may
+        // keep the group: a file shared through a group stays readable by the others.
+        const uid_t owner = ::geteuid() == 0 ? old.st_uid : uid_t(-1);
+        [[maybe_unused]] const int owned = ::fchown(file.fd(), owner, old.st_gid);
         if (::fchmod(file.fd(), old.st_mode & 07777) != 0)
             return failed(messages::systemError(errno));
     }

@@ -38,7 +38,10 @@ private:
 };
 
 // glibc stores these two as the ASCII bytes 0x5C and 0x7E, which read back as "\\" and "~":
-// the text would come back changed, so they count as characters CP932 cannot hold.
+// the text would come back changed, so they count as characters CP932 cannot hold. Characters
+// that Unicode spells twice for one JIS character (the wave dash 〜 and the fullwidth tilde ～,
+// the minus sign − and －, ¢ £ ¬ ‖ —) are stored as that JIS character and read back in the
+// spelling Windows gives it: the same character to a reader, as other programs write it.
 qsizetype firstChangedToAscii(QStringView text)
 {
     for (qsizetype k = 0; k < text.size(); ++k) {

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(setaside::Status)
 
@@ -65,8 +66,8 @@ void tst_setaside::backupName()
 
 void tst_setaside::skedels_data()
 {
-    QTest::addColumn<QString>("setup"); // words: file, backup, folder-at-path, folder-at-backup,
-                                        // no-path, failing-rename, locked
+    QTest::addColumn<QString>("setup"); // words: file, backup, backup-linked, folder-at-path,
+                                        // folder-at-backup, no-path, failing-rename, locked
     QTest::addColumn<setaside::Status>("status");
     QTest::addColumn<QString>("message"); // %1 the path, %2 the backup name
     QTest::addColumn<QByteArray>("fileAfter");
@@ -79,6 +80,8 @@ void tst_setaside::skedels_data()
             << "%2\n\nのファイルに改名しました" << absent << memos;
     QTest::newRow("older backup replaced") << "file backup" << setaside::Status::Renamed
             << "%2\n\nのファイルに改名しました" << absent << memos;
+    QTest::newRow("backup another name of the file") << "file backup-linked"
+            << setaside::Status::Renamed << "%2\n\nのファイルに改名しました" << absent << memos;
     QTest::newRow("no path set") << "no-path file backup" << setaside::Status::NotSet
             << "スケジュールファイルが設定されていません。" << memos << oldBackup;
     QTest::newRow("no file keeps the backup") << "backup" << setaside::Status::NoFile
@@ -118,6 +121,8 @@ void tst_setaside::skedels()
         QVERIFY(writeBytes(path, memos));
     if (words.contains("backup"))
         QVERIFY(writeBytes(backup, oldBackup));
+    if (words.contains("backup-linked"))
+        QCOMPARE(::link(QFile::encodeName(path), QFile::encodeName(backup)), 0);
     if (words.contains("folder-at-path"))
         QVERIFY(QDir().mkdir(path));
     if (words.contains("folder-at-backup"))

@@ -11,6 +11,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace setaside {
 
@@ -20,6 +22,17 @@ Result finished(Status status, const QString &backupPath = QString(),
                 const QString &detail = QString())
 {
     return Result {status, backupPath, detail};
+}
+
+// Whether two paths are names of one file (hard links of each other).
+bool isSameFile(const QByteArray &first, const QByteArray &second)
+{
+    struct stat a
+    { };
+    struct stat b
+    { };
+    return ::stat(first.constData(), &a) == 0 && ::stat(second.constData(), &b) == 0
+            && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 QString messageFor(const Result &result, const QString &path)
@@ -78,11 +91,14 @@ Result setAside(const QString &path, const StoreOptions &options)
     const QString backup = backupName(source);
     if (injectedFailure(options.faults, SaveStep::Rename))
         return finished(Status::Failed, backup, messages::systemError(EIO));
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(backup);
     // rename(2) replaces an existing backup in the same step; there is no moment without it.
-    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(backup).constData())
-        != 0) {
+    // Between two names of one file it does nothing, so the backup name alone is kept.
+    const int done = isSameFile(from, to) ? ::unlink(from.constData())
+                                          : std::rename(from.constData(), to.constData());
+    if (done != 0)
         return finished(Status::Failed, backup, messages::systemError(errno));
-    }
     return finished(Status::Renamed, backup);
 }
 

@@ -317,8 +317,8 @@ void tst_rekovabas::loaders_data()
     file("one record", "\"200105031会議\"\r\n", {"200105031会議"}, true, "会議", true);
     file("comma inside the memo", "\"200105030a,b,c\"\r\n", {"200105030a,b,c"}, true, "a,b,c",
          false);
-    file("two records for the date, the last wins", "\"200105031first\"\r\n\"200105030second\"\r\n",
-         {"200105031first", "200105030second"}, true, "second", false);
+    file("two records for the date, both shown", "\"200105031first\"\r\n\"200105030second\"\r\n",
+         {"200105031first", "200105030second"}, true, "first\r\nsecond", true);
     file("multi-line memo", "\"200105031一行目\r\n二行目\"\r\n\"200105150x\"\r\n",
          {"200105031一行目\r\n二行目", "200105150x"}, true, "一行目\r\n二行目", true);
     file("blank and hand-written lines passed over",

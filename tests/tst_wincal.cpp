@@ -622,8 +622,9 @@ void tst_wincal::dayMemoFromTheFile()
     auto *memo = t.find<QPlainTextEdit>("Text2");
     auto *alarm = t.find<QCheckBox>("Check1");
 
+    // Both records of the date: an add replaces them with what the box holds.
     QTest::mouseClick(t.cell(13), Qt::LeftButton);
-    QCOMPARE(memo->toPlainText(), QStringLiteral("一行目\n二行目"));
+    QCOMPARE(memo->toPlainText(), QStringLiteral("古い\n一行目\n二行目"));
     QVERIFY(!alarm->isChecked());
 
     // A day without a memo: the box is emptied and the alarm ticked.

@@ -130,18 +130,25 @@ DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day)
 {
     DayMemo result;
     const QByteArray key = record::dateKey(year, month, day).toLatin1();
-    QByteArrayView last;
+    QList<QByteArrayView> records;
     fieldreader::forEachField(bytes, [&](QByteArrayView field) {
-        if (record::keyOf(field) == key) {
-            last = field;
-            result.found = true;
-        }
+        if (record::keyOf(field) == key)
+            records.append(field);
     });
-    if (result.found) {
-        const QString rec = decoded(last);
-        result.memo = record::memoOf(rec).toString();
-        result.alarm = record::alarmOn(rec);
+    if (records.isEmpty())
+        return result;
+    // Repeats can give a date several records, and an add replaces them all: the box shows
+    // every memo of the date, so that none is dropped unseen, and keeps any alarm.
+    result.found = true;
+    result.alarm = false;
+    QStringList memos;
+    for (const QByteArrayView field : std::as_const(records)) {
+        const QString rec = decoded(field);
+        if (const QStringView memo = record::memoOf(rec); !memo.isEmpty() || records.size() == 1)
+            memos.append(memo.toString());
+        result.alarm = result.alarm || record::alarmOn(rec);
     }
+    result.memo = memos.join(QStringLiteral("\r\n"));
     return result;
 }
 

@@ -51,6 +51,8 @@ MonthSchedules loadMonthSchedules(QByteArrayView bytes, int year, int month);
 
 // The memo of one day: the last record in file order whose first eight characters are the
 // date key. Without such a record the memo is "" and the alarm box stays ticked.
+// The memo of a date with several records is their memos in file order, one per line, and its
+// alarm is on when any of theirs is: an add replaces them all with what the box holds.
 struct DayMemo
 {
     bool found = false;

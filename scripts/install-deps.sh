@@ -16,13 +16,13 @@ run_packages=(
 )
 
 # The test command: the format check (clang-format, and git for the file list), clang with its
-# sanitizer and fuzzer runtimes, a virtual X server, prlimit for the fault tests, the
+# sanitizer and fuzzer runtimes, a virtual X server, prlimit and setfacl for the fault tests, the
 # checks of the installed tree (menu entry, AppStream metadata, manual page), the benchmark
 # library, and the about window's face.
 test_packages=(
     git clang clang-format libclang-rt-14-dev
     xvfb xauth x11-utils
-    util-linux
+    util-linux acl
     desktop-file-utils appstream groff-base
     libbenchmark-dev
     fonts-ipafont-mincho fonts-noto-cjk fonts-vlgothic

@@ -25,6 +25,7 @@
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -194,7 +195,7 @@ private slots:
 
     void realFaultsLeaveTheFile_data();
     void realFaultsLeaveTheFile();
-    void addByGroupMemberKeepsTheGroup();
+    void addByGroupMemberKeepsTheSharing();
     void killedAddsLeaveOldOrNewContent();
     void twoProcessesLoseNoMemo_data();
     void twoProcessesLoseNoMemo();
@@ -274,7 +275,7 @@ void tst_faults::realFaultsLeaveTheFile()
     QCOMPARE(filesIn(m_folder), QStringList {nameOfFile});
 }
 
-void tst_faults::addByGroupMemberKeepsTheGroup()
+void tst_faults::addByGroupMemberKeepsTheSharing()
 {
     if (::geteuid() != 0)
         QSKIP("needs root to give the file to a group of another user");
@@ -286,6 +287,16 @@ void tst_faults::addByGroupMemberKeepsTheGroup()
     QCOMPARE(::chown(QFile::encodeName(m_path).constData(), 0, sharedGroup), 0);
     QVERIFY(setMode(m_path, 0660));
     QVERIFY(setMode(m_folder, 0777));
+    // Shared with one more user through an access list.
+    QCOMPARE(QProcess::execute("setfacl", {"-m", "u:2501:rw", m_path}), 0);
+    const auto accessList = [this] {
+        QByteArray list(256, '\0');
+        const ssize_t size = ::getxattr(QFile::encodeName(m_path).constData(),
+                                        "system.posix_acl_access", list.data(), list.size());
+        return list.left(qMax<ssize_t>(size, 0));
+    };
+    const QByteArray sharedWith = accessList();
+    QVERIFY(!sharedWith.isEmpty());
 
     const ChildRun run = runChild({"schedule", m_path}, {0, true, sharedGroup});
     QVERIFY2(run.finished, run.errors.constData());
@@ -295,6 +306,7 @@ void tst_faults::addByGroupMemberKeepsTheGroup()
     QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &info), 0);
     QCOMPARE(info.st_gid, sharedGroup);
     QCOMPARE(info.st_mode & 07777, mode_t(0660));
+    QCOMPARE(accessList(), sharedWith);
 }
 
 void tst_faults::killedAddsLeaveOldOrNewContent()

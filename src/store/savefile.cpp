@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace savefile {
@@ -97,6 +98,19 @@ void syncFolder(const QString &targetPath)
     }
 }
 
+// An access list (setfacl) that shares the old file with other users goes to the new one, as
+// its mode and group do. Like the owner, it is kept where the system allows.
+void copyAccessList(const QByteArray &from, int toFd)
+{
+    static constexpr char name[] = "system.posix_acl_access";
+    QByteArray list(4096, Qt::Uninitialized);
+    const ssize_t size = ::getxattr(from.constData(), name, list.data(), size_t(list.size()));
+    if (size > 0) {
+        [[maybe_unused]] const int copied
+                = ::fsetxattr(toFd, name, list.constData(), size_t(size), 0);
+    }
+}
+
 // The new file that save() writes beside `targetPath`.
 QString saveFileFor(const QString &targetPath)
 {
@@ -151,6 +165,7 @@ Result save(const QString &targetPath, const QByteArray &bytes, const StoreOptio
         [[maybe_unused]] const int owned = ::fchown(file.fd(), owner, old.st_gid);
         if (::fchmod(file.fd(), old.st_mode & 07777) != 0)
             return failed(messages::systemError(errno));
+        copyAccessList(target, file.fd());
     }
     if (injectedFailure(options.faults, SaveStep::Flush))
         return failed(messages::systemError(ENOSPC));

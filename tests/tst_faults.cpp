@@ -455,12 +455,16 @@ void tst_faults::twoProcessesLoseNoMemo()
         expectedFiles.prepend(secondPath);
     }
 
+    // A short pause after each add lets the other process in, as between a person's adds; it
+    // also makes each run outlast the start of the other process, even where adds take
+    // microseconds (a folder in memory).
     constexpr int each = 200;
+    const QString pauseMs = QStringLiteral("2");
     const std::unique_ptr<QProcess> first
-            = startChild({"sequence", m_path, "0", QString::number(each)});
+            = startChild({"sequence", m_path, "0", QString::number(each), pauseMs});
     const std::unique_ptr<QProcess> second
             = startChild({"sequence", m_folder + u'/' + secondPath, QString::number(each),
-                          QString::number(each)});
+                          QString::number(each), pauseMs});
     QVERIFY(first->waitForFinished(120000));
     QVERIFY(second->waitForFinished(120000));
     const QByteArray firstOutput = first->readAllStandardOutput();

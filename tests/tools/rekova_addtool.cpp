@@ -2,10 +2,11 @@
 // so that a test can kill it at any moment, run two of it at once, or run it under a file size
 // limit or as another user.
 //
-//   rekova_addtool sequence <file> <first> <count>
+//   rekova_addtool sequence <file> <first> <count> [<pause>]
 //       Prints "ready", then adds memos first .. first + count - 1 of the known sequence
 //       (addsequence.h) one after the other, printing "added <n> <t>" after each, where t is
-//       the system's monotonic clock in microseconds. Stops at the first
+//       the system's monotonic clock in microseconds, and waiting <pause> milliseconds (none
+//       by default) before the next, as a person adds one memo after another. Stops at the first
 //       add that is not written, printing "failed <n> <status> <detail>", and exits with 1.
 //   rekova_addtool schedule <file>
 //       Adds memo 0 of the sequence as the user would, and prints the message boxes that the add
@@ -18,6 +19,7 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QThread>
 
 #include <chrono>
 #include <cstdio>
@@ -57,7 +59,7 @@ void say(const QByteArray &line)
     std::fflush(stdout);
 }
 
-int addSequence(const QString &path, int first, int count)
+int addSequence(const QString &path, int first, int count, int pauseMs)
 {
     say("ready");
     for (int n = first; n < first + count; ++n) {
@@ -71,6 +73,8 @@ int addSequence(const QString &path, int first, int count)
         say("added " + QByteArray::number(n) + ' '
             + QByteArray::number(
                     qint64(std::chrono::duration_cast<std::chrono::microseconds>(now).count())));
+        if (pauseMs > 0)
+            QThread::msleep(static_cast<unsigned long>(pauseMs));
     }
     return 0;
 }
@@ -89,10 +93,12 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 5 && args[1] == QLatin1String("sequence"))
-        return addSequence(args[2], args[3].toInt(), args[4].toInt());
+    if ((args.size() == 5 || args.size() == 6) && args[1] == QLatin1String("sequence"))
+        return addSequence(args[2], args[3].toInt(), args[4].toInt(), args.value(5).toInt());
     if (args.size() == 3 && args[1] == QLatin1String("schedule"))
         return addSchedule(args[2]);
-    std::fputs("usage: rekova_addtool sequence <file> <first> <count> | schedule <file>\n", stderr);
+    std::fputs(
+            "usage: rekova_addtool sequence <file> <first> <count> [<pause>] | schedule <file>\n",
+            stderr);
     return 2;
 }

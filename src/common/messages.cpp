@@ -16,6 +16,23 @@ QString shown(const QString &path)
     return path.size() <= 4096 ? path : elided(path, 200);
 }
 
+// A box grows with its text: the memo of a notice is cut to a length and a number of lines that
+// keep the box and its OK button on the screen.
+constexpr qsizetype noticeCharacters = 1000;
+constexpr qsizetype noticeLines = 25;
+
+QString noticeMemo(const QString &memo)
+{
+    qsizetype breaks = 0;
+    for (qsizetype k = 0; k < memo.size() && k < noticeCharacters; ++k) {
+        if (memo[k] != u'\n' || ++breaks < noticeLines)
+            continue;
+        const qsizetype end = k > 0 && memo[k - 1] == u'\r' ? k - 1 : k;
+        return memo.left(end) + QStringLiteral("…（全 %1 行）").arg(memo.count(u'\n') + 1);
+    }
+    return elided(memo, noticeCharacters);
+}
+
 } // namespace
 
 QString elided(const QString &text, qsizetype limit)
@@ -86,7 +103,7 @@ QString alarmNotice(const QString &dateLine, const QString &memo)
 {
     // Built at once: start-up may show thousands.
     return QStringLiteral("\nアラーム設定しています\n\n") % dateLine % QLatin1Char('\n')
-            % elided(memo, 2000);
+            % noticeMemo(memo);
 }
 
 QString dayInfo(int year, int month, int day, const QString &holidayName)

@@ -1,7 +1,9 @@
-# Help texts, the about window, the desktop integration and the choice of display system.
+# Help texts, the about window, the desktop integration, the choice of display system and the
+# stored setting.
 rekova_add_test(tst_helptexts)
 rekova_add_test(tst_frmabt GUI)
 rekova_add_test(tst_session)
+rekova_add_test(tst_qtplatform GUI)
 
 # The tree that `cmake --install` lays out: program, menu entry, metadata, icons, manual page.
 add_test(NAME tst_install

@@ -257,9 +257,4 @@ QString settingsNotWritable(const QString &settingsFile)
     return QStringLiteral("設定ファイル %1 に書き込めません").arg(settingsFile);
 }
 
-QString settingsMalformed(const QString &settingsFile)
-{
-    return QStringLiteral("設定ファイル %1 の形式が正しくありません").arg(settingsFile);
-}
-
 } // namespace messages

@@ -51,6 +51,5 @@ QString systemError(int errnoValue); // what the system refused, from its errno
 QString notRegularFile();            // something other than a file is at the path
 QString writeInterrupted();          // a write stopped before all bytes were written
 QString settingsNotWritable(const QString &settingsFile);
-QString settingsMalformed(const QString &settingsFile);
 
 } // namespace messages

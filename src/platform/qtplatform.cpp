@@ -85,9 +85,10 @@ bool QtPlatform::writeSetting(const QString &section, const QString &key, const 
             *error = messages::settingsNotWritable(settings.fileName());
         return false;
     case QSettings::FormatError:
-        if (error)
-            *error = messages::settingsMalformed(settings.fileName());
-        return false;
+        // Qt met lines it did not understand (a byte-order mark, a line edited by hand) and
+        // wrote the file without them: the setting is saved. A failed write would have said
+        // AccessError instead.
+        return true;
     }
     return false;
 }

@@ -7,7 +7,12 @@ if ! git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     echo "check-format: not a git checkout, so the project's files cannot be listed." >&2
     exit 1
 fi
-mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' | grep -v '^build')
+# Tracked, and new files not yet added; a file deleted but not yet committed is left out.
+mapfile -t listed < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' | grep -v '^build')
+files=()
+for f in "${listed[@]}"; do
+    [ -f "$f" ] && files+=("$f")
+done
 if [ ${#files[@]} -eq 0 ]; then
     echo "check-format: no C++ files found." >&2
     exit 1

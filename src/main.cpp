@@ -8,8 +8,10 @@
 
 int main(int argc, char *argv[])
 {
-    session::choosePlatform(argc, argv);
+    const bool platformChosen = session::choosePlatform(argc, argv);
     QApplication app(argc, argv);
+    if (platformChosen)
+        session::forgetChoice();
     QApplication::setWindowIcon(desktop::applicationIcon());
     // Lets task bars match the window to the installed menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.rekova"));

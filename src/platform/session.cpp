@@ -31,13 +31,20 @@ QByteArray preferredPlatform(const Environment &environment, int argc, const cha
     return QByteArrayLiteral("xcb;wayland");
 }
 
-void choosePlatform(int argc, const char *const *argv)
+bool choosePlatform(int argc, const char *const *argv)
 {
     const Environment environment {qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"),
                                    qgetenv("XDG_SESSION_TYPE"), qgetenv("DISPLAY")};
     const QByteArray platform = preferredPlatform(environment, argc, argv);
-    if (!platform.isEmpty())
-        qputenv("QT_QPA_PLATFORM", platform);
+    if (platform.isEmpty())
+        return false;
+    qputenv("QT_QPA_PLATFORM", platform);
+    return true;
+}
+
+void forgetChoice()
+{
+    qunsetenv("QT_QPA_PLATFORM");
 }
 
 } // namespace session

@@ -25,6 +25,11 @@ struct Environment
 QByteArray preferredPlatform(const Environment &environment, int argc, const char *const *argv);
 
 // Sets QT_QPA_PLATFORM to preferredPlatform() for this process. Call it before QApplication.
-void choosePlatform(int argc, const char *const *argv);
+// Returns: whether it set the variable, which forgetChoice() then removes again.
+bool choosePlatform(int argc, const char *const *argv);
+
+// Removes the variable that choosePlatform() set, once QApplication has read it, so that
+// programs started from the window (the web browser) make their own choice.
+void forgetChoice();
 
 } // namespace session

@@ -463,6 +463,11 @@ void tst_dirs::waitsForTheLock()
                  dirs::AddStatus::Written);
         QVERIFY(!QFile::exists(m_path + ".lock"));
     }
+
+    // Something else at the lock's name is refused at once, even a FIFO nobody writes to.
+    QCOMPARE(::mkfifo(QFile::encodeName(m_path + ".lock").constData(), 0444), 0);
+    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, "y")).status,
+             dirs::AddStatus::WriteFailed);
 }
 
 QTEST_APPLESS_MAIN(tst_dirs)

@@ -246,6 +246,12 @@ QString notRegularFile()
     return QStringLiteral("通常のファイルではありません。");
 }
 
+QString lockNotRegularFile(const QString &lockPath)
+{
+    return QStringLiteral("ロックファイルの名前 %1 に、通常のファイルではないものがあります。")
+            .arg(shown(lockPath));
+}
+
 QString writeInterrupted()
 {
     return QStringLiteral(

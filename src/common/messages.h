@@ -51,5 +51,7 @@ QString systemError(int errnoValue); // what the system refused, from its errno
 QString notRegularFile();            // something other than a file is at the path
 QString writeInterrupted();          // a write stopped before all bytes were written
 QString settingsNotWritable(const QString &settingsFile);
+// Something other than a regular file (a FIFO, a folder) is at the lock file's name.
+QString lockNotRegularFile(const QString &lockPath);
 
 } // namespace messages

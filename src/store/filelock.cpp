@@ -34,6 +34,13 @@ bool sameFile(int fd, const QByteArray &name)
             && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
+bool isRegularFile(int fd)
+{
+    struct stat info
+    { };
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
 // Who holds the lock, for a person who finds the file: the process id first, as earlier
 // versions of the program wrote it.
 void writeOwner(int fd)
@@ -73,16 +80,24 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
 {
     QDeadlineTimer deadline(timeout);
     for (;;) {
-        int fd = ::open(m_lockName.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        // Never blocks, not even on a FIFO that someone put at the lock's name.
+        constexpr int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+        int fd = ::open(m_lockName.constData(), O_RDWR | O_CREAT | flags, 0644);
         if (fd < 0) {
             const int error = errno;
             // A lock file of another user that this one may not write can still be locked.
             if (error == EACCES)
-                fd = ::open(m_lockName.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+                fd = ::open(m_lockName.constData(), O_RDONLY | flags);
             if (fd < 0) {
                 m_error = messages::folderUnusable(m_folder, messages::systemError(error));
                 return Status::Unusable;
             }
+        }
+        if (!isRegularFile(fd)) {
+            ::close(fd);
+            m_error = messages::folderUnusable(
+                    m_folder, messages::lockNotRegularFile(QFile::decodeName(m_lockName)));
+            return Status::Unusable;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             if (sameFile(fd, m_lockName)) {

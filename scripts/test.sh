@@ -10,8 +10,8 @@ scripts/install-deps.sh test
 scripts/check-format.sh
 
 echo "== Build and test =="
-# Every option is named, so that an earlier configuration of the same folder cannot turn the
-# tests off; CTest fails when it finds none.
+# The test options are named, so that an earlier configuration of the same folder cannot turn
+# the tests off; CTest fails when it finds none.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DREKOVA_WERROR=ON -DREKOVA_BUILD_TESTS=ON \
     -DREKOVA_SANITIZE=OFF
 cmake --build build -j "$jobs"

@@ -66,8 +66,9 @@ void tst_setaside::backupName()
 
 void tst_setaside::skedels_data()
 {
-    QTest::addColumn<QString>("setup"); // words: file, backup, backup-linked, folder-at-path,
-                                        // folder-at-backup, no-path, failing-rename, locked
+    QTest::addColumn<QString>("setup"); // words: file, backup, backup-linked, backup-symlink,
+                                        // folder-at-path, folder-at-backup, no-path,
+                                        // failing-rename, locked
     QTest::addColumn<setaside::Status>("status");
     QTest::addColumn<QString>("message"); // %1 the path, %2 the backup name
     QTest::addColumn<QByteArray>("fileAfter");
@@ -81,6 +82,8 @@ void tst_setaside::skedels_data()
     QTest::newRow("older backup replaced") << "file backup" << setaside::Status::Renamed
             << "%2\n\nのファイルに改名しました" << absent << memos;
     QTest::newRow("backup another name of the file") << "file backup-linked"
+            << setaside::Status::Renamed << "%2\n\nのファイルに改名しました" << absent << memos;
+    QTest::newRow("backup a symbolic link to the file") << "file backup-symlink"
             << setaside::Status::Renamed << "%2\n\nのファイルに改名しました" << absent << memos;
     QTest::newRow("no path set") << "no-path file backup" << setaside::Status::NotSet
             << "スケジュールファイルが設定されていません。" << memos << oldBackup;
@@ -123,6 +126,8 @@ void tst_setaside::skedels()
         QVERIFY(writeBytes(backup, oldBackup));
     if (words.contains("backup-linked"))
         QCOMPARE(::link(QFile::encodeName(path), QFile::encodeName(backup)), 0);
+    if (words.contains("backup-symlink"))
+        QVERIFY(QFile::link(path, backup));
     if (words.contains("folder-at-path"))
         QVERIFY(QDir().mkdir(path));
     if (words.contains("folder-at-backup"))

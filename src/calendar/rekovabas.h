@@ -49,10 +49,10 @@ Schedules readSchedules(Platform &platform);
 // The days of (year, month) for which some record's first eight characters are the date key.
 MonthSchedules loadMonthSchedules(QByteArrayView bytes, int year, int month);
 
-// The memo of one day: the last record in file order whose first eight characters are the
-// date key. Without such a record the memo is "" and the alarm box stays ticked.
-// The memo of a date with several records is their memos in file order, one per line, and its
-// alarm is on when any of theirs is: an add replaces them all with what the box holds.
+// The memo of one day: that of the record whose first eight characters are the date key.
+// Without such a record the memo is "" and the alarm box stays ticked. A date with several
+// records gets their memos in file order, one per line, and the alarm when any of them has it:
+// an add replaces them all with what the box holds.
 struct DayMemo
 {
     bool found = false;

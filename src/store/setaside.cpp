@@ -24,14 +24,15 @@ Result finished(Status status, const QString &backupPath = QString(),
     return Result {status, backupPath, detail};
 }
 
-// Whether two paths are names of one file (hard links of each other).
+// Whether two paths are names of one file (hard links of each other). A symbolic link is a file
+// of its own: rename() replaces it.
 bool isSameFile(const QByteArray &first, const QByteArray &second)
 {
     struct stat a
     { };
     struct stat b
     { };
-    return ::stat(first.constData(), &a) == 0 && ::stat(second.constData(), &b) == 0
+    return ::lstat(first.constData(), &a) == 0 && ::lstat(second.constData(), &b) == 0
             && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 

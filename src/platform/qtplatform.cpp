@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
@@ -14,6 +15,12 @@ QSettings openSettings()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("rekova"),
                      QStringLiteral("rekova"));
+}
+
+QByteArray contentsOf(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString settingsKey(const QString &section, const QString &key)
@@ -73,6 +80,7 @@ bool QtPlatform::writeSetting(const QString &section, const QString &key, const 
                               QString *error)
 {
     QSettings settings = openSettings();
+    const QByteArray before = contentsOf(settings.fileName());
     settings.setValue(settingsKey(section, key), value);
     settings.sync();
     // A fresh QSettings in this process would still read the unsaved value from Qt's cache, so
@@ -86,9 +94,13 @@ bool QtPlatform::writeSetting(const QString &section, const QString &key, const 
         return false;
     case QSettings::FormatError:
         // Qt met lines it did not understand (a byte-order mark, a line edited by hand) and
-        // wrote the file without them: the setting is saved. A failed write would have said
-        // AccessError instead.
-        return true;
+        // writes the file without them. It keeps this first status when the write then fails,
+        // so the file itself tells whether it was written.
+        if (contentsOf(settings.fileName()) != before)
+            return true;
+        if (error)
+            *error = messages::settingsNotWritable(settings.fileName());
+        return false;
     }
     return false;
 }

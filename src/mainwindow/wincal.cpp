@@ -272,7 +272,7 @@ void wincal::Form_Load()
     const rekovabas::StartUp found
             = rekovabas::startUp(source.bytes, curYear, curMonth, rekovabas::todayFrom(date).key());
     drawMonth(curYear, curMonth, marksOf(source, found.month), date);
-    showAlarmNotices(found.notices);
+    alarmCheck(found.notices);
 }
 
 void wincal::initApp(QDate date)
@@ -327,12 +327,11 @@ void wincal::drawMonth(int year, int month, const std::optional<rekovabas::Month
 {
     for (int leftOut = kyotu1::buildHolidays(holidays, year); leftOut > 0; --leftOut)
         platform.showMessage(messages::bug());
-    today = rekovabas::todayFrom(date);
     if (marks)
         monthSchedules = *marks;
 
-    const rekovabas::MonthView view
-            = rekovabas::composeMonth(year, month, holidays, today, monthSchedules);
+    const rekovabas::MonthView view = rekovabas::composeMonth(
+            year, month, holidays, rekovabas::todayFrom(date), monthSchedules);
     for (std::size_t k = 0; k < Label2.size(); ++k) {
         const rekovabas::DayCell &cell = view.cells[k];
         Label2[k]->setText(cell.caption);
@@ -411,12 +410,7 @@ void wincal::listAll()
     List1->addItems(lines);
 }
 
-void wincal::alarmCheck()
-{
-    showAlarmNotices(rekovabas::AlarmNotices(readSchedules().bytes, today.key()));
-}
-
-void wincal::showAlarmNotices(const rekovabas::AlarmNotices &notices)
+void wincal::alarmCheck(const rekovabas::AlarmNotices &notices)
 {
     for (qsizetype i = 0; i < notices.size(); ++i)
         platform.showMessage(notices.text(i));

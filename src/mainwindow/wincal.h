@@ -52,7 +52,6 @@ public:
     void showDayInfo(int year, int month, int day);
     void loadDayMemo();
     void listAll();
-    void alarmCheck();
 
 private:
     void buildControls();
@@ -66,7 +65,8 @@ private:
     // taken from the clock: start-up and an add look at the file once.
     void drawMonth(int year, int month, const std::optional<rekovabas::MonthSchedules> &marks,
                    QDate date);
-    void showAlarmNotices(const rekovabas::AlarmNotices &notices);
+    // Shows the alarm notices that start-up found, one box after another.
+    void alarmCheck(const rekovabas::AlarmNotices &notices);
 
     // Event handlers.
     void Command1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -93,7 +93,6 @@ private:
     QString appName;
 
     kyotu1::HolidayTable holidays;
-    rekovabas::Today today;
     rekovabas::MonthSchedules monthSchedules;
     // The whole memo of the open day when the memo box shows only its beginning.
     std::optional<QString> memoShownInPart;

@@ -163,7 +163,8 @@ void tst_badinput::damagedFile()
             notices.append(notice(rec));
     }
     QCOMPARE(rekovabas::listLines(source.bytes), lines);
-    const rekovabas::AlarmNotices shown(source.bytes, u"20001231");
+    const rekovabas::AlarmNotices shown
+            = rekovabas::startUp(source.bytes, 2000, 12, u"20001231").notices;
     QCOMPARE(shown.size(), notices.size());
     for (qsizetype i = 0; i < shown.size(); ++i)
         QCOMPARE(shown.text(i), notices[i]);

@@ -398,7 +398,7 @@ void tst_rekovabas::readersWithoutAFile()
     const rekovabas::Schedules source = rekovabas::readSchedules(platform);
     QVERIFY(source.bytes.isEmpty());
     QVERIFY(rekovabas::listLines(source.bytes).isEmpty());
-    QCOMPARE(rekovabas::AlarmNotices(source.bytes, u"20691231").size(), 0);
+    QCOMPARE(rekovabas::startUp(source.bytes, 2069, 12, u"20691231").notices.size(), 0);
     QVERIFY(platform.shown.isEmpty());
 }
 
@@ -481,7 +481,7 @@ void tst_rekovabas::listAndAlarm()
     QFETCH(QStringList, notices);
     const QByteArray bytes = cp932::encode(text).bytes;
     QCOMPARE(rekovabas::listLines(bytes), lines);
-    QCOMPARE(texts(rekovabas::AlarmNotices(bytes, u"20010503")), notices);
+    QCOMPARE(texts(rekovabas::startUp(bytes, 2001, 5, u"20010503").notices), notices);
 }
 
 QTEST_GUILESS_MAIN(tst_rekovabas)

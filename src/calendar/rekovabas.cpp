@@ -144,7 +144,7 @@ DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day)
     QStringList memos;
     for (const QByteArrayView field : std::as_const(records)) {
         const QString rec = decoded(field);
-        if (const QStringView memo = record::memoOf(rec); !memo.isEmpty() || records.size() == 1)
+        if (const QStringView memo = record::memoOf(rec); !memo.isEmpty())
             memos.append(memo.toString());
         result.alarm = result.alarm || record::alarmOn(rec);
     }
@@ -156,13 +156,6 @@ DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day)
 QStringList listLines(QByteArrayView bytes)
 {
     return listLinesOfText(cp932::decode(bytes).text);
-}
-
-AlarmNotices::AlarmNotices(const QByteArray &bytes, QStringView todayKey) : m_bytes(bytes)
-{
-    const QByteArray today = todayKey.toLatin1();
-    fieldreader::forEachField(QByteArrayView(m_bytes),
-                              [&](QByteArrayView field) { consider(field, today); });
 }
 
 void AlarmNotices::consider(QByteArrayView field, QByteArrayView today)
@@ -187,7 +180,7 @@ QString AlarmNotices::text(qsizetype index) const
 
 StartUp startUp(const QByteArray &bytes, int year, int month, QStringView todayKey)
 {
-    StartUp found {MonthSchedules(year, month), AlarmNotices()};
+    StartUp found {MonthSchedules(year, month), {}};
     found.notices.m_bytes = bytes;
     const QByteArray key = record::monthKey(year, month).toLatin1();
     const QByteArray today = todayKey.toLatin1();

@@ -67,16 +67,13 @@ DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day);
 // "2001/01/05（金）-ｱﾗｰﾑ無-新年会".
 QStringList listLines(QByteArrayView bytes);
 
-// The alarm notices: one for every record that begins with a date key, has the alarm flag "1"
-// and a date key not after today's, in file order. The date line of a notice is that of the
-// list line, without the alarm mark. Each notice is decoded only when its text is asked for,
+// The alarm notices, found by startUp(): one for every record that begins with a date key, has the
+// alarm flag "1" and a date key not after today's, in file order. The date line of a notice is that
+// of the list line, without the alarm mark. Each notice is decoded only when its text is asked for,
 // as it is shown: a file may hold thousands, shown one box at a time.
 class AlarmNotices
 {
 public:
-    AlarmNotices() = default;
-    AlarmNotices(const QByteArray &bytes, QStringView todayKey);
-
     qsizetype size() const { return m_fields.size(); }
     QString text(qsizetype index) const;
 

@@ -1,6 +1,7 @@
 #include "mainwindow/uifont.h"
 
 #include "calendar/monthview.h"
+#include "common/kyotu1.h"
 #include "mainwindow/layout.h"
 
 #include <QApplication>
@@ -67,8 +68,8 @@ std::vector<Caption> mainWindowCaptions()
 
     // Weekday headers and day cells: inside their one-pixel borders.
     const QSize cellInside = label2(0).size() - QSize(2, 2);
-    for (QChar weekday : QStringLiteral("日月火水木金土"))
-        all.push_back({QString(weekday), cellInside});
+    for (const QString &weekday : kyotu1::initApp(QDate(2000, 1, 1)).weekdayHeaders)
+        all.push_back({weekday, cellInside});
     for (int day = 1; day <= 31; ++day)
         all.push_back({QStringLiteral("%1").arg(day, 2), cellInside});
 
@@ -78,7 +79,9 @@ std::vector<Caption> mainWindowCaptions()
 
     // The heading box ends above the hint and inside the wide window; the longest heading is
     // that of the longest holiday name.
-    all.push_back({QStringLiteral(" 2000年 11月 23日（木）　：　勤労感謝の日"),
+    kyotu1::HolidayTable holidays;
+    [[maybe_unused]] const int leftOut = kyotu1::buildHolidays(holidays, 2000);
+    all.push_back({kyotu1::dayHeading(2000, 11, 23, holidays),
                    QSize(areaWidth(kyotu1::entryWidth) - Label3.pixels().left() - 2,
                          Label4.pixels().top() - Label3.pixels().top() - 2)});
     return all;

@@ -42,7 +42,7 @@ std::array<bool, 5> boxes(const QString &ticks)
 dirs::AddRequest request(int year, int month, int day, const QString &memo, bool alarm = true,
                          const QString &ticks = QStringLiteral("00000"))
 {
-    return dirs::AddRequest {year, month, day, memo, alarm, boxes(ticks)};
+    return dirs::AddRequest {year, month, day, memo, alarm, boxes(ticks), {}, {}};
 }
 
 // Fails the one step it is given and remembers every step it was asked about.

@@ -129,6 +129,10 @@ private slots:
     void addMemo();
     void addOn29February();
     void addRefusedKeepsTheMonth();
+    void followsTheFileOnDisk();
+    void addAfterTheDateChanged_data();
+    void addAfterTheDateChanged();
+    void conflictCopyOfferedAtEachStart();
     void setAside();
     void helpMenu();
     void exitClosesTheWindow();
@@ -857,6 +861,131 @@ void tst_wincal::addRefusedKeepsTheMonth()
     QVERIFY(t.find<QCheckBox>("Check2")->isChecked());
     QCOMPARE(colourOfCell(t, 21), QColor(255, 255, 255));
     QCOMPARE(t.fileContents(), QStringLiteral("\"200102201x\"\r\n"));
+}
+
+// Replaces the file by renaming a new one over it, as sync tools do.
+static bool replaceByRename(const QString &path, const QString &text)
+{
+    QFile file(path + ".new");
+    if (!file.open(QIODevice::WriteOnly) || file.write(cp932::encode(text).bytes) < 0)
+        return false;
+    file.close();
+    return ::rename(QFile::encodeName(file.fileName()), QFile::encodeName(path)) == 0;
+}
+
+static bool append(const QString &path, const QString &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::Append) && file.write(cp932::encode(text).bytes) > 0;
+}
+
+void tst_wincal::followsTheFileOnDisk()
+{
+    Window t(QDate(2001, 2, 14), "\"200102200会議\"\r\n");
+    QVERIFY(t.start());
+    const QColor memo(128, 255, 128);
+    auto *box = t.find<QPlainTextEdit>("Text2");
+    QTest::mouseClick(t.cell(20), Qt::LeftButton);
+
+    // An untouched box follows the file.
+    QVERIFY(replaceByRename(t.path, "\"200102200変更\"\r\n\"200102210新\"\r\n"));
+    QTRY_COMPARE(colourOfCell(t, 21), memo);
+    QCOMPARE(box->toPlainText(), QStringLiteral("変更"));
+
+    // Written in place after the rename: still seen. Typed text stays.
+    box->setPlainText(QStringLiteral("入力中"));
+    QVERIFY(append(t.path, "\"200102200別\"\r\n\"200102220x\"\r\n"));
+    QTRY_COMPARE(colourOfCell(t, 22), memo);
+    QCOMPARE(box->toPlainText(), QStringLiteral("入力中"));
+
+    // A conflict copy that appears is offered.
+    QVERIFY(QFile::copy(t.path,
+                        t.dir.filePath("ｽｹｼﾞｭｰﾙ.sync-conflict-20010214-101500-ABCDEF1.txt")));
+    QTRY_COMPARE(t.platform.shown.size(), 1);
+    QCOMPARE(t.platform.shown[0].title, QStringLiteral("競合コピーの取り込み"));
+}
+
+void tst_wincal::addAfterTheDateChanged_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("after");
+
+    const QString arrived = QStringLiteral("\"200102201古い\"\r\n\"200102200届いた\"\r\n");
+    QTest::newRow("keep both") << 0 << "\"200102200届いた\"\r\n\"200102201新しい\"\r\n";
+    QTest::newRow("replace") << 1 << "\"200102201新しい\"\r\n";
+    QTest::newRow("cancel") << 2 << arrived;
+}
+
+void tst_wincal::addAfterTheDateChanged()
+{
+    QFETCH(int, answer);
+    QFETCH(QString, after);
+    Window t(QDate(2001, 2, 14), "\"200102201古い\"\r\n");
+    QVERIFY(t.start());
+    QTest::mouseClick(t.cell(20), Qt::LeftButton);
+    t.find<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("新しい"));
+    // A memo for the date arrives while the box is open, before the window hears of it.
+    QVERIFY(append(t.path, "\"200102200届いた\"\r\n"));
+    t.platform.choiceAnswers.enqueue(answer);
+    QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
+
+    const FakePlatform::Shown question = t.platform.shown.value(0);
+    QCOMPARE(question.kind, FakePlatform::Kind::Choice);
+    QCOMPARE(question.title, QStringLiteral("スケジュールの変更確認"));
+    QCOMPARE(question.text,
+             QStringLiteral("2001/02/20のスケジュールは、この日を開いた後に、ほかのプログラムか"
+                            "別のパソコンで変更されました。\n\n今のスケジュール：\n・古い\n・届いた"
+                            "\n\n書いたメモを、今のスケジュールと両方残しますか、"
+                            "今のスケジュールと置き換えますか？"));
+    QCOMPARE(question.filters, (QStringList {"両方残す", "置き換える", "キャンセル"}));
+    QCOMPARE(t.platform.messages(), answer == 2 ? QStringList() : QStringList {"書込み完了"});
+    QCOMPARE(t.fileContents(), after);
+
+    // A date nobody else touched is added without a question.
+    t.platform.shown.clear();
+    QTest::mouseClick(t.cell(21), Qt::LeftButton);
+    t.find<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("x"));
+    QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
+    QCOMPARE(t.platform.messages(), QStringList {"書込み完了"});
+    QCOMPARE(t.platform.shown.size(), 1);
+}
+
+void tst_wincal::conflictCopyOfferedAtEachStart()
+{
+    Window t(QDate(2001, 2, 14), "\"200102200会議\"\r\n");
+    const QString copy = t.dir.filePath("ｽｹｼﾞｭｰﾙ (conflicted copy 2001-02-14 101500).txt");
+    QFile file(copy);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+            cp932::encode(QStringLiteral("\"200102200会議\"\r\n\"200102210別の機械\"\r\n")).bytes);
+    file.close();
+
+    // Declined: nothing changes, and it is not asked again in this run.
+    QVERIFY(t.start());
+    QCOMPARE(t.platform.shown.size(), 1);
+    QCOMPARE(t.platform.shown[0].kind, FakePlatform::Kind::Question);
+    QCOMPARE(t.platform.shown[0].text,
+             "同期ツールが作ったスケジュールファイルの競合コピーがあります。\n" + copy
+                     + "\n\nこのコピーにだけあるスケジュールを、スケジュールファイルに取り込みます"
+                       "か？\n取り込んだコピーは、次の名前に変えて残します。\n"
+                     + copy + ".merged");
+    QVERIFY(append(t.path, "\"200102220x\"\r\n"));
+    QTRY_COMPARE(colourOfCell(t, 22), QColor(128, 255, 128));
+    QCOMPARE(t.platform.shown.size(), 1);
+
+    // The next start asks again.
+    t.platform.shown.clear();
+    t.platform.yesNoAnswers.enqueue(true);
+    QVERIFY(t.start());
+    QCOMPARE(t.platform.messages(),
+             QStringList {"競合コピーから 1 件のスケジュールを取り込みました。\n"
+                          "コピーは次の名前に変えました。\n"
+                          + copy + ".merged"});
+    QCOMPARE(t.fileContents(),
+             QStringLiteral("\"200102200会議\"\r\n\"200102210別の機械\"\r\n\"200102220x\"\r\n"));
+    QVERIFY(!QFile::exists(copy));
+    QVERIFY(QFile::exists(copy + ".merged"));
+    QCOMPARE(colourOfCell(t, 21), QColor(128, 255, 128));
 }
 
 void tst_wincal::setAside()

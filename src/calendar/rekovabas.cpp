@@ -144,6 +144,7 @@ DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day)
     QStringList memos;
     for (const QByteArrayView field : std::as_const(records)) {
         const QString rec = decoded(field);
+        result.records.append(rec);
         if (const QStringView memo = record::memoOf(rec); !memo.isEmpty())
             memos.append(memo.toString());
         result.alarm = result.alarm || record::alarmOn(rec);

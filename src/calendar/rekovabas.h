@@ -58,6 +58,8 @@ struct DayMemo
     bool found = false;
     QString memo;      // characters 10 to the end, line breaks as stored
     bool alarm = true; // character 9 is "1"
+    // The date's records, in file order.
+    QStringList records;
 };
 DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day);
 

@@ -263,4 +263,74 @@ QString settingsNotWritable(const QString &settingsFile)
     return QStringLiteral("設定ファイル %1 に書き込めません").arg(settingsFile);
 }
 
+QString dateChangedTitle()
+{
+    return QStringLiteral("スケジュールの変更確認");
+}
+
+QString dateChanged(const QString &date, const QStringList &memos)
+{
+    QStringList shownMemos;
+    for (const QString &memo : memos) {
+        QString line = memo;
+        line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        shownMemos.append(QStringLiteral("・") + noticeMemo(line));
+    }
+    if (shownMemos.isEmpty())
+        shownMemos.append(QStringLiteral("（スケジュールはありません）"));
+    return date
+            + QStringLiteral("のスケジュールは、この日を開いた後に、ほかのプログラムか"
+                             "別のパソコンで変更されました。\n\n今のスケジュール：\n")
+            + shownMemos.join(u'\n')
+            + QStringLiteral("\n\n書いたメモを、今のスケジュールと両方残しますか、"
+                             "今のスケジュールと置き換えますか？");
+}
+
+QStringList dateChangedButtons()
+{
+    return {QStringLiteral("両方残す"), QStringLiteral("置き換える"), QStringLiteral("キャンセル")};
+}
+
+QString conflictCopyTitle()
+{
+    return QStringLiteral("競合コピーの取り込み");
+}
+
+QString conflictCopyFound(const QString &copyPath, const QString &renamedTo)
+{
+    return QStringLiteral("同期ツールが作ったスケジュールファイルの競合コピーがあります。\n")
+            + shown(copyPath)
+            + QStringLiteral("\n\nこのコピーにだけあるスケジュールを、スケジュールファイルに"
+                             "取り込みますか？\n取り込んだコピーは、次の名前に変えて残します。\n")
+            + shown(renamedTo);
+}
+
+QString conflictCopyMerged(qsizetype added, const QString &renamedTo)
+{
+    return QStringLiteral("競合コピーから %1 件のスケジュールを取り込みました。\n"
+                          "コピーは次の名前に変えました。\n")
+                   .arg(added)
+            + shown(renamedTo);
+}
+
+QString conflictCopyNotMerged(const QString &copyPath, const QString &reason)
+{
+    return QStringLiteral("競合コピーを取り込めませんでした。\n") + shown(copyPath)
+            + QLatin1Char('\n') + reason
+            + QStringLiteral("\nスケジュールファイルとコピーは変更していません。");
+}
+
+QString conflictCopyNotRenamed(qsizetype added, const QString &copyPath, const QString &reason)
+{
+    return QStringLiteral("競合コピーから %1 件のスケジュールを取り込みましたが、"
+                          "コピーの名前を変えられませんでした。\n")
+                   .arg(added)
+            + shown(copyPath) + QLatin1Char('\n') + reason;
+}
+
+QString copyHasInvalidBytes()
+{
+    return QStringLiteral("コピーに読み取れない文字が含まれています。");
+}
+
 } // namespace messages

@@ -4,6 +4,7 @@
 // line feeds. Texts that name a file take the path as the user chose it.
 
 #include <QString>
+#include <QStringList>
 
 namespace messages {
 
@@ -53,5 +54,21 @@ QString writeInterrupted();          // a write stopped before all bytes were wr
 QString settingsNotWritable(const QString &settingsFile);
 // Something other than a regular file (a FIFO, a folder) is at the lock file's name.
 QString lockNotRegularFile(const QString &lockPath);
+
+// The records of the date being added changed on disk after its memo box was loaded:
+// `date` as "yyyy/mm/dd", `memos` the memos the date has now. The buttons are keep both,
+// replace and cancel, in this order.
+QString dateChangedTitle();
+QString dateChanged(const QString &date, const QStringList &memos);
+QStringList dateChangedButtons();
+// A sync tool's conflict copy of the schedule file was found beside it.
+QString conflictCopyTitle();
+QString conflictCopyFound(const QString &copyPath, const QString &renamedTo);
+QString conflictCopyMerged(qsizetype added, const QString &renamedTo);
+QString conflictCopyNotMerged(const QString &copyPath, const QString &reason);
+// The records were added but the copy kept its name, so it will be offered again.
+QString conflictCopyNotRenamed(qsizetype added, const QString &copyPath, const QString &reason);
+// Reasons for conflictCopyNotMerged.
+QString copyHasInvalidBytes();
 
 } // namespace messages

@@ -8,9 +8,13 @@
 #include "mainwindow/mouseup.h"
 #include "mainwindow/uifont.h"
 #include "platform/platform.h"
+#include "store/conflictcopy.h"
 #include "store/dirs.h"
+#include "store/filewatch.h"
+#include "store/record.h"
 #include "store/setaside.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -122,6 +126,8 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platf
     buildControls();
     boxlines::useFor(this);
     setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    fileWatch = new FileWatch(this);
+    connect(fileWatch, &FileWatch::changed, this, &wincal::scheduleFileChanged);
 }
 
 wincal::~wincal() = default;
@@ -273,6 +279,8 @@ void wincal::Form_Load()
             = rekovabas::startUp(source.bytes, curYear, curMonth, rekovabas::todayFrom(date).key());
     drawMonth(curYear, curMonth, marksOf(source, found.month), date);
     alarmCheck(found.notices);
+    fileWatch->watch(source.file.path);
+    offerConflictCopies();
 }
 
 void wincal::initApp(QDate date)
@@ -377,13 +385,20 @@ void wincal::showDayInfo(int year, int month, int day)
 
 void wincal::loadDayMemo()
 {
+    showDayMemo(readSchedules());
+}
+
+void wincal::showDayMemo(const rekovabas::Schedules &source)
+{
     Check1->setChecked(true);
-    const rekovabas::Schedules source = readSchedules();
+    loadedDay = {record::dateKey(curYear, curMonth, curDay), QString(), true, std::nullopt};
     if (!source.file.isSet()) {
         platform.showMessage(messages::scheduleFileNotSet());
         return;
     }
     const rekovabas::DayMemo day = rekovabas::loadDayMemo(source.bytes, curYear, curMonth, curDay);
+    if (source.file.status != schedulefile::Status::Unreadable)
+        loadedDay.records = day.records;
     if (!day.found)
         return;
     QString memo = toBoxText(day.memo);
@@ -397,6 +412,62 @@ void wincal::loadDayMemo()
         Text2->setPlainText(memo);
     }
     Check1->setChecked(day.alarm);
+    loadedDay.text = Text2->toPlainText();
+    loadedDay.alarm = day.alarm;
+}
+
+bool wincal::dayBoxEdited() const
+{
+    return Text2->toPlainText() != loadedDay.text || Check1->isChecked() != loadedDay.alarm;
+}
+
+void wincal::scheduleFileChanged()
+{
+    // Never under an open box: a question must not change what it asks about.
+    if (QApplication::activeModalWidget()) {
+        fileWatch->postpone();
+        return;
+    }
+    // Another instance may have chosen another file.
+    if (const QString path = dirs::schedulePath(platform); path != fileWatch->watchedPath())
+        fileWatch->watch(path);
+    const rekovabas::Schedules source = readSchedules();
+    drawMonth(curYear, curMonth,
+              marksOf(source, rekovabas::loadMonthSchedules(source.bytes, curYear, curMonth)),
+              platform.today());
+    const bool entryState = centralWidget()->width() == layout::areaWidth(kyotu1::entryWidth)
+            && List1->isHidden();
+    // A memo shown in part cannot be edited, and would be announced again.
+    if (entryState && source.file.isSet() && !memoShownInPart && !dayBoxEdited()
+        && loadedDay.key == record::dateKey(curYear, curMonth, curDay)) {
+        Text2->clear();
+        Text2->setReadOnly(false);
+        memoShownInPart.reset();
+        showDayMemo(source);
+    }
+    offerConflictCopies();
+}
+
+void wincal::offerConflictCopies()
+{
+    const QString path = dirs::schedulePath(platform);
+    for (const QString &copy : conflictcopy::find(path)) {
+        if (declinedCopies.contains(copy))
+            continue;
+        if (!platform.askYesNo(messages::conflictCopyFound(copy, conflictcopy::mergedName(copy)),
+                               messages::conflictCopyTitle())) {
+            // Asked again at the next start.
+            declinedCopies.append(copy);
+            continue;
+        }
+        const conflictcopy::Result merged = conflictcopy::merge(path, copy);
+        platform.showMessage(conflictcopy::messageFor(merged, copy));
+        if (merged.status == conflictcopy::Status::Merged
+            || merged.status == conflictcopy::Status::RenameFailed)
+            drawMonth(curYear, curMonth);
+        if (merged.status != conflictcopy::Status::Merged)
+            declinedCopies.append(copy);
+    }
 }
 
 void wincal::listAll()
@@ -467,14 +538,23 @@ void wincal::Command4_Click()
     request.alarm = Check1->isChecked();
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
         request.repeat[i] = repeatBoxes[i]->isChecked();
+    // Records of the date that arrived since the box was loaded are not replaced unasked.
+    if (loadedDay.key == record::dateKey(curYear, curMonth, curDay))
+        request.seen = loadedDay.records;
     const dirs::AddResult result = dirs::addSchedule(platform, request);
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
         repeatBoxes[i]->setChecked(result.repeat[i]);
     // The month is redrawn from the bytes just written: the add has read the file already.
-    if (result.status == dirs::AddStatus::Written)
+    if (result.status == dirs::AddStatus::Written) {
         drawMonth(curYear, curMonth,
                   rekovabas::loadMonthSchedules(result.written, curYear, curMonth),
                   platform.today());
+        // The box now says what the file holds for the date.
+        loadedDay.text = Text2->toPlainText();
+        loadedDay.alarm = Check1->isChecked();
+        loadedDay.records
+                = rekovabas::loadDayMemo(result.written, curYear, curMonth, curDay).records;
+    }
 }
 
 void wincal::Command5_Click()
@@ -515,8 +595,11 @@ void wincal::ske_Click()
     }
     if (chosen->size() <= 3)
         return;
-    if (platform.askYesNo(messages::confirmFile(*chosen), messages::confirmFileTitle()))
-        dirs::storeSchedulePath(platform, *chosen);
+    if (platform.askYesNo(messages::confirmFile(*chosen), messages::confirmFileTitle())
+        && dirs::storeSchedulePath(platform, *chosen)) {
+        fileWatch->watch(*chosen);
+        offerConflictCopies();
+    }
 }
 
 void wincal::ske2_Click()

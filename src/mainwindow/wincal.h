@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+class FileWatch;
 class Platform;
 class MouseUpButton;
 class MouseUpLabel;
@@ -67,6 +68,14 @@ private:
                    QDate date);
     // Shows the alarm notices that start-up found, one box after another.
     void alarmCheck(const rekovabas::AlarmNotices &notices);
+    // The open day's memo from a file already read.
+    void showDayMemo(const rekovabas::Schedules &source);
+    // The schedule file changed on disk: the marks are redrawn, and an open day whose box
+    // was not edited is loaded again.
+    void scheduleFileChanged();
+    bool dayBoxEdited() const;
+    // Offers to merge each sync tool's conflict copy of the file not declined in this run.
+    void offerConflictCopies();
 
     // Event handlers.
     void Command1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -96,6 +105,18 @@ private:
     rekovabas::MonthSchedules monthSchedules;
     // The whole memo of the open day when the memo box shows only its beginning.
     std::optional<QString> memoShownInPart;
+    FileWatch *fileWatch = nullptr;
+    // The open day as its box was loaded: to tell an edited box from an untouched one, and
+    // so that an add notices records of the date that arrived meanwhile.
+    struct LoadedDay
+    {
+        QString key; // the date key, "" when no day was loaded
+        QString text;
+        bool alarm = true;
+        std::optional<QStringList> records; // none when the file could not be read
+    };
+    LoadedDay loadedDay;
+    QStringList declinedCopies;
     // The controls of the entry pane with the focus policy each has while it can be seen.
     std::vector<std::pair<QWidget *, Qt::FocusPolicy>> entryPane;
 

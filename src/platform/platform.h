@@ -27,6 +27,13 @@ public:
     // Returns: true for Yes, false for No (or the box closed without an answer).
     virtual bool askYesNo(const QString &text, const QString &title) = 0;
 
+    // A modal question with one button for each of `buttons` (at least two), the first the
+    // default and the last the one Escape presses.
+    // Returns: the index of the button pressed; the last one when the box was closed without
+    // an answer.
+    virtual int askChoice(const QString &text, const QString &title, const QStringList &buttons)
+            = 0;
+
     // The save-as dialog. `filters` are Qt name filters, the first one preselected.
     // It never asks about overwriting: choosing an existing file is the normal case.
     // Returns: the chosen path, or nullopt when the user cancelled.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 
 namespace {
@@ -53,6 +54,25 @@ bool QtPlatform::askYesNo(const QString &text, const QString &title)
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+int QtPlatform::askChoice(const QString &text, const QString &title, const QStringList &buttons)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, visibleParent());
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton *> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const bool last = i + 1 == buttons.size();
+        added.append(box.addButton(buttons[i],
+                                   last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    if (added.isEmpty())
+        return -1;
+    box.setDefaultButton(qobject_cast<QPushButton *>(added.constFirst()));
+    box.setEscapeButton(added.constLast());
+    box.exec();
+    const qsizetype pressed = added.indexOf(box.clickedButton());
+    return int(pressed < 0 ? added.size() - 1 : pressed);
 }
 
 std::optional<QString> QtPlatform::chooseSaveFileName(const QString &proposedName,

@@ -18,6 +18,7 @@ public:
 
     void showMessage(const QString &text, const QString &title) override;
     bool askYesNo(const QString &text, const QString &title) override;
+    int askChoice(const QString &text, const QString &title, const QStringList &buttons) override;
     std::optional<QString> chooseSaveFileName(const QString &proposedName,
                                               const QStringList &filters) override;
     QString readSetting(const QString &section, const QString &key) override;

@@ -77,6 +77,9 @@ QString messageFor(const AddResult &result, const QString &path)
         return messages::fileLocked(path);
     case AddStatus::WriteFailed:
         return messages::fileNotWritten(path, result.detail);
+    case AddStatus::DateChanged:
+    case AddStatus::Cancelled:
+        break;
     }
     return messages::bug();
 }
@@ -138,15 +141,23 @@ AddResult addRecords(const QString &path, const AddRequest &request, const Store
     if (contents.status == schedulefile::Status::Present && contents.firstInvalidByte >= 0)
         return refused(result, AddStatus::FileHasInvalidBytes);
 
-    // Every record the date had is replaced; lines without a date key are kept.
+    // Every record the date had is replaced (or those the box was loaded from, to keep both);
+    // lines without a date key are kept.
     const QString key = record::dateKey(request.year, request.month, request.day);
     QStringList items;
+    QStringList current;
+    std::optional<QStringList> toReplace = request.replaceOnly;
     qsizetype firstDropped = -1;
     fieldreader::forEachField(
             contents.text,
             [&](QStringView field) {
-                if (record::keyOf(field) != key)
+                if (record::keyOf(field) != key) {
                     items.append(field.toString());
+                    return;
+                }
+                current.append(field.toString());
+                if (toReplace && !toReplace->removeOne(current.constLast()))
+                    items.append(current.constLast());
             },
             [&](qsizetype position) {
                 if (firstDropped < 0)
@@ -157,6 +168,11 @@ AddResult addRecords(const QString &path, const AddRequest &request, const Store
     if (firstDropped >= 0) {
         return refused(result, AddStatus::FileHasStrayText,
                        QString::number(lineAt(contents.text, firstDropped)));
+    }
+    // Read under the lock: nothing can arrive between this look and the save.
+    if (request.seen && current != *request.seen) {
+        result.current = std::move(current);
+        return refused(result, AddStatus::DateChanged);
     }
     const qsizetype oldSize = contents.text.size();
     contents.text = QString(); // the items hold everything now; keep one copy in memory
@@ -190,12 +206,54 @@ AddResult addRecords(const QString &path, const AddRequest &request, const Store
     return result;
 }
 
+namespace {
+
+// Asks what to do with a memo for a date whose records changed; nullopt to cancel.
+std::optional<AddRequest> askAboutChangedDate(Platform &platform, AddRequest request,
+                                              const std::optional<QStringList> &loaded,
+                                              const AddResult &result)
+{
+    const QString key = record::dateKey(request.year, request.month, request.day);
+    const QString date = key.first(4) + u'/' + key.sliced(4, 2) + u'/' + key.sliced(6, 2);
+    QStringList memos;
+    for (const QString &rec : result.current)
+        memos.append(record::memoOf(rec).toString());
+    switch (platform.askChoice(messages::dateChanged(date, memos), messages::dateChangedTitle(),
+                               messages::dateChangedButtons())) {
+    case 0: // keep both: the records that arrived stay, those the box showed are replaced
+        request.replaceOnly = loaded;
+        break;
+    case 1:
+        request.replaceOnly.reset();
+        break;
+    default:
+        return std::nullopt;
+    }
+    // Asked again if the date changes once more before the add.
+    request.seen = result.current;
+    return request;
+}
+
+} // namespace
+
 AddResult addSchedule(Platform &platform, const AddRequest &request, const StoreOptions &options)
 {
     const QString path = schedulePath(platform);
-    const AddResult result = addRecords(path, request, options);
-    platform.showMessage(messageFor(result, path));
-    return result;
+    AddRequest attempt = request;
+    for (;;) {
+        AddResult result = addRecords(path, attempt, options);
+        if (result.status != AddStatus::DateChanged) {
+            platform.showMessage(messageFor(result, path));
+            return result;
+        }
+        const std::optional<AddRequest> next
+                = askAboutChangedDate(platform, attempt, request.seen, result);
+        if (!next) {
+            result.status = AddStatus::Cancelled;
+            return result;
+        }
+        attempt = *next;
+    }
 }
 
 } // namespace dirs

@@ -12,8 +12,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <optional>
 
 class Platform;
 
@@ -34,6 +36,12 @@ struct AddRequest
     QString memo;                  // the text of the memo box, exactly as typed
     bool alarm = false;            // the alarm box
     std::array<bool, 5> repeat {}; // the boxes "１年後も" … "５年後も"
+    // The date's records as the memo box was loaded from them (none: not checked). When the
+    // file's records of the date differ, nothing is written and the add returns DateChanged.
+    std::optional<QStringList> seen;
+    // To keep both after DateChanged: only these records of the date are replaced (those the
+    // box was loaded from); the others stay beside the new memo. None: all are replaced.
+    std::optional<QStringList> replaceOnly;
 };
 
 enum class AddStatus {
@@ -48,6 +56,8 @@ enum class AddStatus {
     FileUnreadable,      // the existing file could not be read; `detail` holds the reason
     FileLocked,          // another add held the lock too long
     WriteFailed,         // `detail` holds the reason; the old file is unchanged
+    DateChanged,         // the date's records are not those `seen`; `current` holds them
+    Cancelled,           // the user chose to add nothing after DateChanged
 };
 
 struct AddResult
@@ -61,6 +71,8 @@ struct AddResult
     // When Written: the file's new bytes, so that the month is redrawn from what was written
     // without reading the file again.
     QByteArray written;
+    // When DateChanged: the date's records in the file now, in file order.
+    QStringList current;
 };
 
 // Adds the memo of `request` to the file at `path` without showing anything, checking in the
@@ -72,8 +84,9 @@ AddResult addRecords(const QString &path, const AddRequest &request,
                      const StoreOptions &options = {});
 
 // The add as the user sees it: reads the path, adds, and shows "書込み完了" or the reason the
-// add did not happen through `platform`. The caller redraws the month and shows the repeat
-// boxes of the result.
+// add did not happen through `platform`. When the date's records changed since the box was
+// loaded, the user is first asked whether to keep both, to replace them or to cancel. The
+// caller redraws the month and shows the repeat boxes of the result.
 AddResult addSchedule(Platform &platform, const AddRequest &request,
                       const StoreOptions &options = {});
 

@@ -11,7 +11,7 @@
 class FakePlatform : public Platform
 {
 public:
-    enum class Kind { Message, Question, SaveDialog, OpenUrl };
+    enum class Kind { Message, Question, SaveDialog, OpenUrl, Choice };
 
     struct Shown
     {
@@ -30,6 +30,14 @@ public:
     {
         shown.append({Kind::Question, title, text, {}});
         return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();
+    }
+
+    // Answers from `choiceAnswers`, or the last button (cancel) when none is left. The buttons
+    // are kept as the filters.
+    int askChoice(const QString &text, const QString &title, const QStringList &buttons) override
+    {
+        shown.append({Kind::Choice, title, text, buttons});
+        return choiceAnswers.isEmpty() ? int(buttons.size() - 1) : choiceAnswers.dequeue();
     }
 
     std::optional<QString> chooseSaveFileName(const QString &proposedName,
@@ -83,6 +91,7 @@ public:
     QList<Shown> shown;
     QQueue<bool> yesNoAnswers;
     QQueue<std::optional<QString>> saveAnswers;
+    QQueue<int> choiceAnswers;
     QMap<QString, QString> settings;
     QDate todayDate {2000, 12, 17};
     bool failSettingWrites = false;

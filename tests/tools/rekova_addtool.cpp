@@ -34,6 +34,10 @@ public:
 
     void showMessage(const QString &text, const QString &) override { messages.append(text); }
     bool askYesNo(const QString &, const QString &) override { return false; }
+    int askChoice(const QString &, const QString &, const QStringList &buttons) override
+    {
+        return int(buttons.size() - 1);
+    }
     std::optional<QString> chooseSaveFileName(const QString &, const QStringList &) override
     {
         return std::nullopt;

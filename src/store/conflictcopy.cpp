@@ -1,0 +1,230 @@
+#include "store/conflictcopy.h"
+
+#include "common/messages.h"
+#include "store/cp932.h"
+#include "store/fieldreader.h"
+#include "store/filelock.h"
+#include "store/record.h"
+#include "store/savefile.h"
+#include "store/schedulefile.h"
+#include "store/sort.h"
+#include "store/target.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+
+namespace conflictcopy {
+
+namespace {
+
+// The name split where the sync tools insert their mark: before the last extension.
+struct NameParts
+{
+    QString base;
+    QString extension; // with its dot, or ""
+};
+
+NameParts split(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0)
+        return {name, QString()};
+    return {name.left(dot), name.mid(dot)};
+}
+
+Result failed(Status status, const QString &detail = QString())
+{
+    Result result;
+    result.status = status;
+    result.detail = detail;
+    return result;
+}
+
+// The lines of the copy that the file lacks, each once; blank lines are not worth adding.
+QStringList missingLines(const QStringList &fileLines, const QString &copyText)
+{
+    QSet<QString> present(fileLines.cbegin(), fileLines.cend());
+    QStringList missing;
+    fieldreader::forEachField(copyText, [&](QStringView field) {
+        if (field.trimmed().isEmpty() || present.contains(field.toString()))
+            return;
+        present.insert(field.toString());
+        missing.append(field.toString());
+    });
+    return missing;
+}
+
+// Holding the file's lock: reads it, adds what the copy has more and saves it safely, as an
+// add does. `added` counts the lines added; nothing is written when there are none.
+Result addFromCopy(const QString &path, const QString &copyText, const StoreOptions &options)
+{
+    const target::Target file = target::resolve(path);
+    if (!file.ok())
+        return failed(Status::FileProblem,
+                      messages::fileUnreadable(path, messages::systemError(file.error)));
+    filelock::ScheduleLock lock(file.path);
+    switch (lock.acquire(options.lockWait)) {
+    case filelock::ScheduleLock::Status::Locked:
+        break;
+    case filelock::ScheduleLock::Status::Busy:
+        return failed(Status::FileProblem, messages::fileLocked(path));
+    case filelock::ScheduleLock::Status::Unusable:
+        return failed(Status::FileProblem, messages::fileNotWritten(path, lock.error()));
+    }
+    const schedulefile::Contents contents = schedulefile::read(file.path);
+    if (contents.status == schedulefile::Status::Unreadable)
+        return failed(Status::FileProblem, messages::fileUnreadable(path, contents.error));
+    if (contents.firstInvalidByte >= 0)
+        return failed(Status::FileProblem, messages::fileHasInvalidBytes(path));
+    QStringList lines;
+    qsizetype firstDropped = -1;
+    fieldreader::forEachField(
+            contents.text, [&](QStringView field) { lines.append(field.toString()); },
+            [&](qsizetype position) {
+                if (firstDropped < 0)
+                    firstDropped = position;
+            });
+    // A rewrite would lose text after a closing quotation mark.
+    if (firstDropped >= 0) {
+        const qsizetype line = QStringView(contents.text).first(firstDropped).count(u'\n') + 1;
+        return failed(Status::FileProblem, messages::fileHasStrayText(path, QString::number(line)));
+    }
+
+    Result result;
+    const QStringList missing = missingLines(lines, copyText);
+    result.added = missing.size();
+    if (missing.isEmpty())
+        return result;
+    lines.append(missing);
+    dirs::sortSchedules(lines);
+    QString text;
+    for (const QString &line : std::as_const(lines))
+        record::appendFileLine(text, line);
+    const cp932::Encoded bytes = cp932::encode(text);
+    if (!bytes.isValid())
+        return failed(Status::FileProblem, messages::fileHasInvalidBytes(path));
+    if (const savefile::Result saved = savefile::save(file.path, bytes.bytes, options); !saved.ok)
+        return failed(Status::FileProblem, messages::fileNotWritten(path, saved.error));
+    return result;
+}
+
+// Returns: 0, or the errno of the failed rename. A file that took the new name meanwhile stays.
+int renameWithoutReplacing(const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray destination = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, destination.constData(),
+                    RENAME_NOREPLACE)
+        == 0)
+        return 0;
+    const int error = errno;
+    // Some file systems cannot refuse for us: look first, then rename.
+    if (error != EINVAL && error != ENOSYS)
+        return error;
+    if (QFileInfo::exists(to))
+        return EEXIST;
+    return ::rename(source.constData(), destination.constData()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+bool isConflictCopyName(const QString &fileName, const QString &originalName)
+{
+    const NameParts parts = split(originalName);
+    if (parts.base.isEmpty())
+        return false;
+    const QString base = QRegularExpression::escape(parts.base);
+    const QString extension = QRegularExpression::escape(parts.extension);
+    const QString marks[] = {
+            // Syncthing: date, time and the first seven characters of the device's ID.
+            QStringLiteral("\\.sync-conflict-\\d{8}-\\d{6}-[A-Z0-9]{7}"),
+            // Nextcloud and ownCloud: date and time.
+            QStringLiteral(" \\(conflicted copy \\d{4}-\\d{2}-\\d{2} \\d{6}\\)"),
+            // Dropbox: whose copy and the date, and a number when that name was taken.
+            QStringLiteral(" \\([^()/]+['\u2019]s conflicted copy \\d{4}-\\d{2}-\\d{2}\\)"
+                           "(?: \\(\\d+\\))?"),
+    };
+    for (const QString &mark : marks) {
+        const QRegularExpression pattern(QStringLiteral("\\A") + base + mark + extension
+                                         + QStringLiteral("\\z"));
+        if (pattern.match(fileName).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+QStringList find(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    const target::Target file = target::resolve(path);
+    const QFileInfo info(file.ok() ? file.path : path);
+    const QString originalName = info.fileName();
+    QStringList copies;
+    const QDir folder = info.absoluteDir();
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString &name : names) {
+        if (isConflictCopyName(name, originalName) && QFileInfo(folder.filePath(name)).isFile())
+            copies.append(folder.filePath(name));
+    }
+    return copies;
+}
+
+Result merge(const QString &path, const QString &copyPath, const StoreOptions &options)
+{
+    const schedulefile::Contents copy = schedulefile::read(copyPath);
+    if (copy.status == schedulefile::Status::Unreadable)
+        return failed(Status::CopyUnreadable, copy.error);
+    if (copy.status == schedulefile::Status::Absent)
+        return failed(Status::CopyUnreadable, messages::systemError(ENOENT));
+    // Its records would come in changed.
+    if (copy.firstInvalidByte >= 0)
+        return failed(Status::CopyHasInvalidBytes);
+
+    Result result = addFromCopy(path, copy.text, options);
+    if (result.status != Status::Merged)
+        return result;
+    // Never over another file: the name is taken only when it is free.
+    const QString renamed = mergedName(copyPath);
+    if (const int error = renameWithoutReplacing(copyPath, renamed); error != 0) {
+        result.status = Status::RenameFailed;
+        result.detail = messages::systemError(error);
+        return result;
+    }
+    result.renamedTo = renamed;
+    return result;
+}
+
+QString mergedName(const QString &copyPath)
+{
+    const QString first = copyPath + QStringLiteral(".merged");
+    QString name = first;
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = first + QString::number(n);
+    return name;
+}
+
+QString messageFor(const Result &result, const QString &copyPath)
+{
+    switch (result.status) {
+    case Status::Merged:
+        return messages::conflictCopyMerged(result.added, result.renamedTo);
+    case Status::CopyUnreadable:
+    case Status::FileProblem:
+        return messages::conflictCopyNotMerged(copyPath, result.detail);
+    case Status::CopyHasInvalidBytes:
+        return messages::conflictCopyNotMerged(copyPath, messages::copyHasInvalidBytes());
+    case Status::RenameFailed:
+        return messages::conflictCopyNotRenamed(result.added, copyPath, result.detail);
+    }
+    return messages::bug();
+}
+
+} // namespace conflictcopy

@@ -1,0 +1,55 @@
+#pragma once
+
+// Copies of the schedule file that sync tools leave beside it when two machines changed it
+// while apart, and merging them back. For a file memo.txt:
+//   memo.sync-conflict-20261207-101500-ABCDEF1.txt         (Syncthing)
+//   memo (conflicted copy 2026-12-07 101500).txt           (Nextcloud, ownCloud)
+//   memo (Name's conflicted copy 2026-12-07).txt           (Dropbox)
+// A merged copy is renamed with ".merged" appended (".merged2" … when that name is taken), so
+// that it is never offered again and never deleted.
+
+#include "store/storeoptions.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace conflictcopy {
+
+// Returns: true when `fileName` (a name without folder) is a sync tool's conflict copy of the
+// file named `originalName`.
+bool isConflictCopyName(const QString &fileName, const QString &originalName);
+
+// Returns: the full paths of the conflict copies of the schedule file at `path` (a symbolic
+// link is followed: the copies sit beside the file it names), in name order. Only regular
+// files count.
+QStringList find(const QString &path);
+
+// Returns: the name a merged copy gets: `copyPath` with ".merged" appended, or ".merged2",
+// ".merged3" … when that name is taken.
+QString mergedName(const QString &copyPath);
+
+enum class Status {
+    Merged,              // the records were added and the copy renamed (`renamedTo`)
+    CopyUnreadable,      // the copy could not be read (`detail`); nothing changed
+    CopyHasInvalidBytes, // the copy is not valid CP932; nothing changed
+    FileProblem,         // the schedule file could not be read or written (`detail`)
+    RenameFailed,        // the records were added, but the copy keeps its name (`detail`)
+};
+
+struct Result
+{
+    Status status = Status::Merged;
+    qsizetype added = 0; // records of the copy that the file lacked
+    QString renamedTo;
+    QString detail;
+};
+
+// Adds every record (and hand-written line) of the copy at `copyPath` that the schedule file
+// at `path` lacks, in one locked rewrite of the file, and then renames the copy. Records of
+// one date are kept side by side: nothing of the file is replaced. Blank lines are not copied.
+Result merge(const QString &path, const QString &copyPath, const StoreOptions &options = {});
+
+// The message that tells the user what became of merging the copy at `copyPath`.
+QString messageFor(const Result &result, const QString &copyPath);
+
+} // namespace conflictcopy

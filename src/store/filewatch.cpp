@@ -1,0 +1,52 @@
+#include "store/filewatch.h"
+
+#include "store/target.h"
+
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+
+FileWatch::FileWatch(QObject *parent) : QObject(parent), m_watcher(new QFileSystemWatcher(this))
+{
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(defaultQuiet);
+    connect(&m_quiet, &QTimer::timeout, this, &FileWatch::changed);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &FileWatch::noticed);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FileWatch::noticed);
+}
+
+void FileWatch::watch(const QString &path)
+{
+    if (const QStringList files = m_watcher->files(); !files.isEmpty())
+        m_watcher->removePaths(files);
+    if (const QStringList folders = m_watcher->directories(); !folders.isEmpty())
+        m_watcher->removePaths(folders);
+    m_quiet.stop();
+    m_path = path;
+    m_target.clear();
+    if (path.isEmpty())
+        return;
+    const target::Target file = target::resolve(path);
+    m_target = file.ok() ? file.path : path;
+    const QString folder = QFileInfo(m_target).absolutePath();
+    if (QFileInfo(folder).isDir())
+        m_watcher->addPath(folder);
+    watchFileAgain();
+}
+
+void FileWatch::noticed()
+{
+    // A replaced file is no longer watched under its name; the new one is.
+    watchFileAgain();
+    m_quiet.start();
+}
+
+void FileWatch::watchFileAgain()
+{
+    if (m_target.isEmpty())
+        return;
+    // Watched anew even when still listed: a watch may still follow the replaced file.
+    if (m_watcher->files().contains(m_target))
+        m_watcher->removePath(m_target);
+    if (QFileInfo(m_target).isFile())
+        m_watcher->addPath(m_target);
+}

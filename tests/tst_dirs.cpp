@@ -1,5 +1,6 @@
 #include "fakeplatform.h"
 #include "filebytes.h"
+#include "store/conflictcopy.h"
 #include "store/dirs.h"
 #include "store/faultinjector.h"
 #include "store/fieldreader.h"
@@ -45,6 +46,15 @@ dirs::AddRequest request(int year, int month, int day, const QString &memo, bool
     return dirs::AddRequest {year, month, day, memo, alarm, boxes(ticks), {}, {}};
 }
 
+// The add of a memo box loaded from the records `seen`, keeping those not in `replaceOnly`.
+dirs::AddRequest afterLoading(dirs::AddRequest add, const QStringList &seen,
+                              const std::optional<QStringList> &replaceOnly = std::nullopt)
+{
+    add.seen = seen;
+    add.replaceOnly = replaceOnly;
+    return add;
+}
+
 // Fails the one step it is given and remembers every step it was asked about.
 class FailingStep : public FaultInjector
 {
@@ -74,6 +84,8 @@ private slots:
     void writesTheFile_data();
     void writesTheFile();
     void multiLineMemoComesBackWhole();
+    void mergesConflictCopies_data();
+    void mergesConflictCopies();
     void refusedAddsLeaveTheFile_data();
     void refusedAddsLeaveTheFile();
     void injectedFailuresLeaveTheFile_data();
@@ -172,6 +184,16 @@ void tst_dirs::writesTheFile_data()
     QTest::newRow("blanks after a closing quotation mark are dropped")
             << QByteArray("\"200012180c\" \t\r\n") << request(2000, 12, 17, "x")
             << QByteArray("\"200012171x\"\r\n\"200012180c\"\r\n") << "00000";
+    QTest::newRow("records as the box saw them are replaced unasked")
+            << QByteArray("\"200012171a\"\r\n\"200012171b\"\r\n")
+            << afterLoading(request(2000, 12, 17, "new"), {"200012171a", "200012171b"})
+            << QByteArray("\"200012171new\"\r\n") << "00000";
+    QTest::newRow("keeping both replaces only what the box showed")
+            << QByteArray("\"200012171old\"\r\n\"200012170arrived\"\r\n\"200012180c\"\r\n")
+            << afterLoading(request(2000, 12, 17, "new"), {"200012171old", "200012170arrived"},
+                            QStringList {"200012171old"})
+            << QByteArray("\"200012170arrived\"\r\n\"200012171new\"\r\n\"200012180c\"\r\n")
+            << "00000";
     QTest::newRow("unterminated last record is closed")
             << QByteArray("\"200012180c\"\r\n\"20001219") << request(2000, 12, 17, "x")
             << QByteArray("\"200012171x\"\r\n\"200012180c\"\r\n\"20001219\"\r\n") << "00000";
@@ -207,6 +229,66 @@ void tst_dirs::multiLineMemoComesBackWhole()
     const schedulefile::Contents contents = schedulefile::read(m_path);
     QCOMPARE(fieldreader::readFields(contents.text),
              QStringList({"200012171一行目\r\n二行目, なし", "200012181next"}));
+}
+
+void tst_dirs::mergesConflictCopies_data()
+{
+    QTest::addColumn<QString>("copyName"); // beside ｽｹｼﾞｭｰﾙ.txt, which holds oldContent
+    QTest::addColumn<QByteArray>("copy");
+    QTest::addColumn<QByteArray>("after"); // "<not offered>" when it is no copy of the file
+    QTest::addColumn<int>("added");        // -1 when the copy is refused
+
+    const QByteArray old = oldContent.toLatin1();
+    const QByteArray notOffered("<not offered>");
+    const QString syncthing = QStringLiteral("ｽｹｼﾞｭｰﾙ.sync-conflict-20261207-101500-ABCDEF1.txt");
+    // clang-format off
+    QTest::newRow("Syncthing: records and hand-written lines the file lacks")
+            << syncthing << old + "\"200012171copy\"\r\nhand\r\n\r\n"
+            << old + "\"200012171copy\"\r\n\"hand\"\r\n" << 2;
+    QTest::newRow("Nextcloud")
+            << "ｽｹｼﾞｭｰﾙ (conflicted copy 2026-12-07 101500).txt" << QByteArray("\"200012180n\"\r\n")
+            << old + "\"200012180n\"\r\n" << 1;
+    QTest::newRow("Dropbox: records of one date side by side")
+            << "ｽｹｼﾞｭｰﾙ (山田's conflicted copy 2026-12-07).txt"
+            << QByteArray("\"200012160old\"\r\n\"200012160other\"\r\n")
+            << QByteArray("\"200012160old\"\r\n\"200012160other\"\r\n\"200012171before\"\r\n") << 1;
+    QTest::newRow("nothing new: renamed all the same") << syncthing << old << old << 0;
+    QTest::newRow("copy of another file") << "別.sync-conflict-20261207-101500-ABCDEF1.txt"
+            << old << notOffered << 0;
+    QTest::newRow("copy merged before") << syncthing + ".merged" << old << notOffered << 0;
+    QTest::newRow("copy that is not CP932 is left alone")
+            << syncthing << QByteArray("\"200012180\x80\xFF\"\r\n") << old << -1;
+    // clang-format on
+}
+
+void tst_dirs::mergesConflictCopies()
+{
+    QFETCH(QString, copyName);
+    QFETCH(QByteArray, copy);
+    QFETCH(QByteArray, after);
+    QFETCH(int, added);
+    QVERIFY(writeBytes(m_path, oldContent.toLatin1()));
+    const QString copyPath = m_dir->filePath(copyName);
+    QVERIFY(writeBytes(copyPath, copy));
+    if (after == "<not offered>") {
+        QVERIFY(conflictcopy::find(m_path).isEmpty());
+        return;
+    }
+    QCOMPARE(conflictcopy::find(m_path), QStringList {copyPath});
+
+    const conflictcopy::Result result = conflictcopy::merge(m_path, copyPath);
+    QCOMPARE(readBytes(m_path), after);
+    if (added < 0) {
+        QCOMPARE(result.status, conflictcopy::Status::CopyHasInvalidBytes);
+        QCOMPARE(readBytes(copyPath), copy);
+        return;
+    }
+    QCOMPARE(result.status, conflictcopy::Status::Merged);
+    QCOMPARE(result.added, added);
+    // Kept under a name that is not offered again.
+    QCOMPARE(result.renamedTo, copyPath + ".merged");
+    QCOMPARE(readBytes(result.renamedTo), copy);
+    QVERIFY(conflictcopy::find(m_path).isEmpty());
 }
 
 void tst_dirs::refusedAddsLeaveTheFile_data()

@@ -43,7 +43,7 @@ std::array<bool, 5> boxes(const QString &ticks)
 dirs::AddRequest request(int year, int month, int day, const QString &memo, bool alarm = true,
                          const QString &ticks = QStringLiteral("00000"))
 {
-    return dirs::AddRequest {year, month, day, memo, alarm, boxes(ticks), {}, {}};
+    return dirs::AddRequest {year, month, day, memo, alarm, boxes(ticks)};
 }
 
 // The add of a memo box loaded from the records `seen`, keeping those not in `replaceOnly`.

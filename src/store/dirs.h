@@ -38,10 +38,10 @@ struct AddRequest
     std::array<bool, 5> repeat {}; // the boxes "１年後も" … "５年後も"
     // The date's records as the memo box was loaded from them (none: not checked). When the
     // file's records of the date differ, nothing is written and the add returns DateChanged.
-    std::optional<QStringList> seen;
+    std::optional<QStringList> seen = std::nullopt;
     // To keep both after DateChanged: only these records of the date are replaced (those the
     // box was loaded from); the others stay beside the new memo. None: all are replaced.
-    std::optional<QStringList> replaceOnly;
+    std::optional<QStringList> replaceOnly = std::nullopt;
 };
 
 enum class AddStatus {

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -460,6 +461,9 @@ void wincal::offerConflictCopies()
             declinedCopies.append(copy);
             continue;
         }
+        // Another instance of the program may have merged it while the question was open.
+        if (!QFileInfo::exists(copy))
+            continue;
         const conflictcopy::Result merged = conflictcopy::merge(path, copy);
         platform.showMessage(conflictcopy::messageFor(merged, copy));
         if (merged.status == conflictcopy::Status::Merged

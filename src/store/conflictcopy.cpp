@@ -3,12 +3,9 @@
 #include "common/messages.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
-#include "store/filelock.h"
-#include "store/record.h"
-#include "store/savefile.h"
 #include "store/schedulefile.h"
-#include "store/sort.h"
 #include "store/target.h"
+#include "store/transaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,72 +44,54 @@ Result failed(Status status, const QString &detail = QString())
     return result;
 }
 
-// The lines of the copy that the file lacks, each once; blank lines are not worth adding.
-QStringList missingLines(const QStringList &fileLines, const QString &copyText)
+// The text that says why the schedule file at `path` could not take the copy's records.
+QString fileProblem(const transaction::Result &done, const QString &path)
 {
-    QSet<QString> present(fileLines.cbegin(), fileLines.cend());
-    QStringList missing;
-    fieldreader::forEachField(copyText, [&](QStringView field) {
-        if (field.trimmed().isEmpty() || present.contains(field.toString()))
-            return;
-        present.insert(field.toString());
-        missing.append(field.toString());
-    });
-    return missing;
+    switch (done.status) {
+    case transaction::Status::FileHasInvalidBytes:
+        return messages::fileHasInvalidBytes(path);
+    case transaction::Status::FileHasStrayText:
+        return messages::fileHasStrayText(path, done.detail);
+    case transaction::Status::FileUnreadable:
+        return messages::fileUnreadable(path, done.detail);
+    case transaction::Status::FileLocked:
+        return messages::fileLocked(path);
+    case transaction::Status::Done:
+    case transaction::Status::Refused:
+    case transaction::Status::WriteFailed:
+        break;
+    }
+    return messages::fileNotWritten(path, done.detail);
 }
 
-// Holding the file's lock: reads it, adds what the copy has more and saves it safely, as an
-// add does. `added` counts the lines added; nothing is written when there are none.
-Result addFromCopy(const QString &path, const QString &copyText, const StoreOptions &options)
+// In the file's locked step: adds every field of the copy that the file lacks, each once
+// (blank lines are not worth adding). Nothing is written when there is none.
+Result addFromCopy(const QString &path, const QByteArray &copyBytes, const StoreOptions &options)
 {
-    const target::Target file = target::resolve(path);
-    if (!file.ok())
-        return failed(Status::FileProblem,
-                      messages::fileUnreadable(path, messages::systemError(file.error)));
-    filelock::ScheduleLock lock(file.path);
-    switch (lock.acquire(options.lockWait)) {
-    case filelock::ScheduleLock::Status::Locked:
-        break;
-    case filelock::ScheduleLock::Status::Busy:
-        return failed(Status::FileProblem, messages::fileLocked(path));
-    case filelock::ScheduleLock::Status::Unusable:
-        return failed(Status::FileProblem, messages::fileNotWritten(path, lock.error()));
-    }
-    const schedulefile::Contents contents = schedulefile::read(file.path);
-    if (contents.status == schedulefile::Status::Unreadable)
-        return failed(Status::FileProblem, messages::fileUnreadable(path, contents.error));
-    if (contents.firstInvalidByte >= 0)
-        return failed(Status::FileProblem, messages::fileHasInvalidBytes(path));
-    QStringList lines;
-    qsizetype firstDropped = -1;
-    fieldreader::forEachField(
-            contents.text, [&](QStringView field) { lines.append(field.toString()); },
-            [&](qsizetype position) {
-                if (firstDropped < 0)
-                    firstDropped = position;
-            });
-    // A rewrite would lose text after a closing quotation mark.
-    if (firstDropped >= 0) {
-        const qsizetype line = QStringView(contents.text).first(firstDropped).count(u'\n') + 1;
-        return failed(Status::FileProblem, messages::fileHasStrayText(path, QString::number(line)));
-    }
-
     Result result;
-    const QStringList missing = missingLines(lines, copyText);
-    result.added = missing.size();
-    if (missing.isEmpty())
+    const transaction::Result done = transaction::apply(
+            path,
+            [&](transaction::Fields &fields) {
+                QSet<QByteArray> present;
+                for (const QByteArray &field : std::as_const(fields))
+                    present.insert(field);
+                transaction::Fields missing;
+                fieldreader::forEachField(QByteArrayView(copyBytes), [&](QByteArrayView field) {
+                    const QByteArray line = field.toByteArray();
+                    if (line.trimmed().isEmpty() || present.contains(line))
+                        return;
+                    present.insert(line);
+                    missing.append(line);
+                });
+                result.added = missing.size();
+                fields.append(missing);
+                return !missing.isEmpty();
+            },
+            options);
+    if (done.status == transaction::Status::Done
+        || (done.status == transaction::Status::Refused && result.added == 0))
         return result;
-    lines.append(missing);
-    dirs::sortSchedules(lines);
-    QString text;
-    for (const QString &line : std::as_const(lines))
-        record::appendFileLine(text, line);
-    const cp932::Encoded bytes = cp932::encode(text);
-    if (!bytes.isValid())
-        return failed(Status::FileProblem, messages::fileHasInvalidBytes(path));
-    if (const savefile::Result saved = savefile::save(file.path, bytes.bytes, options); !saved.ok)
-        return failed(Status::FileProblem, messages::fileNotWritten(path, saved.error));
-    return result;
+    return failed(Status::FileProblem, fileProblem(done, path));
 }
 
 // Returns: 0, or the errno of the failed rename. A file that took the new name meanwhile stays.
@@ -179,16 +158,16 @@ QStringList find(const QString &path)
 
 Result merge(const QString &path, const QString &copyPath, const StoreOptions &options)
 {
-    const schedulefile::Contents copy = schedulefile::read(copyPath);
+    const schedulefile::Bytes copy = schedulefile::readBytes(copyPath);
     if (copy.status == schedulefile::Status::Unreadable)
         return failed(Status::CopyUnreadable, copy.error);
     if (copy.status == schedulefile::Status::Absent)
         return failed(Status::CopyUnreadable, messages::systemError(ENOENT));
     // Its records would come in changed.
-    if (copy.firstInvalidByte >= 0)
+    if (cp932::firstInvalidByte(copy.bytes) >= 0)
         return failed(Status::CopyHasInvalidBytes);
 
-    Result result = addFromCopy(path, copy.text, options);
+    Result result = addFromCopy(path, copy.bytes, options);
     if (result.status != Status::Merged)
         return result;
     // Never over another file: the name is taken only when it is free.

@@ -940,14 +940,6 @@ void tst_wincal::addAfterTheDateChanged()
     QCOMPARE(question.filters, (QStringList {"両方残す", "置き換える", "キャンセル"}));
     QCOMPARE(t.platform.messages(), answer == 2 ? QStringList() : QStringList {"書込み完了"});
     QCOMPARE(t.fileContents(), after);
-
-    // A date nobody else touched is added without a question.
-    t.platform.shown.clear();
-    QTest::mouseClick(t.cell(21), Qt::LeftButton);
-    t.find<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("x"));
-    QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
-    QCOMPARE(t.platform.messages(), QStringList {"書込み完了"});
-    QCOMPARE(t.platform.shown.size(), 1);
 }
 
 void tst_wincal::conflictCopyOfferedAtEachStart()

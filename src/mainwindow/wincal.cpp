@@ -442,8 +442,6 @@ void wincal::scheduleFileChanged()
     if (entryState && source.file.isSet() && !memoShownInPart && !dayBoxEdited()
         && loadedDay.key == record::dateKey(curYear, curMonth, curDay)) {
         Text2->clear();
-        Text2->setReadOnly(false);
-        memoShownInPart.reset();
         showDayMemo(source);
     }
     offerConflictCopies();

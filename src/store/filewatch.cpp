@@ -7,9 +7,9 @@
 
 FileWatch::FileWatch(QObject *parent) : QObject(parent), m_watcher(new QFileSystemWatcher(this))
 {
-    m_quiet.setSingleShot(true);
-    m_quiet.setInterval(defaultQuiet);
-    connect(&m_quiet, &QTimer::timeout, this, &FileWatch::changed);
+    m_delay.setSingleShot(true);
+    m_delay.setInterval(delay);
+    connect(&m_delay, &QTimer::timeout, this, &FileWatch::changed);
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &FileWatch::noticed);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FileWatch::noticed);
 }
@@ -20,7 +20,7 @@ void FileWatch::watch(const QString &path)
         m_watcher->removePaths(files);
     if (const QStringList folders = m_watcher->directories(); !folders.isEmpty())
         m_watcher->removePaths(folders);
-    m_quiet.stop();
+    m_delay.stop();
     m_path = path;
     m_target.clear();
     if (path.isEmpty())
@@ -37,7 +37,9 @@ void FileWatch::noticed()
 {
     // A replaced file is no longer watched under its name; the new one is.
     watchFileAgain();
-    m_quiet.start();
+    // Not restarted by later changes: a folder that never rests must not hold the signal back.
+    if (!m_delay.isActive())
+        m_delay.start();
 }
 
 void FileWatch::watchFileAgain()

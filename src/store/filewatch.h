@@ -5,7 +5,7 @@
 // watched: a file replaced by rename (as sync tools and this program's own add write) drops
 // out of the file watch, and only the folder sees the next replacement; the file is watched
 // again after each change. A burst of changes (a tool writing in several steps) gives one
-// signal after a short quiet spell.
+// signal a short while after its first change, and the changes after that signal give another.
 
 #include <QObject>
 #include <QString>
@@ -20,8 +20,8 @@ class FileWatch : public QObject
     Q_OBJECT
 
 public:
-    // How long the file must stay quiet before changed() is emitted.
-    static constexpr std::chrono::milliseconds defaultQuiet {200};
+    // How long after a change changed() is emitted.
+    static constexpr std::chrono::milliseconds delay {200};
 
     explicit FileWatch(QObject *parent = nullptr);
 
@@ -31,10 +31,8 @@ public:
     void watch(const QString &path);
     QString watchedPath() const { return m_path; }
 
-    void setQuiet(std::chrono::milliseconds quiet) { m_quiet.setInterval(quiet); }
-
-    // Emits changed() again after the quiet spell: the last one came at a bad moment.
-    void postpone() { m_quiet.start(); }
+    // Emits changed() again after the delay: the last one came at a bad moment.
+    void postpone() { m_delay.start(); }
 
 signals:
     // The file, or another file in its folder, was written, replaced, created or removed.
@@ -45,7 +43,7 @@ private:
     void watchFileAgain();
 
     QFileSystemWatcher *m_watcher = nullptr;
-    QTimer m_quiet;
+    QTimer m_delay;
     QString m_path;   // as given
     QString m_target; // the file really written, links followed
 };

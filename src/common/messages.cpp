@@ -333,6 +333,12 @@ QString copyHasInvalidBytes()
     return QStringLiteral("コピーに読み取れない文字が含まれています。");
 }
 
+QString copyHasStrayText(const QString &line)
+{
+    return QStringLiteral("コピーの %1 行目に、「\"」の後に続く読み取れない文字があります。")
+            .arg(line);
+}
+
 } // namespace messages
 
 namespace messages {

@@ -70,6 +70,7 @@ QString conflictCopyNotMerged(const QString &copyPath, const QString &reason);
 QString conflictCopyNotRenamed(qsizetype added, const QString &copyPath, const QString &reason);
 // Reasons for conflictCopyNotMerged.
 QString copyHasInvalidBytes();
+QString copyHasStrayText(const QString &line);
 
 } // namespace messages
 

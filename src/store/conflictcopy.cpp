@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -112,13 +113,12 @@ int renameWithoutReplacing(const QString &from, const QString &to)
     return ::rename(source.constData(), destination.constData()) == 0 ? 0 : errno;
 }
 
-} // namespace
-
-bool isConflictCopyName(const QString &fileName, const QString &originalName)
+// The names the sync tools give conflict copies of the file named `originalName`.
+QList<QRegularExpression> copyPatterns(const QString &originalName)
 {
     const NameParts parts = split(originalName);
     if (parts.base.isEmpty())
-        return false;
+        return {};
     const QString base = QRegularExpression::escape(parts.base);
     const QString extension = QRegularExpression::escape(parts.extension);
     const QString marks[] = {
@@ -130,13 +130,24 @@ bool isConflictCopyName(const QString &fileName, const QString &originalName)
             QStringLiteral(" \\([^()/]+['\u2019]s conflicted copy \\d{4}-\\d{2}-\\d{2}\\)"
                            "(?: \\(\\d+\\))?"),
     };
-    for (const QString &mark : marks) {
-        const QRegularExpression pattern(QStringLiteral("\\A") + base + mark + extension
-                                         + QStringLiteral("\\z"));
-        if (pattern.match(fileName).hasMatch())
-            return true;
-    }
-    return false;
+    QList<QRegularExpression> patterns;
+    for (const QString &mark : marks)
+        patterns.append(QRegularExpression(QStringLiteral("\\A") + base + mark + extension
+                                           + QStringLiteral("\\z")));
+    return patterns;
+}
+
+bool matchesAny(const QList<QRegularExpression> &patterns, const QString &fileName)
+{
+    return std::any_of(patterns.cbegin(), patterns.cend(),
+                       [&](const QRegularExpression &p) { return p.match(fileName).hasMatch(); });
+}
+
+} // namespace
+
+bool isConflictCopyName(const QString &fileName, const QString &originalName)
+{
+    return matchesAny(copyPatterns(originalName), fileName);
 }
 
 QStringList find(const QString &path)
@@ -145,12 +156,12 @@ QStringList find(const QString &path)
         return {};
     const target::Target file = target::resolve(path);
     const QFileInfo info(file.ok() ? file.path : path);
-    const QString originalName = info.fileName();
+    const QList<QRegularExpression> patterns = copyPatterns(info.fileName());
     QStringList copies;
     const QDir folder = info.absoluteDir();
     const QStringList names = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString &name : names) {
-        if (isConflictCopyName(name, originalName) && QFileInfo(folder.filePath(name)).isFile())
+        if (matchesAny(patterns, name) && QFileInfo(folder.filePath(name)).isFile())
             copies.append(folder.filePath(name));
     }
     return copies;
@@ -166,6 +177,18 @@ Result merge(const QString &path, const QString &copyPath, const StoreOptions &o
     // Its records would come in changed.
     if (cp932::firstInvalidByte(copy.bytes) >= 0)
         return failed(Status::CopyHasInvalidBytes);
+    // Text after a closing quotation mark belongs to no record and would be left behind.
+    qsizetype firstDropped = -1;
+    fieldreader::forEachField(
+            QByteArrayView(copy.bytes), [](QByteArrayView) {},
+            [&](qsizetype position) {
+                if (firstDropped < 0)
+                    firstDropped = position;
+            });
+    if (firstDropped >= 0)
+        return failed(
+                Status::CopyHasStrayText,
+                QString::number(QByteArrayView(copy.bytes).first(firstDropped).count('\n') + 1));
 
     Result result = addFromCopy(path, copy.bytes, options);
     if (result.status != Status::Merged)
@@ -200,6 +223,8 @@ QString messageFor(const Result &result, const QString &copyPath)
         return messages::conflictCopyNotMerged(copyPath, result.detail);
     case Status::CopyHasInvalidBytes:
         return messages::conflictCopyNotMerged(copyPath, messages::copyHasInvalidBytes());
+    case Status::CopyHasStrayText:
+        return messages::conflictCopyNotMerged(copyPath, messages::copyHasStrayText(result.detail));
     case Status::RenameFailed:
         return messages::conflictCopyNotRenamed(result.added, copyPath, result.detail);
     }

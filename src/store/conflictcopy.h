@@ -32,6 +32,7 @@ enum class Status {
     Merged,              // the records were added and the copy renamed (`renamedTo`)
     CopyUnreadable,      // the copy could not be read (`detail`); nothing changed
     CopyHasInvalidBytes, // the copy is not valid CP932; nothing changed
+    CopyHasStrayText,    // text after a closing quotation mark on line `detail`; nothing changed
     FileProblem,         // the schedule file could not be read or written (`detail`)
     RenameFailed,        // the records were added, but the copy keeps its name (`detail`)
 };

@@ -77,11 +77,11 @@ constexpr std::array rules {
 };
 // clang-format on
 
-// The day the Sunday holiday moves to: the Monday after it, and from 2007 on the first day after
-// it that is no holiday. Days between two holidays are rest days from 1986 on; before 2007 not
-// when they fall on a Sunday.
+// A Sunday holiday moves to the Monday after it, and from 2007 on to the first day after it that
+// is no holiday. A day between two holidays is a rest day from 1986 on; before 2007 not when it
+// falls on a Sunday.
 constexpr int firstYearOfInBetweenDays = 1986;
-constexpr int firstYearOfChainedSubstitutes = 2007;
+constexpr int firstYearOfPresentRules = 2007;
 
 constexpr qint64 floorDiv(qint64 a, qint64 b)
 {
@@ -118,8 +118,8 @@ struct MonthDay
     int day;
 };
 
-// Enters the days that the rest days of a supported year add to its named holidays, walking the
-// year day by day so that a neighbour in the next month counts like any other.
+// Enters the substitute holidays and the days between two holidays of a supported year, walking
+// the year day by day so that a neighbour in another month counts like any other.
 void addRestDays(HolidayTable &table, int year)
 {
     std::vector<MonthDay> days;
@@ -142,7 +142,7 @@ void addRestDays(HolidayTable &table, int year)
         if (!named[i] || !isSunday(i))
             continue;
         std::size_t next = i + 1;
-        if (year >= firstYearOfChainedSubstitutes) {
+        if (year >= firstYearOfPresentRules) {
             while (next < days.size() && named[next])
                 ++next;
         }
@@ -153,7 +153,7 @@ void addRestDays(HolidayTable &table, int year)
         return;
     for (std::size_t i = 1; i + 1 < days.size(); ++i) {
         if (named[i - 1] && named[i + 1] && table.flag(days[i].month, days[i].day) == 0
-            && (year >= firstYearOfChainedSubstitutes || !isSunday(i)))
+            && (year >= firstYearOfPresentRules || !isSunday(i)))
             enter(i, citizensHolidayName());
     }
 }

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -252,8 +253,8 @@ void tst_wincal::menus()
     QCOMPARE(seen,
              (QStringList {"FILE=File", "  ske=スケジュールファイルの設定",
                            "  ske2=スケジュールファイルの表示", "  EXIT=EXIT", "TOOL=Tool",
-                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "HELP=Help", "  hlptxt=説明",
-                           "  sakusya=作者", "  about=about"}));
+                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "  autostart=ログイン時に起動", "HELP=Help",
+                           "  hlptxt=説明", "  sakusya=作者", "  about=about"}));
 }
 
 void tst_wincal::startUpShowsTodaysMonth()
@@ -741,7 +742,7 @@ void tst_wincal::chooseFile()
     t.trigger("ske");
     const FakePlatform::Shown dialog = t.platform.shown[1];
     QCOMPARE(dialog.kind, FakePlatform::Kind::SaveDialog);
-    QCOMPARE(dialog.text, QStringLiteral("ｽｹｼﾞｭｰﾙ.txt"));
+    QCOMPARE(dialog.text, QDir::home().filePath(QStringLiteral("ｽｹｼﾞｭｰﾙ.txt")));
     QCOMPARE(dialog.filters, (QStringList {"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "All Files (*)"}));
     const FakePlatform::Shown question = t.platform.shown[2];
     QCOMPARE(question.kind, FakePlatform::Kind::Question);

@@ -13,7 +13,6 @@ private slots:
         QTest::addColumn<QString>("firstLine");
         QTest::newRow("--version")
                 << QStringList {"--version"} << "rekova (暦丸) Ver 1.11 (2000/12/17) GCC";
-        QTest::newRow("--help") << QStringList {"--help"} << "使い方: rekova [Qt のオプション]";
         QTest::newRow("-h after a Qt option")
                 << QStringList {"-platform", "xcb", "-h"} << "使い方: rekova [Qt のオプション]";
     }

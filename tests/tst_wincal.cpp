@@ -963,8 +963,6 @@ void tst_wincal::dateChangeRedrawsAndAnnouncesOnce()
     QCOMPARE(check(QDate(2001, 3, 1)), (QStringList {"今日", "明日", "明日"}));
     QCOMPARE(t.caption(), QStringLiteral("2001年 3月"));
     QVERIFY(t.cell(1)->accessibleDescription().startsWith(QStringLiteral("今日")));
-    QCOMPARE(check(QDate(2001, 3, 1)).size(), 3);
-
     // Minimised with a day open: the desktop is told first, and the open day keeps its month.
     QTest::mouseClick(t.cell(10), Qt::LeftButton);
     t.w->showMinimized();
@@ -985,9 +983,7 @@ void tst_wincal::autostartEntryFollowsTheTick()
     Window t;
     QVERIFY(t.start());
     auto *item = t.find<QAction>("autostart");
-    auto *tool = t.find<QMenu>("TOOL");
     QVERIFY(!QFile::exists(entry));
-
     item->trigger();
     QVERIFY(item->isChecked());
     QFile file(entry);
@@ -1001,13 +997,11 @@ void tst_wincal::autostartEntryFollowsTheTick()
 
     // Removed by hand: the menu says so when it opens.
     QVERIFY(QFile::remove(entry));
-    emit tool->aboutToShow();
+    emit t.find<QMenu>("TOOL")->aboutToShow();
     QVERIFY(!item->isChecked());
     item->trigger();
     item->trigger();
     QVERIFY(!QFile::exists(entry));
-    QVERIFY(t.platform.shown.isEmpty());
-
     // A config folder that cannot be made is told, and the tick stays off.
     QVERIFY(QFile(config.filePath("file")).open(QIODevice::WriteOnly));
     qputenv("XDG_CONFIG_HOME", config.filePath("file").toLocal8Bit());

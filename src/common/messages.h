@@ -54,6 +54,13 @@ QString settingsNotWritable(const QString &settingsFile);
 // Something other than a regular file (a FIFO, a folder) is at the lock file's name.
 QString lockNotRegularFile(const QString &lockPath);
 
+// What `rekova --help` prints.
+QString commandLineHelp();
+
+// The autostart entry at `path` could not be written or removed; `reason` says why.
+QString autostartNotWritten(const QString &path, const QString &reason);
+QString autostartNotRemoved(const QString &path, const QString &reason);
+
 } // namespace messages
 
 namespace messages {

@@ -1,4 +1,5 @@
 #include "about/frmabt.h"
+#include "calendar/datewatcher.h"
 #include "fakeplatform.h"
 #include "mainwindow/wincal.h"
 #include "store/cp932.h"
@@ -7,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,7 +16,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -139,6 +143,8 @@ private slots:
 
     void alarmNoticesBeforeTheWindowShows();
     void unreadableFileReportedOnceAtStartUp();
+    void dateChangeRedrawsAndAnnouncesOnce();
+    void autostartEntryFollowsTheTick();
 };
 
 void tst_wincal::cleanup()
@@ -256,8 +262,8 @@ void tst_wincal::menus()
     QCOMPARE(seen,
              (QStringList {"FILE=File", "  ske=スケジュールファイルの設定",
                            "  ske2=スケジュールファイルの表示", "  EXIT=EXIT", "TOOL=Tool",
-                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "HELP=Help", "  hlptxt=説明",
-                           "  sakusya=作者", "  about=about"}));
+                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "  autostart=ログイン時に起動", "HELP=Help",
+                           "  hlptxt=説明", "  sakusya=作者", "  about=about"}));
 }
 
 void tst_wincal::startUpShowsTodaysMonth()
@@ -602,7 +608,7 @@ void tst_wincal::entryHeading_data()
     QTest::addColumn<int>("day");
     QTest::addColumn<QString>("heading");
     QTest::newRow("holiday") << 11 << " 2001年 2月 11日（日）　：　建国記念日";
-    QTest::newRow("substitute holiday has no name") << 12 << " 2001年 2月 12日（月）";
+    QTest::newRow("substitute holiday by its name") << 12 << " 2001年 2月 12日（月）　：　振替休日";
     QTest::newRow("plain day") << 1 << " 2001年 2月 1日（木）";
 }
 
@@ -689,11 +695,12 @@ void tst_wincal::rightClickShowsHolidays()
     Window t(QDate(2001, 2, 14), "");
     QVERIFY(t.start());
     reach(t, QStringLiteral("entry"));
-    QTest::mouseClick(t.cell(12), Qt::RightButton); // substitute holiday: no name
     QTest::mouseClick(t.cell(13), Qt::RightButton);
     QVERIFY(t.platform.shown.isEmpty());
     QTest::mouseClick(t.cell(11), Qt::RightButton);
-    QCOMPARE(t.platform.messages(), QStringList {" 2001年 2月 11日:建国記念日\n\n"});
+    QTest::mouseClick(t.cell(12), Qt::RightButton); // the substitute holiday by its name
+    QCOMPARE(t.platform.messages(),
+             (QStringList {" 2001年 2月 11日:建国記念日\n\n", " 2001年 2月 12日:振替休日\n\n"}));
     QCOMPARE(t.platform.shown.constFirst().title, QStringLiteral("暦丸"));
     // The entry area still shows the day opened before.
     QCOMPARE(t.find<QLabel>("Label3")->text(), QStringLiteral(" 2001年 2月 13日（火）"));
@@ -745,7 +752,7 @@ void tst_wincal::chooseFile()
     t.trigger("ske");
     const FakePlatform::Shown dialog = t.platform.shown[1];
     QCOMPARE(dialog.kind, FakePlatform::Kind::SaveDialog);
-    QCOMPARE(dialog.text, QStringLiteral("ｽｹｼﾞｭｰﾙ.txt"));
+    QCOMPARE(dialog.text, QDir::home().filePath(QStringLiteral("ｽｹｼﾞｭｰﾙ.txt")));
     QCOMPARE(dialog.filters, (QStringList {"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "All Files (*)"}));
     const FakePlatform::Shown question = t.platform.shown[2];
     QCOMPARE(question.kind, FakePlatform::Kind::Question);
@@ -1057,6 +1064,73 @@ void tst_wincal::unreadableFileReportedOnceAtStartUp()
     // Afterwards every reader that meets it says so.
     QTest::mouseClick(t.cell(13), Qt::LeftButton);
     QCOMPARE(t.platform.messages().size(), 2);
+}
+
+void tst_wincal::dateChangeRedrawsAndAnnouncesOnce()
+{
+    Window t(QDate(2001, 2, 28),
+             "\"200102281今日\"\r\n\"200103011明日\"\r\n\"200103011明日\"\r\n"
+             "\"200103021明後日\"\r\n");
+    QVERIFY(t.start());
+    const auto check = [&t](QDate today) {
+        t.platform.todayDate = today;
+        t.w->findChild<DateWatcher *>()->check();
+        QStringList memos; // the last line of each notice, and where it went
+        for (const FakePlatform::Shown &shown : std::as_const(t.platform.shown))
+            memos << (shown.kind == FakePlatform::Kind::DesktopNotice ? "desktop " : "")
+                            + shown.text.section(u'\n', -1);
+        return memos;
+    };
+    // Midnight: the next month with its today; a record held twice is two notices.
+    QCOMPARE(check(QDate(2001, 3, 1)), (QStringList {"今日", "明日", "明日"}));
+    QCOMPARE(t.caption(), QStringLiteral("2001年 3月"));
+    QVERIFY(t.cell(1)->accessibleDescription().startsWith(QStringLiteral("今日")));
+    // Minimised with a day open: the desktop is told first, and the open day keeps its month.
+    QTest::mouseClick(t.cell(10), Qt::LeftButton);
+    t.w->showMinimized();
+    QCOMPARE(check(QDate(2001, 4, 2)).mid(3), (QStringList {"desktop 明後日", "明後日"}));
+    QCOMPARE(t.caption(), QStringLiteral("2001年 3月"));
+    // The clock set back and forth again shows nothing twice.
+    QCOMPARE(check(QDate(2001, 3, 1)).size(), 5);
+    QCOMPARE(check(QDate(2001, 4, 3)).size(), 5);
+}
+
+void tst_wincal::autostartEntryFollowsTheTick()
+{
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", configHome); });
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const QString entry = config.filePath("autostart/com.example.rekova.desktop");
+    Window t;
+    QVERIFY(t.start());
+    auto *item = t.find<QAction>("autostart");
+    QVERIFY(!QFile::exists(entry));
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QFile file(entry);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8()
+                                    + "\"\n"));
+    QProcess validate;
+    validate.start("desktop-file-validate", {entry});
+    QVERIFY(validate.waitForFinished());
+    QCOMPARE(validate.readAll() + QByteArray::number(validate.exitCode()), "0");
+
+    // Removed by hand: the menu says so when it opens.
+    QVERIFY(QFile::remove(entry));
+    emit t.find<QMenu>("TOOL")->aboutToShow();
+    QVERIFY(!item->isChecked());
+    item->trigger();
+    item->trigger();
+    QVERIFY(!QFile::exists(entry));
+    // A config folder that cannot be made is told, and the tick stays off.
+    QVERIFY(QFile(config.filePath("file")).open(QIODevice::WriteOnly));
+    qputenv("XDG_CONFIG_HOME", config.filePath("file").toLocal8Bit());
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    QVERIFY(t.platform.messages().value(0).startsWith(
+            QStringLiteral("ログイン時に起動する設定を書き込めませんでした。\n")));
 }
 
 QTEST_MAIN(tst_wincal)

@@ -72,6 +72,13 @@ QString conflictCopyNotRenamed(qsizetype added, const QString &copyPath, const Q
 QString copyHasInvalidBytes();
 QString copyHasStrayText(const QString &line);
 
+// What `rekova --help` prints.
+QString commandLineHelp();
+
+// The autostart entry at `path` could not be written or removed; `reason` says why.
+QString autostartNotWritten(const QString &path, const QString &reason);
+QString autostartNotRemoved(const QString &path, const QString &reason);
+
 } // namespace messages
 
 namespace messages {

@@ -101,13 +101,20 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
                     m_folder, messages::lockNotRegularFile(QFile::decodeName(m_lockName)));
             return Status::Unusable;
         }
-        if (created)
-            writeOwner(fd);
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             if (sameFile(fd, m_lockName)) {
-                m_fd = fd;
                 // A file with another name elsewhere, or another user's, is only locked.
-                m_removable = info.st_nlink == 1 && info.st_uid == ::geteuid();
+                const bool removable = info.st_nlink == 1 && info.st_uid == ::geteuid();
+                if (!created && removable) {
+                    // Left by a process that ended: made afresh, so that it names its holder.
+                    ::unlink(m_lockName.constData());
+                    ::close(fd);
+                    continue;
+                }
+                if (created)
+                    writeOwner(fd);
+                m_fd = fd;
+                m_removable = removable;
                 return Status::Locked;
             }
             ::close(fd); // its holder removed it in the meantime: lock the new one

@@ -87,10 +87,16 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
         }
         if (fd < 0) {
             const int error = errno;
-            // Only the file's own name can be too long: its folder was found.
-            m_error = error == ENAMETOOLONG
-                    ? messages::nameTooLongForFilesBeside()
-                    : messages::folderUnusable(m_folder, messages::systemError(error));
+            // Only the file's own name can be too long: its folder was found. A symbolic link
+            // at the lock's name is not followed.
+            const QString lockPath = QFile::decodeName(m_lockName);
+            if (error == ENAMETOOLONG)
+                m_error = messages::nameTooLongForFilesBeside();
+            else if (error == ELOOP)
+                m_error = messages::folderUnusable(m_folder,
+                                                   messages::lockNotRegularFile(lockPath));
+            else
+                m_error = messages::folderUnusable(m_folder, messages::systemError(error));
             return Status::Unusable;
         }
         struct stat info

@@ -2,6 +2,7 @@
 
 #include "about/frmabt.h"
 #include "calendar/datewatcher.h"
+#include "common/background.h"
 #include "common/helptexts.h"
 #include "common/messages.h"
 #include "mainwindow/boxlines.h"
@@ -512,9 +513,21 @@ void wincal::Command4_Click()
     request.alarm = Check1->isChecked();
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
         request.repeat[i] = repeatBoxes[i]->isChecked();
-    const dirs::AddResult result = dirs::addSchedule(platform, request);
-    for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
-        repeatBoxes[i]->setChecked(result.repeat[i]);
+    // The window keeps answering while the add waits for another program or writes; it shows
+    // that it is busy and takes no second add meanwhile.
+    const QString path = dirs::schedulePath(platform);
+    dirs::AddResult result;
+    Command4->setEnabled(false);
+    setCursor(Qt::WaitCursor);
+    background::run([&] { result = dirs::addRecords(path, request); });
+    unsetCursor();
+    Command4->setEnabled(Command5->isEnabled());
+    platform.showMessage(dirs::addMessage(result, path));
+    // The boxes belong to the day of the add; another day may be open by now.
+    if (curDay == request.day && curMonth == request.month && curYear == request.year) {
+        for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
+            repeatBoxes[i]->setChecked(result.repeat[i]);
+    }
     // The month is redrawn from the bytes just written: the add has read the file already.
     if (result.status == dirs::AddStatus::Written)
         drawMonth(curYear, curMonth,

@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -21,6 +22,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -131,6 +133,7 @@ private slots:
     void chooseFileCancelledOrDeclined();
     void marksFollowTheFileAtTheNextRedraw();
     void addMemo();
+    void addWaitingForTheLockLeavesTheWindowAnswering();
     void addOn29February();
     void addRefusedKeepsTheMonth();
     void followsTheFileOnDisk();
@@ -838,6 +841,28 @@ void tst_wincal::addMemo()
     QCOMPARE(t.find<QPlainTextEdit>("Text2")->toPlainText(), QStringLiteral("会議\n資料"));
     QVERIFY(t.find<QCheckBox>("Check3")->isChecked());
     QCOMPARE(colourOfCell(t, 21), QColor(128, 255, 128));
+}
+
+void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
+{
+    Window t(QDate(2001, 2, 14), "");
+    QVERIFY(t.start());
+    QTest::mouseClick(t.cell(21), Qt::LeftButton);
+    t.find<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("会議"));
+    // Another program holds the file while the add starts; the window sees its events meanwhile,
+    // shows that it is busy, and the add goes through once the other program lets go.
+    auto held = std::make_unique<QLockFile>(t.path + ".lock");
+    QVERIFY(held->tryLock(0));
+    bool busy = false;
+    QTimer::singleShot(50, t.w.get(), [&] {
+        busy = !t.find("Command4")->isEnabled() && t.w->cursor().shape() == Qt::WaitCursor;
+        held.reset();
+    });
+    QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
+    QVERIFY(busy);
+    QCOMPARE(t.platform.messages(), QStringList {"書込み完了"});
+    QVERIFY(t.find("Command4")->isEnabled());
+    QCOMPARE(t.w->cursor().shape(), Qt::ArrowCursor);
 }
 
 void tst_wincal::addOn29February()

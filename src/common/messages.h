@@ -84,7 +84,7 @@ QString autostartNotRemoved(const QString &path, const QString &reason);
 namespace messages {
 
 // Reasons for the store's refusals that keep another user's files and the memos safe.
-// The schedule file's name leaves no room for the names of the files written beside it.
+// The schedule file's name leaves no room for the name of its lock file beside it.
 QString nameTooLongForFilesBeside();
 // `link` is another user's symbolic link in a folder everyone may write; it is not followed.
 QString linkNotFollowed(const QString &link);

@@ -2,6 +2,7 @@
 
 #include "about/frmabt.h"
 #include "calendar/datewatcher.h"
+#include "common/background.h"
 #include "common/helptexts.h"
 #include "common/messages.h"
 #include "mainwindow/boxlines.h"
@@ -437,8 +438,9 @@ bool wincal::dayBoxEdited() const
 
 void wincal::scheduleFileChanged()
 {
-    // Never under an open box: a question must not change what it asks about.
-    if (QApplication::activeModalWidget()) {
+    // Never under an open box (a question must not change what it asks about), nor during an
+    // add, which redraws when it ends.
+    if (adding || QApplication::activeModalWidget()) {
         fileWatch->postpone();
         return;
     }
@@ -586,15 +588,46 @@ void wincal::Command4_Click()
     // Records of the date that arrived since the box was loaded are not replaced unasked.
     if (loadedDay.key == record::dateKey(curYear, curMonth, curDay))
         request.seen = loadedDay.records;
-    const dirs::AddResult result = dirs::addSchedule(platform, request);
-    for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
-        repeatBoxes[i]->setChecked(result.repeat[i]);
+    const std::optional<QStringList> loaded = request.seen;
+    // The window keeps answering while the add waits for another program or writes; it shows
+    // that it is busy and takes no second add meanwhile.
+    const QString path = dirs::schedulePath(platform);
+    dirs::AddResult result;
+    for (;;) {
+        Command4->setEnabled(false);
+        setCursor(Qt::WaitCursor);
+        adding = true;
+        background::run([&] { result = dirs::addRecords(path, request); });
+        adding = false;
+        unsetCursor();
+        Command4->setEnabled(Command5->isEnabled());
+        if (result.status != dirs::AddStatus::DateChanged)
+            break;
+        const std::optional<dirs::AddRequest> next
+                = dirs::askAboutChangedDate(platform, request, loaded, result);
+        if (!next) {
+            result.status = dirs::AddStatus::Cancelled;
+            break;
+        }
+        request = *next;
+    }
+    if (result.status != dirs::AddStatus::Cancelled)
+        platform.showMessage(dirs::addMessage(result, path));
+    // The boxes belong to the day of the add; another day may be open by now.
+    const bool sameDay
+            = curDay == request.day && curMonth == request.month && curYear == request.year;
+    if (sameDay) {
+        for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
+            repeatBoxes[i]->setChecked(result.repeat[i]);
+    }
     // The month is redrawn from the bytes just written: the add has read the file already.
     if (result.status == dirs::AddStatus::Written) {
         drawMonth(curYear, curMonth,
                   rekovabas::loadMonthSchedules(result.written, curYear, curMonth),
                   platform.today());
-        // The box now says what the file holds for the date.
+    }
+    // The box now says what the file holds for the date.
+    if (result.status == dirs::AddStatus::Written && sameDay) {
         loadedDay.text = Text2->toPlainText();
         loadedDay.alarm = Check1->isChecked();
         loadedDay.records

@@ -130,6 +130,7 @@ private:
     };
     LoadedDay loadedDay;
     QStringList declinedCopies;
+    bool adding = false; // an add runs on its own thread
     // The controls of the entry pane with the focus policy each has while it can be seen.
     std::vector<std::pair<QWidget *, Qt::FocusPolicy>> entryPane;
 

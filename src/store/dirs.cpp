@@ -208,17 +208,14 @@ QString addMessage(const AddResult &result, const QString &path)
     return messageFor(result, path);
 }
 
-namespace {
-
-// Asks what to do with a memo for a date whose records changed; nullopt to cancel.
 std::optional<AddRequest> askAboutChangedDate(Platform &platform, AddRequest request,
                                               const std::optional<QStringList> &loaded,
-                                              const AddResult &result)
+                                              const AddResult &changed)
 {
     const QString key = record::dateKey(request.year, request.month, request.day);
     const QString date = key.first(4) + u'/' + key.sliced(4, 2) + u'/' + key.sliced(6, 2);
     QStringList memos;
-    for (const QString &rec : result.current)
+    for (const QString &rec : changed.current)
         memos.append(record::memoOf(rec).toString());
     switch (platform.askChoice(messages::dateChanged(date, memos), messages::dateChangedTitle(),
                                messages::dateChangedButtons())) {
@@ -232,11 +229,9 @@ std::optional<AddRequest> askAboutChangedDate(Platform &platform, AddRequest req
         return std::nullopt;
     }
     // Asked again if the date changes once more before the add.
-    request.seen = result.current;
+    request.seen = changed.current;
     return request;
 }
-
-} // namespace
 
 AddResult addSchedule(Platform &platform, const AddRequest &request, const StoreOptions &options)
 {

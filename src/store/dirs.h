@@ -95,4 +95,11 @@ QString addMessage(const AddResult &result, const QString &path);
 AddResult addSchedule(Platform &platform, const AddRequest &request,
                       const StoreOptions &options = {});
 
+// After an add of `request` returned DateChanged (`changed`): asks the user whether to keep
+// both, to replace or to cancel. `loaded` holds the records the box was loaded from. Returns:
+// the add to try next (asked again should the date change once more), or nullopt to cancel.
+std::optional<AddRequest> askAboutChangedDate(Platform &platform, AddRequest request,
+                                              const std::optional<QStringList> &loaded,
+                                              const AddResult &changed);
+
 } // namespace dirs

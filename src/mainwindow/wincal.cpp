@@ -206,6 +206,7 @@ void wincal::buildControls()
     Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label3->setLineWidth(1);
     Label3->setIndent(0);
+    Label3->setFont(uifont::readableFont());
 
     Label4 = new QLabel(layout::captions::Label4, area);
     Label4->setObjectName(layout::Label4.objectName());
@@ -223,6 +224,7 @@ void wincal::buildControls()
     Text2->setFrameStyle(QFrame::Box | QFrame::Plain);
     Text2->setLineWidth(1);
     Text2->setTabChangesFocus(true);
+    Text2->setFont(uifont::readableFont());
 
     List1 = new QListWidget(area);
     List1->setObjectName(layout::List1.objectName());
@@ -230,6 +232,7 @@ void wincal::buildControls()
     List1->setFrameStyle(QFrame::Box | QFrame::Plain);
     List1->setLineWidth(1);
     List1->setUniformItemSizes(true);
+    List1->setFont(uifont::readableFont());
     List1->hide();
 
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
@@ -361,7 +364,7 @@ void wincal::openDayEntry(int year, int month, int day)
     curDay = day;
     setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
     Label3->setText(heading);
-    Label3->adjustSize();
+    uifont::fitBoxToCaption(Label3, uifont::headingHeight());
     Text2->clear();
     Text2->setReadOnly(false);
     memoShownInPart.reset();

@@ -6,6 +6,7 @@
 #include "common/helptexts.h"
 #include "common/messages.h"
 #include "mainwindow/boxlines.h"
+#include "mainwindow/daygrid.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/mouseup.h"
 #include "mainwindow/uifont.h"
@@ -182,6 +183,7 @@ void wincal::buildControls()
         QLabel *header = new QLabel(Frame1);
         header->setObjectName(QStringLiteral("Label1_%1").arg(i));
         header->setGeometry(layout::label1(i));
+        header->setAccessibleName(rekovabas::weekdayName(i));
         makeCell(header);
         Label1[std::size_t(i)] = header;
     }
@@ -189,7 +191,7 @@ void wincal::buildControls()
     setBackground(Label1[1], rekovabas::whiteColour);
 
     for (int i = 0; i < rekovabas::cellCount; ++i) {
-        auto *cell = new MouseUpLabel(Frame1);
+        auto *cell = new DayCellLabel(Frame1);
         cell->setObjectName(QStringLiteral("Label2_%1").arg(i));
         cell->setGeometry(layout::label2(i));
         makeCell(cell);
@@ -203,6 +205,9 @@ void wincal::buildControls()
                 });
         Label2[std::size_t(i)] = cell;
     }
+    dayGrid = new DayGrid(Label2, this);
+    connect(dayGrid, &DayGrid::monthStepWanted, this,
+            [this](rekovabas::StepDirection direction) { stepMonth(direction, Qt::NoModifier); });
 
     Command1 = makeButton<MouseUpButton>(area, layout::Command1, layout::captions::Command1);
     connect(Command1, &MouseUpButton::mouseUp, this, &wincal::Command1_MouseUp);
@@ -220,6 +225,7 @@ void wincal::buildControls()
     Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label3->setLineWidth(1);
     Label3->setIndent(0);
+    Label3->setFont(uifont::readableFont());
 
     Label4 = new QLabel(layout::captions::Label4, area);
     Label4->setObjectName(layout::Label4.objectName());
@@ -237,6 +243,7 @@ void wincal::buildControls()
     Text2->setFrameStyle(QFrame::Box | QFrame::Plain);
     Text2->setLineWidth(1);
     Text2->setTabChangesFocus(true);
+    Text2->setFont(uifont::readableFont());
 
     List1 = new QListWidget(area);
     List1->setObjectName(layout::List1.objectName());
@@ -244,6 +251,8 @@ void wincal::buildControls()
     List1->setFrameStyle(QFrame::Box | QFrame::Plain);
     List1->setLineWidth(1);
     List1->setUniformItemSizes(true);
+    List1->setAccessibleName(QStringLiteral("スケジュール一覧"));
+    List1->setFont(uifont::readableFont());
     List1->hide();
 
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
@@ -357,6 +366,7 @@ void wincal::drawMonth(int year, int month, const std::optional<rekovabas::Month
         Label2[k]->setAccessibleDescription(cell.accessibleDescription);
     }
     Frame1->setTitle(view.caption);
+    dayGrid->monthDrawn(year, month, date);
 }
 
 void wincal::resetView()
@@ -376,7 +386,9 @@ void wincal::openDayEntry(int year, int month, int day)
     curDay = day;
     setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
     Label3->setText(heading);
-    Label3->adjustSize();
+    uifont::fitHeading(Label3);
+    // Heard with the memo box, which takes the focus.
+    Text2->setAccessibleDescription(heading);
     Text2->clear();
     Text2->setReadOnly(false);
     memoShownInPart.reset();
@@ -556,6 +568,7 @@ void wincal::Label2_MouseUp(int index, Qt::MouseButton button)
     if (button == Qt::LeftButton) {
         resetView();
         openDayEntry(curYear, curMonth, day);
+        Text2->setFocus(Qt::OtherFocusReason);
     } else if (button == Qt::RightButton) {
         showDayInfo(curYear, curMonth, day);
     }

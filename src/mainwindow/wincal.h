@@ -24,8 +24,9 @@
 
 class DateWatcher;
 class Platform;
+class DayCellLabel;
+class DayGrid;
 class MouseUpButton;
-class MouseUpLabel;
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -114,7 +115,8 @@ private:
 
     QGroupBox *Frame1 = nullptr;
     std::array<QLabel *, 7> Label1 {};
-    std::array<MouseUpLabel *, rekovabas::cellCount> Label2 {};
+    std::array<DayCellLabel *, rekovabas::cellCount> Label2 {};
+    DayGrid *dayGrid = nullptr;
     MouseUpButton *Command1 = nullptr;
     MouseUpButton *Command2 = nullptr;
     QFrame *Picture1 = nullptr;

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -19,8 +20,14 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
+#include <tuple>
+
+// Set when the test runs with a plain font configuration (no hinting rules).
+static bool plainFontConfiguration = false;
+
 // Both windows in each free Japanese face, on screens of each scale: every caption lies inside
-// its control and clear of the controls above it, and every box line is drawn.
+// its control and clear of the controls above it, every box line is drawn, and the main window's
+// texts keep a readable size.
 class tst_uifont : public QObject
 {
     Q_OBJECT
@@ -40,6 +47,7 @@ void tst_uifont::captionsFitAndBoxLinesShow_data()
     QTest::addColumn<QStringList>("faces"); // Gothic, Mincho
     QTest::addColumn<qreal>("scale");
     QTest::addColumn<QString>("control"); // window/name; Label1 and Label2 stand for all cells
+    QTest::addColumn<int>("least");       // pixels that the main window's texts keep at least
 
     const QStringList controls
             = QStringLiteral("wincal/Frame1 wincal/Label1 wincal/Label2 wincal/Label3 "
@@ -50,33 +58,67 @@ void tst_uifont::captionsFitAndBoxLinesShow_data()
                              "frmabt/exename frmabt/lblVersion frmabt/Command1 "
                              "frmabt/lblDescription frmabt/cmdOK frmabt/Text1")
                       .split(u' ');
-    const std::pair<const char *, QStringList> faces[] {
-            {"IPA P Gothic", {"IPAPGothic", "IPAMincho"}},
-            {"Noto Sans CJK JP", {"Noto Sans CJK JP", "Noto Serif CJK JP"}},
-            {"VL Gothic", {"VL Gothic", "VL Gothic"}}};
-    for (const auto &[name, families] : faces) {
+    const std::tuple<const char *, QStringList, int> faces[] {
+            {"IPA P Gothic", {"IPAPGothic", "IPAMincho"}, 12},
+            {"Noto Sans CJK JP", {"Noto Sans CJK JP", "Noto Serif CJK JP"}, 11},
+            {"VL Gothic", {"VL Gothic", "VL Gothic"}, 11}};
+    for (const auto &[name, families, least] : faces) {
+        // The face drawn for keeps its size whatever the hinting.
+        if (plainFontConfiguration && least != 12)
+            continue;
         for (qreal scale : {1.0, 1.25, 1.5, 2.0}) {
-            for (const QString &control : controls)
-                QTest::addRow("%s %gx %s", name, scale, qPrintable(control))
-                        << families << scale << control;
+            for (const QString &control : controls) {
+                if (!plainFontConfiguration || scale == 1.0)
+                    QTest::addRow("%s%s %gx %s", plainFontConfiguration ? "plain " : "", name,
+                                  scale, qPrintable(control))
+                            << families << scale << control << least;
+            }
         }
     }
 }
 
+// True when `image`, a grab of the window of `control`, shows dark ink on the outermost device
+// pixels of `room`, given in the control's coordinates: text that runs into the box line around
+// its room leaves ink there.
+static bool inkOnEdge(QWidget *control, const QRect &room, const QImage &image)
+{
+    const QPoint at = control->mapTo(control->window(), room.topLeft());
+    const qreal scale = image.devicePixelRatio();
+    const QRect device(QPoint(qRound(at.x() * scale), qRound(at.y() * scale)),
+                       QPoint(qRound((at.x() + room.width()) * scale) - 1,
+                              qRound((at.y() + room.height()) * scale) - 1));
+    for (int y = device.top(); y <= device.bottom(); ++y) {
+        const int step = y == device.top() || y == device.bottom() ? 1 : device.width() - 1;
+        for (int x = device.left(); x <= device.right(); x += step) {
+            if (qGray(image.pixel(x, y)) < 128)
+                return true;
+        }
+    }
+    return false;
+}
+
 // The captions of `control` that leave their room or run under a control made after it.
-static QStringList captionFaults(QWidget *control)
+static QStringList captionFaults(QWidget *control, const QImage &image)
 {
     const QFontMetrics metrics(control->font());
     const auto line = [&](const QString &text) {
         return QSize(metrics.horizontalAdvance(text), metrics.height());
+    };
+    // The glyphs' outline boxes on the baseline of the line box `at` as Qt aligns it. They are
+    // whole pixels that may each be only partly inked, so they may cross the room's edge by one.
+    const auto ink = [&](const QString &text, const QRect &at) {
+        return metrics.tightBoundingRect(text)
+                .translated(at.left(), at.top() + metrics.ascent())
+                .adjusted(1, 1, -1, -1);
     };
     QRect room = control->contentsRect();
     QRect caption;
     if (auto *label = qobject_cast<QLabel *>(control); label && !label->text().isEmpty()) {
         caption = label->wordWrap() ? metrics.boundingRect(
                           room, int(label->alignment()) | Qt::TextWordWrap, label->text())
-                                    : QStyle::alignedRect(Qt::LeftToRight, label->alignment(),
-                                                          line(label->text()), room);
+                                    : ink(label->text(),
+                                          QStyle::alignedRect(Qt::LeftToRight, label->alignment(),
+                                                              line(label->text()), room));
     } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
         QStyleOptionButton option;
         option.initFrom(button);
@@ -84,12 +126,13 @@ static QStringList captionFaults(QWidget *control)
         room = button->style()->subElementRect(check ? QStyle::SE_CheckBoxContents
                                                      : QStyle::SE_PushButtonContents,
                                                &option, button);
-        caption = QStyle::alignedRect(Qt::LeftToRight, check ? Qt::AlignLeft : Qt::AlignCenter,
-                                      line(button->text()), room);
+        const Qt::Alignment alignment = check ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter;
+        caption = ink(button->text(),
+                      QStyle::alignedRect(Qt::LeftToRight, alignment, line(button->text()), room));
     } else if (auto *box = qobject_cast<QGroupBox *>(control)) {
         // The title stands above the weekday headers.
         room = QRect(0, 0, box->width(), box->findChild<QWidget *>("Label1_0")->y());
-        caption = QRect(QPoint(0, 0), line(box->title()));
+        caption = ink(box->title(), QRect(QPoint(0, 0), line(box->title())));
     } else if (auto *edit = qobject_cast<QTextEdit *>(control)) {
         room = edit->viewport()->geometry();
         for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
@@ -104,7 +147,8 @@ static QStringList captionFaults(QWidget *control)
     QStringList faults;
     if (caption.isNull())
         return faults;
-    if (!room.contains(caption))
+    const bool edit = qobject_cast<QTextEdit *>(control);
+    if (edit ? inkOnEdge(control, room, image) : !room.contains(caption))
         faults << control->objectName() + " beyond its edge";
     // A box that sizes itself to its caption may share only its last line with the next control.
     const auto *label = qobject_cast<QLabel *>(control);
@@ -152,6 +196,7 @@ void tst_uifont::captionsFitAndBoxLinesShow()
     QFETCH(QStringList, faces);
     QFETCH(qreal, scale);
     QFETCH(QString, control);
+    QFETCH(int, least);
     for (const QString &face : faces) {
         if (!QFontDatabase::hasFamily(face))
             QSKIP(qPrintable(face + " is not installed"));
@@ -183,13 +228,22 @@ void tst_uifont::captionsFitAndBoxLinesShow()
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QTRY_COMPARE(window->devicePixelRatioF(), scale);
 
+    // The focus mark of a day cell is no caption.
+    if (QWidget *focused = QApplication::focusWidget())
+        focused->clearFocus();
     const QImage image = window->grab().toImage();
     const QRegularExpression name("^" + control.section('/', 1) + "(_\\d+)?$");
     QStringList faults;
     int checked = 0;
     for (QWidget *widget : window->findChildren<QWidget *>(name)) {
         if (widget->isVisible()) {
-            faults << captionFaults(widget) << lineFaults(widget, image);
+            faults << captionFaults(widget, image) << lineFaults(widget, image);
+            // The longest heading, which reaches the alarm box, may step down to 11 px alone.
+            const int leastHere = widget == calendar.findChild<QWidget *>("Label3")
+                    ? qMin(least, uifont::readablePixels)
+                    : least;
+            if (window == &calendar && QFontInfo(widget->font()).pixelSize() < leastHere)
+                faults << widget->objectName() + " below " + QString::number(leastHere) + " px";
             ++checked;
         }
     }
@@ -210,6 +264,20 @@ int main(int argc, char *argv[])
         {"name": "1.5x", "x": 1600, "y": 0, "width": 800, "height": 800, "dpr": 1.5},
         {"name": "2x", "x": 2400, "y": 0, "width": 800, "height": 800, "dpr": 2}]})");
     config.close();
+    plainFontConfiguration = qEnvironmentVariableIsSet("TST_UIFONT_PLAIN");
+    if (plainFontConfiguration) {
+        // The font folders alone; the system's caches still serve.
+        QFile fonts(dir.filePath("fonts.conf"));
+        if (!fonts.open(QIODevice::WriteOnly))
+            return 1;
+        fonts.write("<?xml version=\"1.0\"?>\n<fontconfig><dir>/usr/share/fonts</dir>"
+                    "<cachedir>"
+                    + dir.path().toLocal8Bit()
+                    + "</cachedir>"
+                      "<cachedir>/var/cache/fontconfig</cachedir></fontconfig>\n");
+        fonts.close();
+        qputenv("FONTCONFIG_FILE", fonts.fileName().toLocal8Bit());
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
     QApplication app(argc, argv);
     tst_uifont test;

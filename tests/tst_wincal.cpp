@@ -5,6 +5,7 @@
 #include "store/cp932.h"
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -117,6 +118,8 @@ private slots:
     void navigation_data();
     void navigation();
     void keyboardDoesNotStep();
+    void keyboardOpensADay_data();
+    void keyboardOpensADay();
     void refusedStepStillResetsTheView();
     void nothingHappensOnPictures();
     void entryPaneLeavesTheFocusOrderWhileNarrow();
@@ -339,8 +342,9 @@ void tst_wincal::colours()
     t.w->drawMonth(year, month);
     QLabel *cell = t.cell(day);
     QVERIFY(cell);
+    // Inside the focus mark that today's cell has at start-up.
     const QImage image = cell->grab().toImage();
-    QCOMPARE(image.pixelColor(1, 1), colour);
+    QCOMPARE(image.pixelColor(2, 2), colour);
     QCOMPARE(image.pixelColor(0, 8), QColor(Qt::black)); // the border
 
     // The fixed swatches and headers.
@@ -372,6 +376,8 @@ void tst_wincal::accessibleTexts_data()
     QTest::newRow("blue swatch")                  << february << "Picture1" << "青の色見本" << "";
     QTest::newRow("red swatch")                   << february << "Picture2" << "赤の色見本" << "";
     QTest::newRow("memo box")                     << february << "Text2" << "スケジュール" << "";
+    QTest::newRow("list of all memos")            << february << "List1" << "スケジュール一覧" << "";
+    QTest::newRow("Sunday header")                << february << "Label1_0" << "日曜日" << "";
     // clang-format on
 }
 
@@ -549,6 +555,57 @@ void tst_wincal::keyboardDoesNotStep()
     QCOMPARE(t.caption(), QStringLiteral("2001年 5月"));
 }
 
+void tst_wincal::keyboardOpensADay_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("keys"); // after Shift+Tab from 前月; "press": a screen reader's
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("heading"); // or the message shown
+    // clang-format off
+    QTest::newRow("Right, Return")          << QDate(2001, 2, 14) << "Right Return" << "2001年 2月" << " 2001年 2月 15日（木）";
+    QTest::newRow("Left from the 1st")      << QDate(2001, 3, 1)  << "Left Space"   << "2001年 2月" << " 2001年 2月 28日（水）";
+    QTest::newRow("Down from the last week") << QDate(2001, 2, 27) << "Down Return" << "2001年 3月" << " 2001年 3月 6日（火）";
+    QTest::newRow("Up from the first week") << QDate(2001, 2, 3)  << "Up Up Return" << "2001年 1月" << " 2001年 1月 20日（土）";
+    QTest::newRow("before 1980 refused")    << QDate(1980, 1, 1)  << "Left Return"  << "1980年 1月" << " 1980年 1月 1日（火）　：　元旦";
+    QTest::newRow("screen reader press")    << QDate(2001, 2, 14) << "Left press"   << "2001年 2月" << " 2001年 2月 13日（火）";
+    QTest::newRow("Shift+F10 on a holiday") << QDate(2001, 2, 12) << "Left Shift+F10" << "2001年 2月" << " 2001年 2月 11日:建国記念日\n\n";
+    QTest::newRow("menu key on a holiday")  << QDate(2001, 2, 12) << "Left Menu"    << "2001年 2月" << " 2001年 2月 11日:建国記念日\n\n";
+    // clang-format on
+}
+
+void tst_wincal::keyboardOpensADay()
+{
+    QFETCH(QDate, today);
+    QFETCH(QString, keys);
+    QFETCH(QString, caption);
+    QFETCH(QString, heading);
+    Window t(today, "");
+    QVERIFY(t.start());
+    t.w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(t.w.get()));
+    t.find("Command1")->setFocus();
+    QTest::keyClick(t.find("Command1"), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), t.cell(today.day()));
+    for (const QString &key : keys.split(u' ')) {
+        QWidget *focused = QApplication::focusWidget();
+        if (key == QLatin1String("press")) {
+            QAccessible::queryAccessibleInterface(focused)->actionInterface()->doAction(
+                    QAccessibleActionInterface::pressAction());
+            QCoreApplication::processEvents();
+        } else {
+            const QKeySequence sequence(key);
+            QTest::keyClick(focused, sequence[0].key(), sequence[0].keyboardModifiers());
+        }
+    }
+    QCOMPARE(t.caption(), caption);
+    if (heading.endsWith(u'\n')) {
+        QCOMPARE(t.platform.messages(), QStringList {heading});
+        return;
+    }
+    QCOMPARE(t.find<QLabel>("Label3")->text(), heading);
+    QCOMPARE(QApplication::focusWidget(), t.find("Text2"));
+}
+
 void tst_wincal::refusedStepStillResetsTheView()
 {
     Window t(QDate(2069, 12, 1));
@@ -591,19 +648,23 @@ void tst_wincal::entryPaneLeavesTheFocusOrderWhileNarrow()
 {
     Window t;
     QVERIFY(t.start());
-    QCOMPARE(tabCycle(t), (QStringList {"Command1", "Command2", "Picture1", "Picture2"}));
+    // The grid is one stop, on today's cell.
+    QCOMPARE(tabCycle(t),
+             (QStringList {"Command1", "Command2", "Picture1", "Picture2", "Label2_17"}));
 
     QTest::mouseClick(t.cell(13), Qt::LeftButton);
     QCOMPARE(tabCycle(t),
              (QStringList {"Command1", "Command2", "Picture1", "Picture2", "Command3", "Text2",
                            "Command4", "Check1", "Command5", "Check2", "Check3", "Check4", "Check5",
-                           "Check6"}));
+                           "Check6", "Label2_17"}));
 
     // Typing into the memo box and then stepping must not leave the box with the focus.
     t.find("Text2")->setFocus();
     QTest::mouseClick(t.find("Command2"), Qt::RightButton);
     QVERIFY(!t.find("Text2")->hasFocus());
-    QCOMPARE(tabCycle(t), (QStringList {"Command1", "Command2", "Picture1", "Picture2"}));
+    // A month without today: the first day.
+    QCOMPARE(tabCycle(t),
+             (QStringList {"Command1", "Command2", "Picture1", "Picture2", "Label2_4"}));
 }
 
 void tst_wincal::entryHeading_data()

@@ -12,16 +12,20 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTextFrame>
 
 namespace {
 
 using aboutlayout::toPixels;
 
-// The address lines are this many pixels apart.
+// The address lines are this many pixels apart, and the first keeps this many more from the
+// box's top line, which the tallest glyphs of a 9.75-point face would reach.
 constexpr int addressLinePitch = 13;
+constexpr int addressTopGap = 1;
 
 // The window was drawn in ＭＳ 明朝 and ＭＳ Ｐゴシック: they are preferred where installed, and
 // the free Japanese faces stand in for them elsewhere.
@@ -203,6 +207,9 @@ void frmabt::Form_Load()
     QTextBlockFormat lines;
     lines.setLineHeight(addressLinePitch, QTextBlockFormat::FixedHeight);
     all.mergeBlockFormat(lines);
+    QTextFrameFormat frame = Text1->document()->rootFrame()->frameFormat();
+    frame.setTopMargin(Text1->document()->documentMargin() + addressTopGap);
+    Text1->document()->rootFrame()->setFrameFormat(frame);
     lblVersion->setText(helptexts::versionText());
     fitCaptions();
 }
@@ -211,32 +218,35 @@ void frmabt::Form_Load()
 void frmabt::fitCaptions()
 {
     for (QLabel *label : {lblTitle, exename, lblVersion, lblDescription}) {
-        changeFont(
-                label,
-                uifont::fitted(label->font(), {{label->text(), label->size(), label->wordWrap()}}));
+        changeFont(label,
+                   uifont::fitted(label->font(),
+                                  {{label->text(), label->size(), label->wordWrap(),
+                                    label->alignment()}}));
     }
 
     QStyleOptionButton button;
     button.initFrom(Command1);
     const QRect room
             = Command1->style()->subElementRect(QStyle::SE_PushButtonContents, &button, Command1);
-    changeFont(Command1, uifont::fitted(Command1->font(), {{Command1->text(), room.size()}}));
+    changeFont(Command1,
+               uifont::fitted(Command1->font(),
+                              {{Command1->text(), room.size(), false, Qt::AlignCenter}}));
 
     // Every address line within the box. Qt sets the baseline of a line of fixed height at four
-    // fifths of it: the first line's ascent must stay below the top and the last line's descent
-    // above the bottom.
+    // fifths of it: the first line's ink must stay below the top and the last line's above the
+    // bottom, a pixel clear of the box's lines.
     const QStringList addresses = Text1->toPlainText().split(u'\n');
     const qreal margin = Text1->document()->documentMargin();
     const QSize inside = Text1->contentsRect().size();
-    const qreal firstBaseline = margin + addressLinePitch * 0.8;
-    const qreal lastBaseline = firstBaseline + addressLinePitch * (addresses.size() - 1);
-    const auto fits = [&](const QFontMetrics &metrics) {
-        for (const QString &line : addresses) {
-            if (metrics.horizontalAdvance(line) > inside.width() - 2 * margin)
+    const qreal firstBaseline = margin + addressTopGap + addressLinePitch * 0.8;
+    const auto fits = [&](const QFont &font) {
+        for (qsizetype i = 0; i < addresses.size(); ++i) {
+            const QRect ink = uifont::inkOnBaseline(font, addresses[i]);
+            const QPoint pen(qRound(margin), qRound(firstBaseline + addressLinePitch * i));
+            if (!uifont::clearOfEdges(ink.translated(pen), inside))
                 return false;
         }
-        return metrics.ascent() <= firstBaseline
-                && lastBaseline + metrics.descent() <= inside.height();
+        return true;
     };
     changeFont(Text1, uifont::fitted(Text1->font(), fits));
 }

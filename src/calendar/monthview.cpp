@@ -45,6 +45,15 @@ QString monthCaption(int year, int month)
     return QStringLiteral("%1年 %2月").arg(year).arg(month);
 }
 
+QString weekdayName(int weekday)
+{
+    static const std::array<QString, 7> names {QStringLiteral("日曜日"), QStringLiteral("月曜日"),
+                                               QStringLiteral("火曜日"), QStringLiteral("水曜日"),
+                                               QStringLiteral("木曜日"), QStringLiteral("金曜日"),
+                                               QStringLiteral("土曜日")};
+    return names[std::size_t(weekday)];
+}
+
 int monthLength(int year, int month)
 {
     static constexpr std::array<int, 13> lengths {0,  31, 28, 31, 30, 31, 30,
@@ -65,10 +74,6 @@ MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays
     if (first == kyotu1::noWeekday)
         return view;
 
-    static const std::array<QString, 7> weekdays {
-            QStringLiteral("日曜日"), QStringLiteral("月曜日"), QStringLiteral("火曜日"),
-            QStringLiteral("水曜日"), QStringLiteral("木曜日"), QStringLiteral("金曜日"),
-            QStringLiteral("土曜日")};
     const int length = monthLength(year, month);
     for (int d = 1; d <= length; ++d) {
         const int k = first + d - 1;
@@ -88,8 +93,8 @@ MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays
         cell.caption = QStringLiteral("%1").arg(d, 2);
         cell.visible = true;
 
-        cell.accessibleName = QStringLiteral("%1年%2月%3日 ").arg(year).arg(month).arg(d)
-                + weekdays[std::size_t(k % 7)];
+        cell.accessibleName
+                = QStringLiteral("%1年%2月%3日 ").arg(year).arg(month).arg(d) + weekdayName(k % 7);
         QStringList facts;
         if (isToday)
             facts << QStringLiteral("今日");

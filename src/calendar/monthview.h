@@ -96,6 +96,9 @@ struct MonthView
 // Returns: the caption of the frame around the grid, e.g. "2000年 12月".
 QString monthCaption(int year, int month);
 
+// Returns: the name of weekday `weekday` (0 = Sunday … 6), "日曜日" … "土曜日".
+QString weekdayName(int weekday);
+
 // Returns: the number of days of `month` (1..12); February has 29 in years divisible by 4.
 int monthLength(int year, int month);
 

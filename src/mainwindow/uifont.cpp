@@ -7,8 +7,13 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+
+#include <algorithm>
 
 namespace uifont {
 
@@ -16,6 +21,46 @@ namespace {
 
 constexpr int designPixels = 12;
 constexpr int smallestPixels = 6;
+
+// A pixel counts as ink when the glyph covers a good third of it: fainter edge pixels do not
+// read as touching a line.
+constexpr int inkGrey = 160;
+
+// Draws with `draw` on white, black pen and `font`, into an image that reaches `spare` pixels
+// beyond `area` on every side, at the scales 1 and 2: the finer drawing shows where the glyphs'
+// outlines end, which screens of a higher scale draw. Returns: the pixels that either drawing
+// darkens, in the coordinates that `draw` draws in.
+template<typename Draw>
+QRect inkIn(const QFont &font, const QRect &area, int spare, const Draw &draw)
+{
+    QRect ink;
+    for (int scale : {1, 2}) {
+        QImage image((area.size() + QSize(2 * spare, 2 * spare)) * scale, QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.translate(spare - area.left(), spare - area.top());
+        draw(painter);
+        painter.end();
+
+        for (int y = 0; y < image.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if (qGray(line[x]) < inkGrey)
+                    ink |= QRect(x / scale, y / scale, 1, 1);
+            }
+        }
+    }
+    return ink.translated(area.topLeft() - QPoint(spare, spare));
+}
+
+// Room for glyphs that overshoot their line box on every side.
+int spareFor(const QFont &font)
+{
+    return 2 * QFontInfo(font).pixelSize() + 2;
+}
 
 struct Families
 {
@@ -58,7 +103,8 @@ std::vector<Caption> mainWindowCaptions()
         checkBox(repeatBoxes[i], captions::repeatBoxes[i]);
 
     const auto button = [&](const Control &control, const QString &text) {
-        all.push_back({text, textRoom(QStyle::SE_PushButtonContents, control, text)});
+        all.push_back({text, textRoom(QStyle::SE_PushButtonContents, control, text), false,
+                       Qt::AlignCenter});
     };
     button(Command1, captions::Command1);
     button(Command2, captions::Command2);
@@ -69,25 +115,58 @@ std::vector<Caption> mainWindowCaptions()
     // Weekday headers and day cells: inside their one-pixel borders.
     const QSize cellInside = label2(0).size() - QSize(2, 2);
     for (const QString &weekday : kyotu1::initApp(QDate(2000, 1, 1)).weekdayHeaders)
-        all.push_back({weekday, cellInside});
+        all.push_back({weekday, cellInside, false, Qt::AlignCenter});
     for (int day = 1; day <= 31; ++day)
-        all.push_back({QStringLiteral("%1").arg(day, 2), cellInside});
+        all.push_back({QStringLiteral("%1").arg(day, 2), cellInside, false, Qt::AlignCenter});
 
-    // The frame's caption stands above the weekday headers.
-    all.push_back(
-            {rekovabas::monthCaption(2000, 12), QSize(Frame1.pixels().width(), label1(0).top())});
+    // The frame's caption stands at its top, above the weekday headers.
+    all.push_back({rekovabas::monthCaption(2000, 12),
+                   QSize(Frame1.pixels().width(), label1(0).top()), false,
+                   Qt::AlignLeft | Qt::AlignTop});
 
-    // The heading box ends above the hint and inside the wide window; the longest heading is
-    // that of the longest holiday name, 即位礼正殿の儀 on 12 November 1990.
+    // The heading box ends on the hint's top row and inside the wide window; its text is centred
+    // from top to bottom and keeps a pixel clear of its lines. The longest heading is that of the
+    // longest holiday name, 即位礼正殿の儀 on 12 November 1990.
     kyotu1::HolidayTable holidays;
     [[maybe_unused]] const int leftOut = kyotu1::buildHolidays(holidays, 1990);
     all.push_back({kyotu1::dayHeading(1990, 11, 12, holidays),
-                   QSize(areaWidth(kyotu1::entryWidth) - Label3.pixels().left() - 2,
-                         Label4.pixels().top() - Label3.pixels().top() - 2)});
+                   QSize(areaWidth(kyotu1::entryWidth) - Label3.pixels().left() - 4,
+                         headingHeight() - 4)});
     return all;
 }
 
 } // namespace
+
+int headingHeight()
+{
+    return layout::Label4.pixels().top() - layout::Label3.pixels().top() + 1;
+}
+
+QRect inkOf(const QFont &font, const QString &text, const QSize &room, int flags)
+{
+    const QRect area(QPoint(0, 0), room);
+    return inkIn(font, area, spareFor(font), [&](QPainter &painter) {
+        painter.drawText(area, flags | Qt::TextDontClip, text);
+    });
+}
+
+QRect inkOnBaseline(const QFont &font, const QString &text)
+{
+    const QFontMetrics metrics(font);
+    const QRect line(0, -metrics.ascent(), metrics.horizontalAdvance(text), metrics.height());
+    return inkIn(font, line, spareFor(font),
+                 [&](QPainter &painter) { painter.drawText(QPoint(0, 0), text); });
+}
+
+bool clearOfEdges(const QRect &ink, const QSize &room)
+{
+    return ink.isNull() || QRect(QPoint(1, 1), room - QSize(2, 2)).contains(ink);
+}
+
+bool inside(const QRect &ink, const QSize &room)
+{
+    return ink.isNull() || QRect(QPoint(0, 0), room).contains(ink);
+}
 
 QStringList gothicFamilies()
 {
@@ -111,13 +190,13 @@ void useFamilies(const QStringList &gothic, const QStringList &mincho)
     chosenFamilies() = {gothic, mincho};
 }
 
-QFont fitted(QFont font, const std::function<bool(const QFontMetrics &)> &fits)
+QFont fitted(QFont font, const std::function<bool(const QFont &)> &fits)
 {
-    if (fits(QFontMetrics(font)))
+    if (fits(font))
         return font;
     for (int pixels = QFontInfo(font).pixelSize() - 1; pixels > smallestPixels; --pixels) {
         font.setPixelSize(pixels);
-        if (fits(QFontMetrics(font)))
+        if (fits(font))
             return font;
     }
     font.setPixelSize(smallestPixels);
@@ -126,15 +205,10 @@ QFont fitted(QFont font, const std::function<bool(const QFontMetrics &)> &fits)
 
 QFont fitted(const QFont &font, const std::vector<Caption> &captions)
 {
-    return fitted(font, [&captions](const QFontMetrics &metrics) {
+    return fitted(font, [&captions](const QFont &candidate) {
         for (const Caption &caption : captions) {
-            // The height as a label lays the text out, which rounds each line's height up; the
-            // width of one line is its advance, which the glyphs' side bearings keep inside.
-            const int flags = Qt::AlignLeft | Qt::AlignTop | (caption.wrap ? Qt::TextWordWrap : 0);
-            const QRect box
-                    = metrics.boundingRect(QRect(QPoint(0, 0), caption.room), flags, caption.text);
-            const int width = caption.wrap ? box.width() : metrics.horizontalAdvance(caption.text);
-            if (width > caption.room.width() || box.height() > caption.room.height())
+            const int flags = int(caption.alignment) | (caption.wrap ? Qt::TextWordWrap : 0);
+            if (!inside(inkOf(candidate, caption.text, caption.room, flags), caption.room))
                 return false;
         }
         return true;
@@ -155,6 +229,53 @@ QFont japaneseFont()
     }
     font.setPixelSize(measuredPixels);
     return font;
+}
+
+QFont readableFont()
+{
+    QFont font = japaneseFont();
+    if (QFontInfo(font).pixelSize() < readablePixels)
+        font.setPixelSize(readablePixels);
+    return font;
+}
+
+void fitBoxToCaption(QLabel *box, int largestHeight)
+{
+    const QFont font = box->font();
+    const QString text = box->text();
+    const int frame = 2 * box->frameWidth();
+    const int flags = int(box->alignment());
+    // As wide as the caption's advance or its ink, whichever reaches further, and a pixel more.
+    const QFontMetrics metrics(font);
+    const QSize line(metrics.horizontalAdvance(text), metrics.height());
+    const int width = std::max(line.width(), inkOf(font, text, line, flags).right() + 1) + 1;
+    // The label places its line by the face's line height, not by the ink: try each height.
+    int height = frame + 3;
+    while (height < largestHeight
+           && !clearOfEdges(inkOf(font, text, QSize(width, height - frame), flags),
+                            QSize(width, height - frame)))
+        ++height;
+    box->resize(width + frame, height);
+}
+
+void fitHeading(QLabel *box)
+{
+    const QRect alarmBox = layout::Check1.pixels();
+    const int roomBesideAlarm = alarmBox.top() - layout::Label3.pixels().top() + 1;
+    QFont font = readableFont();
+    for (;;) {
+        box->setFont(font);
+        fitBoxToCaption(box, headingHeight());
+        const bool reachesAlarm = box->geometry().right() >= alarmBox.left();
+        if (!reachesAlarm || box->height() <= roomBesideAlarm)
+            return;
+        const int pixels = QFontInfo(font).pixelSize();
+        if (pixels <= readablePixels) {
+            fitBoxToCaption(box, roomBesideAlarm);
+            return;
+        }
+        font.setPixelSize(pixels - 1);
+    }
 }
 
 } // namespace uifont

@@ -6,6 +6,7 @@
 #include "common/helptexts.h"
 #include "common/messages.h"
 #include "mainwindow/boxlines.h"
+#include "mainwindow/daygrid.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/mouseup.h"
 #include "mainwindow/uifont.h"
@@ -188,6 +189,7 @@ void wincal::buildControls()
         QLabel *header = new QLabel(Frame1);
         header->setObjectName(QStringLiteral("Label1_%1").arg(i));
         header->setGeometry(layout::label1(i));
+        header->setAccessibleName(rekovabas::weekdayName(i));
         makeCell(header);
         Label1[std::size_t(i)] = header;
     }
@@ -195,7 +197,7 @@ void wincal::buildControls()
     setBackground(Label1[1], rekovabas::whiteColour);
 
     for (int i = 0; i < rekovabas::cellCount; ++i) {
-        auto *cell = new MouseUpLabel(Frame1);
+        auto *cell = new DayCellLabel(Frame1);
         cell->setObjectName(QStringLiteral("Label2_%1").arg(i));
         cell->setGeometry(layout::label2(i));
         makeCell(cell);
@@ -209,6 +211,9 @@ void wincal::buildControls()
                 });
         Label2[std::size_t(i)] = cell;
     }
+    dayGrid = new DayGrid(Label2, this);
+    connect(dayGrid, &DayGrid::monthStepWanted, this,
+            [this](rekovabas::StepDirection direction) { stepMonth(direction, Qt::NoModifier); });
 
     Command1 = makeButton<MouseUpButton>(area, layout::Command1, layout::captions::Command1);
     connect(Command1, &MouseUpButton::mouseUp, this, &wincal::Command1_MouseUp);
@@ -226,6 +231,7 @@ void wincal::buildControls()
     Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label3->setLineWidth(1);
     Label3->setIndent(0);
+    Label3->setFont(uifont::readableFont());
 
     Label4 = new QLabel(layout::captions::Label4, area);
     Label4->setObjectName(layout::Label4.objectName());
@@ -243,6 +249,7 @@ void wincal::buildControls()
     Text2->setFrameStyle(QFrame::Box | QFrame::Plain);
     Text2->setLineWidth(1);
     Text2->setTabChangesFocus(true);
+    Text2->setFont(uifont::readableFont());
 
     List1 = new QListWidget(area);
     List1->setObjectName(layout::List1.objectName());
@@ -250,6 +257,8 @@ void wincal::buildControls()
     List1->setFrameStyle(QFrame::Box | QFrame::Plain);
     List1->setLineWidth(1);
     List1->setUniformItemSizes(true);
+    List1->setAccessibleName(QStringLiteral("スケジュール一覧"));
+    List1->setFont(uifont::readableFont());
     List1->hide();
 
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
@@ -365,6 +374,7 @@ void wincal::drawMonth(int year, int month, const std::optional<rekovabas::Month
         Label2[k]->setAccessibleDescription(cell.accessibleDescription);
     }
     Frame1->setTitle(view.caption);
+    dayGrid->monthDrawn(year, month, date);
 }
 
 void wincal::resetView()
@@ -384,7 +394,9 @@ void wincal::openDayEntry(int year, int month, int day)
     curDay = day;
     setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
     Label3->setText(heading);
-    Label3->adjustSize();
+    uifont::fitHeading(Label3);
+    // Heard with the memo box, which takes the focus.
+    Text2->setAccessibleDescription(heading);
     Text2->clear();
     Text2->setReadOnly(false);
     memoShownInPart.reset();
@@ -656,6 +668,7 @@ void wincal::Label2_MouseUp(int index, Qt::MouseButton button)
     if (button == Qt::LeftButton) {
         resetView();
         openDayEntry(curYear, curMonth, day);
+        Text2->setFocus(Qt::OtherFocusReason);
     } else if (button == Qt::RightButton) {
         showDayInfo(curYear, curMonth, day);
     }

@@ -25,8 +25,9 @@
 class DateWatcher;
 class FileWatch;
 class Platform;
+class DayCellLabel;
+class DayGrid;
 class MouseUpButton;
-class MouseUpLabel;
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -136,7 +137,8 @@ private:
 
     QGroupBox *Frame1 = nullptr;
     std::array<QLabel *, 7> Label1 {};
-    std::array<MouseUpLabel *, rekovabas::cellCount> Label2 {};
+    std::array<DayCellLabel *, rekovabas::cellCount> Label2 {};
+    DayGrid *dayGrid = nullptr;
     MouseUpButton *Command1 = nullptr;
     MouseUpButton *Command2 = nullptr;
     QFrame *Picture1 = nullptr;

@@ -11,6 +11,7 @@ set -euo pipefail
 run_packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-translations-l10n libxcb1-dev
+    libical-dev # calendar files (.ics) in and out
     fonts-ipafont-gothic
     fcitx5-frontend-qt6
 )

@@ -81,6 +81,8 @@ private:
     void hlptxt_Click();
     void sakusya_Click();
     void about_Click();
+    void icsexp_Click();
+    void icsimp_Click();
     void EXIT_Click();
 
     // Members carry the names the program's procedures use, without a prefix.

@@ -1,0 +1,41 @@
+#pragma once
+
+// Taking the events of a calendar file (.ics) into the schedule file as memos, beside the
+// memos already there: the events are read (store/icalendar.h), sorted out against the file
+// (plan) and added in one locked step (store/importadd.h).
+
+#include "store/icalendar.h"
+#include "store/storeoptions.h"
+
+#include <QList>
+#include <QStringList>
+#include <QStringView>
+
+class Platform;
+
+namespace icsimport {
+
+// The days the calendar shows; events outside them are left out.
+inline constexpr int firstYear = 1980;
+inline constexpr int lastYear = 2069;
+
+struct Plan
+{
+    QStringList records;   // the new records as the file keeps them (line breaks CR LF)
+    qsizetype present = 0; // memos whose date and text the file (or an earlier memo) has
+    QList<icalendar::LeftOut> leftOut; // memos the file cannot hold, with the reason
+};
+
+// Sorts `memos` out against `existing`, the decoded text of the schedule file: a memo whose
+// date and text a record already has (line breaks and alarm flag aside) is present; one with a
+// quotation mark (the file has no way to escape it) or with a character CP932 cannot hold is
+// left out, never changed; every other memo becomes a record.
+Plan plan(const QList<icalendar::Memo> &memos, QStringView existing);
+
+// The command as the user sees it: asks for the calendar file through the open dialog of
+// `platform`, reads it, tells what will be added, what is there already and what is left out
+// and why, and adds only when the user agrees. Returns: true when the schedule file was
+// written, so that the month is redrawn.
+bool importSchedules(Platform &platform, const StoreOptions &options = {});
+
+} // namespace icsimport

@@ -134,9 +134,9 @@ QString memoText(icalcomponent *event)
 {
     const QString summary = fromLibical(icalcomponent_get_summary(event));
     const QString description = fromLibical(icalcomponent_get_description(event));
-    if (description.trimmed().isEmpty())
+    if (description.isEmpty())
         return summary;
-    if (summary.trimmed().isEmpty() || summaryOf(description) == summary)
+    if (summary.isEmpty() || summaryOf(description).trimmed() == summary.trimmed())
         return description;
     return summary + u'\n' + description;
 }
@@ -162,7 +162,7 @@ public:
         const QString label = dateLine(localStart(start).date) + u' ' + summaryOf(text);
         if (icaltime_is_null_time(start) || !localStart(start).date.isValid())
             return leaveOut(label.trimmed(), messages::icsNoDate());
-        if (text.trimmed().isEmpty())
+        if (text.isEmpty())
             return leaveOut(label, messages::icsNoText());
         if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
             return leaveOut(label, messages::icsCancelled());
@@ -281,6 +281,7 @@ QByteArray format(const QList<Memo> &memos, QDate stamp)
 
     icaltimetype stampValue = dateValue(stamp);
     stampValue.is_date = 0;
+    stampValue.hour = stampValue.minute = stampValue.second = 0;
     stampValue = icaltime_set_timezone(&stampValue, icaltimezone_get_utc_timezone());
 
     QHash<QString, int> seen;

@@ -73,17 +73,19 @@ QString messageFor(const importadd::Result &result, const QString &path)
 
 Plan plan(const QList<icalendar::Memo> &memos, QStringView existing)
 {
-    // Date key and text of every record, the text with line feeds as the memos have them.
+    // Date key and text of every record, the text with line feeds as the memos have them and
+    // without blanks around it: calendar readers drop those.
     QSet<QString> held;
     fieldreader::forEachField(existing, [&](QStringView field) {
         if (record::beginsWithDateKey(field))
-            held.insert(record::keyOf(field).toString() + withLineFeeds(record::memoOf(field)));
+            held.insert(record::keyOf(field).toString()
+                        + withLineFeeds(record::memoOf(field)).trimmed());
     });
 
     Plan result;
     for (const icalendar::Memo &memo : memos) {
         const QString key = record::dateKey(memo.date.year(), memo.date.month(), memo.date.day());
-        if (held.contains(key + memo.text)) {
+        if (held.contains(key + memo.text.trimmed())) {
             ++result.present;
             continue;
         }
@@ -99,7 +101,7 @@ Plan plan(const QList<icalendar::Memo> &memos, QStringView existing)
                                            cp932::characterAt(stored, encoded.firstUnencodable))});
             continue;
         }
-        held.insert(key + memo.text);
+        held.insert(key + memo.text.trimmed());
         result.records.append(key + (memo.alarm ? u'1' : u'0') + stored);
     }
     return result;

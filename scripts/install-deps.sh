@@ -26,6 +26,7 @@ test_packages=(
     util-linux acl
     desktop-file-utils appstream groff-base
     libbenchmark-dev
+    python3-icalendar # a second reader of exported calendars
     fonts-ipafont-mincho fonts-noto-cjk fonts-vlgothic
 )
 

@@ -371,6 +371,11 @@ QString icsTooManyOccurrences(int limit, const QString &fromDate)
             .arg(fromDate);
 }
 
+QString icsRepeatsWithinADay()
+{
+    return QStringLiteral("1日に何度も繰り返す予定のため、最初の1回だけを取り込みます。");
+}
+
 QString icsHasQuote()
 {
     return QStringLiteral(

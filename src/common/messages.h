@@ -76,6 +76,7 @@ QString icsNoDate();
 QString icsNoText();
 QString icsCancelled();
 QString icsTooManyOccurrences(int limit, const QString &fromDate);
+QString icsRepeatsWithinADay();
 QString icsHasQuote();
 QString icsNotEncodable(const QString &character);
 

@@ -53,6 +53,15 @@ icaltimetype dateValue(QDate date)
     return value;
 }
 
+// `value` moved to `date`, with its time of day and zone.
+icaltimetype onDay(icaltimetype value, QDate date)
+{
+    value.year = date.year();
+    value.month = date.month();
+    value.day = date.day();
+    return value;
+}
+
 // When an occurrence starts, as far as this program cares: its local date and, for a timed
 // one, its local time of day.
 struct Start
@@ -201,8 +210,27 @@ public:
 
         bool more = true;
         if (rule) {
+            icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
+            // libical looks for the next match inside one call, up to the year 2582, so a rule
+            // by the hour or finer that never matches would hold the program for minutes. A
+            // memo is for a day: such an event gives its first day only.
+            if (recurrence.freq == ICAL_SECONDLY_RECURRENCE
+                || recurrence.freq == ICAL_MINUTELY_RECURRENCE
+                || recurrence.freq == ICAL_HOURLY_RECURRENCE) {
+                take(start, text, alarm);
+                return leaveOut(label, messages::icsRepeatsWithinADay());
+            }
+            // The search for a match stops at UNTIL: no later than the calendar's last day.
+            const icaltimetype end = onDay(start, m_last.addDays(1));
+            if (icaltime_is_null_time(recurrence.until)
+                || icaltime_compare(recurrence.until, end) > 0)
+                recurrence.until = end;
             std::unique_ptr<icalrecur_iterator, IteratorFree> iterator(
-                    icalrecur_iterator_new(icalproperty_get_rrule(rule), start));
+                    icalrecur_iterator_new(recurrence, start));
+            // ... and starts no earlier than the first day, unless the occurrences are counted
+            // from the event's own start.
+            if (iterator && recurrence.count == 0 && localStart(start).date < m_first)
+                icalrecur_iterator_set_start(iterator.get(), onDay(start, m_first.addDays(-1)));
             for (int step = 0; iterator && more && step < stepLimit; ++step) {
                 icaltimetype occurrence = icalrecur_iterator_next(iterator.get());
                 if (icaltime_is_null_time(occurrence))

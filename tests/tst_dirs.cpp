@@ -418,7 +418,7 @@ void tst_dirs::keepsPermissionsAndLinks()
     // What killed adds leave beside the file goes with the next add; the user's own files with
     // similar names stay.
     QVERIFY(writeBytes(target + ".rekova-save", "half"));
-    QVERIFY(writeBytes(target + ".lock.rmlock", ""));
+    QVERIFY(writeBytes(m_dir->filePath(".real.txt.rekova-save-x3Z9q0"), "half"));
     QVERIFY(writeBytes(target + ".keep", "mine"));
     QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 19, "y")).status, dirs::AddStatus::Written);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System),

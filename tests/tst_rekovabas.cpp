@@ -78,8 +78,8 @@ void tst_rekovabas::composeMonth_data()
     QTest::addColumn<QString>("caption");
 
     const QDate elsewhere(2000, 12, 17);
-    // Colours worked out from a printed calendar: Sundays, the holidays of each year and the
-    // Monday after a Sunday holiday.
+    // Colours worked out from a printed calendar: Sundays, the holidays of each year, and the
+    // substitute and in-between days.
     // clang-format off
     QTest::newRow("2000-01 starts on Saturday, cells 6 to 36")
             << 2000 << 1 << elsewhere << QStringList {} << 6
@@ -108,7 +108,10 @@ void tst_rekovabas::composeMonth_data()
             << "HWWWWHWWWWWWHWHWWWWHWWWWWWHWWWW" << "1980年 1月";
     QTest::newRow("2069-12 last month")
             << 2069 << 12 << elsewhere << QStringList {} << 0
-            << "HWWWWWWHWWWWWWHWWWWWWHHWWWWWHWW" << "2069年 12月";
+            << "HWWWWWWHWWWWWWHWWWWWWHWWWWWWHWW" << "2069年 12月";
+    QTest::newRow("2019-04 30th between 昭和の日 and 1 May")
+            << 2019 << 4 << elsewhere << QStringList {} << 1
+            << "WWWWWWHWWWWWWHWWWWWWHWWWWWWHHH" << "2019年 4月";
     QTest::newRow("today in another year is not marked")
             << 2001 << 12 << QDate(2000, 12, 17) << QStringList {} << 6
             << "WHWWWWWWHWWWWWWHWWWWWWHHWWWWWHW" << "2001年 12月";

@@ -601,7 +601,7 @@ void tst_wincal::entryHeading_data()
     QTest::addColumn<int>("day");
     QTest::addColumn<QString>("heading");
     QTest::newRow("holiday") << 11 << " 2001年 2月 11日（日）　：　建国記念日";
-    QTest::newRow("substitute holiday has no name") << 12 << " 2001年 2月 12日（月）";
+    QTest::newRow("substitute holiday by its name") << 12 << " 2001年 2月 12日（月）　：　振替休日";
     QTest::newRow("plain day") << 1 << " 2001年 2月 1日（木）";
 }
 
@@ -688,11 +688,12 @@ void tst_wincal::rightClickShowsHolidays()
     Window t(QDate(2001, 2, 14), "");
     QVERIFY(t.start());
     reach(t, QStringLiteral("entry"));
-    QTest::mouseClick(t.cell(12), Qt::RightButton); // substitute holiday: no name
     QTest::mouseClick(t.cell(13), Qt::RightButton);
     QVERIFY(t.platform.shown.isEmpty());
     QTest::mouseClick(t.cell(11), Qt::RightButton);
-    QCOMPARE(t.platform.messages(), QStringList {" 2001年 2月 11日:建国記念日\n\n"});
+    QTest::mouseClick(t.cell(12), Qt::RightButton); // the substitute holiday by its name
+    QCOMPARE(t.platform.messages(),
+             (QStringList {" 2001年 2月 11日:建国記念日\n\n", " 2001年 2月 12日:振替休日\n\n"}));
     QCOMPARE(t.platform.shown.constFirst().title, QStringLiteral("暦丸"));
     // The entry area still shows the day opened before.
     QCOMPARE(t.find<QLabel>("Label3")->text(), QStringLiteral(" 2001年 2月 13日（火）"));

@@ -74,7 +74,6 @@ MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays
         const int k = first + d - 1;
         const bool sunday = k % 7 == 0;
         const bool holiday = holidays.flag(month, d) == 1;
-        const bool substitute = k % 7 == 1 && holidays.flag(month, d - 1) == 1;
         const bool isToday = year == today.year && month == today.month && d == today.day;
         const bool memo = hasSchedule(schedules, year, month, d);
         DayCell &cell = view.cells[std::size_t(k)];
@@ -82,7 +81,7 @@ MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays
             cell.colour = todayColour;
         else if (memo)
             cell.colour = memoColour;
-        else if (holiday || sunday || substitute)
+        else if (holiday || sunday)
             cell.colour = holidayColour;
         else
             cell.colour = whiteColour;
@@ -94,10 +93,13 @@ MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays
         QStringList facts;
         if (isToday)
             facts << QStringLiteral("今日");
-        if (holiday)
-            facts << QStringLiteral("祝日 ") + holidays.name(month, d);
-        else if (substitute)
-            facts << QStringLiteral("振替休日");
+        if (holiday) {
+            // Substitute and in-between days are rest days, not holidays of their own.
+            const QString name = holidays.name(month, d);
+            const bool restDay = name == kyotu1::substituteHolidayName()
+                    || name == kyotu1::citizensHolidayName();
+            facts << (restDay ? name : QStringLiteral("祝日 ") + name);
+        }
         if (memo)
             facts << QStringLiteral("スケジュールあり");
         cell.accessibleDescription = facts.join(QStringLiteral("、"));

@@ -81,7 +81,8 @@ struct DayCell
     bool visible = false;
     // What the colour tells, in words for screen readers. The name is the date with its
     // weekday, "2026年12月7日 月曜日"; the description joins with "、" what applies of "今日",
-    // "祝日 <name>" or "振替休日", and "スケジュールあり". Both "" for an unused cell.
+    // "祝日 <name>", "振替休日" or "国民の休日", and "スケジュールあり". Both "" for an unused
+    // cell.
     QString accessibleName;
     QString accessibleDescription;
 };
@@ -99,8 +100,8 @@ QString monthCaption(int year, int month);
 int monthLength(int year, int month);
 
 // Preconditions: `year` in 1980..2069, `month` in 1..12, `holidays` built for `year`.
-// Returns: the grid of the month. Colour precedence: today, then a memo, then a Sunday, a
-// holiday or the Monday after a Sunday holiday, then white.
+// Returns: the grid of the month. Colour precedence: today, then a memo, then a Sunday or a
+// day of the holiday table (substitute and in-between days included), then white.
 MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays,
                        const Today &today, const MonthSchedules &schedules);
 

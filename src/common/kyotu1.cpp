@@ -16,19 +16,9 @@ namespace {
 constexpr std::array<qint32, 13> cumulativeDays {0,   0,   31,  59,  90,  120, 151,
                                                  181, 212, 243, 273, 304, 334};
 
-// Second Monday of a month, by the weekday of its first day.
-constexpr std::array<int, 7> secondMonday {9, 8, 14, 13, 12, 11, 10};
-
 constexpr bool isLeapYear(int year)
 {
     return year % 4 == 0;
-}
-
-// Enters one holiday; months and days here always come from the rules below.
-void enter(HolidayTable &table, int month, int day, const QString &name)
-{
-    table.holidayFlag[month][day] = 1;
-    table.holidayName[month][day] = name;
 }
 
 } // namespace
@@ -69,60 +59,6 @@ QString HolidayTable::name(int month, int day) const
     if (month < 0 || month >= monthCount || day < 0 || day >= dayCount)
         return QString();
     return holidayName[month][day];
-}
-
-int buildHolidays(HolidayTable &table, int year)
-{
-    table = HolidayTable {};
-    int leftOut = 0;
-
-    enter(table, 1, 1, QStringLiteral("元旦"));
-    enter(table, 2, 11, QStringLiteral("建国記念日"));
-    enter(table, 4, 29, QStringLiteral("緑の日"));
-    enter(table, 5, 3, QStringLiteral("憲法記念日"));
-    enter(table, 5, 4, QStringLiteral("国民の休日"));
-    enter(table, 5, 5, QStringLiteral("子供の日"));
-    enter(table, 9, 15, QStringLiteral("敬老の日"));
-    enter(table, 9, 23, QStringLiteral("秋分の日"));
-    enter(table, 11, 3, QStringLiteral("文化の日"));
-    enter(table, 11, 23, QStringLiteral("勤労感謝の日"));
-    enter(table, 12, 23, QStringLiteral("天皇誕生日"));
-
-    if (year > 1995)
-        enter(table, 7, 20, QStringLiteral("海の日"));
-
-    // The vernal equinox by a four-year cycle; a negative year leaves a negative remainder.
-    switch (year % 4) {
-    case 0:
-    case 1:
-        enter(table, 3, 20, QStringLiteral("春分の日"));
-        break;
-    case 2:
-    case 3:
-        enter(table, 3, 21, QStringLiteral("春分の日"));
-        break;
-    default:
-        ++leftOut;
-        break;
-    }
-
-    if (year < 2000) {
-        enter(table, 1, 15, QStringLiteral("成人の日"));
-        enter(table, 10, 10, QStringLiteral("体育の日"));
-        return leftOut;
-    }
-
-    const auto enterOnSecondMonday = [&](int month, const QString &name) {
-        const int weekday = weekdayOf(year, month, 1);
-        if (weekday < 0 || weekday > 6) {
-            ++leftOut;
-            return;
-        }
-        enter(table, month, secondMonday[weekday], name);
-    };
-    enterOnSecondMonday(1, QStringLiteral("成人の日"));
-    enterOnSecondMonday(10, QStringLiteral("体育の日"));
-    return leftOut;
 }
 
 QString dayHeading(int year, int month, int day, const HolidayTable &holidays)

@@ -2,7 +2,7 @@
 
 // Calendar engine shared by every part of the program:
 //   weekdayOf / weekdayLabel   the weekday of a date, counted from 1 January 1980;
-//   HolidayTable / buildHolidays   the public holidays of one year, by month and day;
+//   HolidayTable / buildHolidays   the holidays of one year, by month and day (holidays.cpp);
 //   dayHeading / dayInfoText   the texts that name a chosen day;
 //   initApp   the values the main window starts with;
 //   openHomePage   the question and the browser launch of the about window.
@@ -37,7 +37,8 @@ int weekdayOf(int year, int month, int day);
 // Returns: "（日）" … "（土）" for the date's weekday, or "" when weekdayOf has none.
 QString weekdayLabel(int year, int month, int day);
 
-// The public holidays of one year. Indexed by month 0..13 and day 0..32; only months 1..12 and
+// The public holidays of one year, with its substitute holidays and the days between two
+// holidays, each under its name. Indexed by month 0..13 and day 0..32; only months 1..12 and
 // days 1..31 ever carry a holiday, and day 0 of every month reads as no holiday.
 struct HolidayTable
 {
@@ -54,11 +55,17 @@ struct HolidayTable
     QString name(int month, int day) const;
 };
 
-// Replaces the whole of `table` with the public holidays of `year`. A rule that cannot be
-// placed (a negative year, a weekday out of range) leaves its holiday out. Years 2000 and later
-// need a supported year for the second-Monday rule.
-// Returns: the number of rules left out; the window shows "バグです" once for each.
+// Replaces the whole of `table` with the holidays of `year` as the holiday law had them (today's
+// law for later years): the named holidays, and in a supported year the substitute holidays
+// (substituteHolidayName) and the days between two holidays (citizensHolidayName). A holiday
+// that cannot be placed (a Monday rule without a weekday, an equinox outside its month) is left
+// out.
+// Returns: the number of holidays left out; the window shows "バグです" once for each.
 [[nodiscard]] int buildHolidays(HolidayTable &table, int year);
+
+// Returns: the names the table gives a substitute holiday and a day between two holidays.
+QString substituteHolidayName();
+QString citizensHolidayName();
 
 // Returns: the heading of the memo entry for a day, e.g. " 2000年 1月 10日（月）　：　成人の日".
 QString dayHeading(int year, int month, int day, const HolidayTable &holidays);

@@ -388,3 +388,46 @@ QString icsNotEncodable(const QString &character)
 }
 
 } // namespace messages
+
+namespace messages {
+
+QString nameTooLongForFilesBeside()
+{
+    return QStringLiteral(
+            "ファイル名が長すぎるため、書き込みに使うファイルを同じフォルダに作れません。"
+            "ファイル名を短くしてください。");
+}
+
+QString linkNotFollowed(const QString &link)
+{
+    return QStringLiteral(
+                   "%1 は、誰でも書き込めるフォルダにある他のユーザーのシンボリックリンクです。"
+                   "安全のため、このリンクの先は読み書きしません。")
+            .arg(shown(link));
+}
+
+QString fileHasOtherNames(qsizetype otherNames)
+{
+    return QStringLiteral("このファイルには別の名前（ハードリンク）が %1 個あります。"
+                          "書き込むと別の名前には古い内容が残るため、書き込みを中止しました。"
+                          "別の名前の代わりにシンボリックリンクを使ってください。")
+            .arg(otherNames);
+}
+
+QString outOfMemory()
+{
+    return QStringLiteral("メモリが足りません。");
+}
+
+QString fileKeptBeingReplaced()
+{
+    return QStringLiteral("書き込みの間に、他のプログラムがファイルを何度も置き換えました。");
+}
+
+QString saveNameInTheWay(const QString &inTheWay)
+{
+    return QStringLiteral("書き込みに使うファイルの名前 %1 が、すでに使われています。")
+            .arg(shown(inTheWay));
+}
+
+} // namespace messages

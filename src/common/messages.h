@@ -81,3 +81,21 @@ QString icsHasQuote();
 QString icsNotEncodable(const QString &character);
 
 } // namespace messages
+
+namespace messages {
+
+// Reasons for the store's refusals that keep another user's files and the memos safe.
+// The schedule file's name leaves no room for the names of the files written beside it.
+QString nameTooLongForFilesBeside();
+// `link` is another user's symbolic link in a folder everyone may write; it is not followed.
+QString linkNotFollowed(const QString &link);
+// The schedule file has `otherNames` names besides the path (hard links).
+QString fileHasOtherNames(qsizetype otherNames);
+QString outOfMemory();
+// Another program kept replacing the file while an add was writing it.
+QString fileKeptBeingReplaced();
+// No fresh name could be made for the new file beside the schedule file; `inTheWay` is the
+// last one tried.
+QString saveNameInTheWay(const QString &inTheWay);
+
+} // namespace messages

@@ -78,10 +78,10 @@ std::vector<Caption> mainWindowCaptions()
             {rekovabas::monthCaption(2000, 12), QSize(Frame1.pixels().width(), label1(0).top())});
 
     // The heading box ends above the hint and inside the wide window; the longest heading is
-    // that of the longest holiday name.
+    // that of the longest holiday name, 即位礼正殿の儀 on 12 November 1990.
     kyotu1::HolidayTable holidays;
-    [[maybe_unused]] const int leftOut = kyotu1::buildHolidays(holidays, 2000);
-    all.push_back({kyotu1::dayHeading(2000, 11, 23, holidays),
+    [[maybe_unused]] const int leftOut = kyotu1::buildHolidays(holidays, 1990);
+    all.push_back({kyotu1::dayHeading(1990, 11, 12, holidays),
                    QSize(areaWidth(kyotu1::entryWidth) - Label3.pixels().left() - 2,
                          Label4.pixels().top() - Label3.pixels().top() - 2)});
     return all;

@@ -90,6 +90,37 @@ Decoded decode(QByteArrayView bytes)
     return result;
 }
 
+qsizetype firstInvalidByte(QByteArrayView bytes)
+{
+    constexpr qsizetype block = 64 * 1024;
+    const auto byteAt = [&](qsizetype k) { return static_cast<unsigned char>(bytes[k]); };
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = qMin(start + block, bytes.size());
+        if (end < bytes.size()) {
+            // A block ends after a byte below 0x40, which is never the second byte of a
+            // character, so no character is cut in two (a lead byte before it is invalid
+            // either way). Where the block has none, it ends after a whole character, found by
+            // walking from its start.
+            qsizetype cut = end;
+            while (cut > start && byteAt(cut - 1) >= 0x40)
+                --cut;
+            if (cut == start) {
+                const auto isLead = [](unsigned char b) {
+                    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+                };
+                for (cut = start; cut < end; cut += isLead(byteAt(cut)) ? 2 : 1) { }
+            }
+            end = qMin(cut, bytes.size());
+        }
+        const qsizetype invalid = decode(bytes.sliced(start, end - start)).firstInvalidByte;
+        if (invalid >= 0)
+            return start + invalid;
+        start = end;
+    }
+    return -1;
+}
+
 Encoded encode(QStringView text)
 {
     Encoded result;

@@ -23,6 +23,10 @@ struct Decoded
 
 Decoded decode(QByteArrayView bytes);
 
+// Returns: decode(bytes).firstInvalidByte, found a block at a time, so that checking a file
+// takes little memory beside it.
+qsizetype firstInvalidByte(QByteArrayView bytes);
+
 struct Encoded
 {
     QByteArray bytes;

@@ -3,12 +3,11 @@
 #include "common/messages.h"
 #include "platform/platform.h"
 #include "store/cp932.h"
-#include "store/fieldreader.h"
 #include "store/record.h"
-#include "store/savefile.h"
-#include "store/schedulefile.h"
-#include "store/sort.h"
-#include "store/target.h"
+#include "store/transaction.h"
+
+#include <new>
+#include <variant>
 
 namespace dirs {
 
@@ -33,18 +32,6 @@ QString withCrLf(const QString &memo)
         }
     }
     return text;
-}
-
-// Returns: the number, from 1, of the line that holds `position`; CR LF, LF and CR end lines.
-qsizetype lineAt(QStringView text, qsizetype position)
-{
-    qsizetype line = 1;
-    for (qsizetype k = 0; k < position; ++k) {
-        if (text[k] == u'\n'
-            || (text[k] == u'\r' && (k + 1 >= text.size() || text[k + 1] != u'\n')))
-            ++line;
-    }
-    return line;
 }
 
 AddResult refused(AddResult result, AddStatus status, const QString &detail = QString())
@@ -97,97 +84,109 @@ bool storeSchedulePath(Platform &platform, const QString &path)
     return false;
 }
 
-AddResult addRecords(const QString &path, const AddRequest &request, const StoreOptions &options)
+namespace {
+
+// The memo as the file stores it, or the refusal when it cannot be stored.
+std::variant<QByteArray, AddResult> encodedMemo(const AddRequest &request, AddResult result)
 {
-    AddResult result;
-    result.repeat = request.repeat;
-    if (request.memo.isEmpty())
-        return refused(result, AddStatus::EmptyMemo);
-    if (path.isEmpty())
-        return refused(result, AddStatus::NotSet);
     // The file has no way to escape a quotation mark: it would end the record early.
     if (request.memo.contains(u'"'))
         return refused(result, AddStatus::MemoHasQuote);
     const QString memo = withCrLf(request.memo);
-    if (const cp932::Encoded encoded = cp932::encode(memo); !encoded.isValid()) {
+    cp932::Encoded encoded = cp932::encode(memo);
+    if (!encoded.isValid()) {
         return refused(result, AddStatus::MemoNotEncodable,
                        cp932::characterAt(memo, encoded.firstUnencodable));
     }
+    return std::move(encoded.bytes);
+}
 
-    // Every path to one file (a link, a link to a link) takes the same lock and writes the
-    // same file; a link stays a link.
-    const target::Target file = target::resolve(path);
-    if (!file.ok())
-        return refused(result, AddStatus::FileUnreadable, messages::systemError(file.error));
-
-    // Held from reading the file until its new content is in place.
-    filelock::ScheduleLock lock(file.path);
-    switch (lock.acquire(options.lockWait)) {
-    case filelock::ScheduleLock::Status::Locked:
-        break;
-    case filelock::ScheduleLock::Status::Busy:
-        return refused(result, AddStatus::FileLocked);
-    case filelock::ScheduleLock::Status::Unusable:
-        return refused(result, AddStatus::WriteFailed, lock.error());
-    }
-
-    schedulefile::Contents contents = schedulefile::read(file.path);
-    if (contents.status == schedulefile::Status::Unreadable)
-        return refused(result, AddStatus::FileUnreadable, contents.error);
-    // Rewriting would turn the bytes it cannot read into something else for good.
-    if (contents.status == schedulefile::Status::Present && contents.firstInvalidByte >= 0)
-        return refused(result, AddStatus::FileHasInvalidBytes);
-
-    // Every record the date had is replaced; lines without a date key are kept.
-    const QString key = record::dateKey(request.year, request.month, request.day);
-    QStringList items;
-    qsizetype firstDropped = -1;
-    fieldreader::forEachField(
-            contents.text,
-            [&](QStringView field) {
-                if (record::keyOf(field) != key)
-                    items.append(field.toString());
-            },
-            [&](qsizetype position) {
-                if (firstDropped < 0)
-                    firstDropped = position;
-            });
-    // Text after a closing quotation mark is not part of any record: rewriting the file would
-    // lose it (a record typed by hand after a stray mark, say).
-    if (firstDropped >= 0) {
-        return refused(result, AddStatus::FileHasStrayText,
-                       QString::number(lineAt(contents.text, firstDropped)));
-    }
-    const qsizetype oldSize = contents.text.size();
-    contents.text = QString(); // the items hold everything now; keep one copy in memory
-
-    const QString memoPart = (request.alarm ? QStringLiteral("1") : QStringLiteral("0")) + memo;
-    items.append(key + memoPart);
+// The records an add writes: the date's, and one for each repeat year. Clears the repeat boxes
+// that cannot fall on the date again in `repeat`.
+QList<QByteArray> newRecords(const AddRequest &request, const QByteArray &memo,
+                             std::array<bool, 5> &repeat)
+{
+    const QByteArray memoPart = (request.alarm ? "1" : "0") + memo;
+    QList<QByteArray> records {record::dateKey(request.year, request.month, request.day).toLatin1()
+                               + memoPart};
     if (request.month == 2 && request.day == 29) {
         // Only the four-year repeat falls on a 29 February again.
-        result.repeat[0] = result.repeat[1] = result.repeat[2] = result.repeat[4] = false;
+        repeat[0] = repeat[1] = repeat[2] = repeat[4] = false;
     }
     for (int years = 1; years <= 5; ++years) {
-        if (result.repeat[size_t(years - 1)])
-            items.append(record::dateKey(request.year + years, request.month, request.day)
-                         + memoPart);
+        if (repeat[size_t(years - 1)])
+            records.append(
+                    record::dateKey(request.year + years, request.month, request.day).toLatin1()
+                    + memoPart);
     }
-    sortSchedules(items);
+    return records;
+}
 
-    QString text;
-    text.reserve(oldSize + 2 * items.size() + 6 * (memoPart.size() + 8));
-    for (const QString &item : std::as_const(items))
-        record::appendFileLine(text, item);
-    cp932::Encoded bytes = cp932::encode(text);
-    if (!bytes.isValid())
-        return refused(result, AddStatus::FileHasInvalidBytes);
+AddStatus statusOf(transaction::Status status)
+{
+    switch (status) {
+    case transaction::Status::Done:
+        return AddStatus::Written;
+    case transaction::Status::FileHasInvalidBytes:
+        return AddStatus::FileHasInvalidBytes;
+    case transaction::Status::FileHasStrayText:
+        return AddStatus::FileHasStrayText;
+    case transaction::Status::FileUnreadable:
+        return AddStatus::FileUnreadable;
+    case transaction::Status::FileLocked:
+        return AddStatus::FileLocked;
+    case transaction::Status::Refused:
+    case transaction::Status::WriteFailed:
+        break;
+    }
+    return AddStatus::WriteFailed;
+}
 
-    const savefile::Result saved = savefile::save(file.path, bytes.bytes, options);
-    if (!saved.ok)
-        return refused(result, AddStatus::WriteFailed, saved.error);
-    result.status = AddStatus::Written;
-    result.written = std::move(bytes.bytes);
-    return result;
+} // namespace
+
+AddResult addRecords(const QString &path, const AddRequest &request, const StoreOptions &options)
+{
+    AddResult result;
+    result.repeat = request.repeat;
+    try {
+        if (request.memo.isEmpty())
+            return refused(result, AddStatus::EmptyMemo);
+        if (path.isEmpty())
+            return refused(result, AddStatus::NotSet);
+        auto memo = encodedMemo(request, result);
+        if (AddResult *refusal = std::get_if<AddResult>(&memo))
+            return *refusal;
+
+        const QByteArray key = record::dateKey(request.year, request.month, request.day).toLatin1();
+        std::array<bool, 5> repeat = request.repeat;
+        const QList<QByteArray> records = newRecords(request, std::get<QByteArray>(memo), repeat);
+        // Every record the date had is replaced; lines without a date key are kept.
+        transaction::Result done = transaction::apply(
+                path,
+                [&](transaction::Fields &fields) {
+                    fields.removeIf([&](const QByteArray &field) {
+                        return record::keyOf(QByteArrayView(field)) == key;
+                    });
+                    fields.append(records);
+                    return true;
+                },
+                options);
+        // The boxes show what the add wrote or was about to write.
+        if (done.status == transaction::Status::Done
+            || done.status == transaction::Status::WriteFailed)
+            result.repeat = repeat;
+        result.status = statusOf(done.status);
+        result.detail = std::move(done.detail);
+        result.written = std::move(done.written);
+        return result;
+    } catch (const std::bad_alloc &) {
+        return refused(result, AddStatus::WriteFailed, messages::outOfMemory());
+    }
+}
+
+QString addMessage(const AddResult &result, const QString &path)
+{
+    return messageFor(result, path);
 }
 
 AddResult addSchedule(Platform &platform, const AddRequest &request, const StoreOptions &options)

@@ -47,7 +47,8 @@ enum class AddStatus {
                          // its line number; the file is left alone
     FileUnreadable,      // the existing file could not be read; `detail` holds the reason
     FileLocked,          // another add held the lock too long
-    WriteFailed,         // `detail` holds the reason; the old file is unchanged
+    WriteFailed,         // `detail` holds the reason (another name of the file, too little
+                         // memory, …); the old file is unchanged
 };
 
 struct AddResult
@@ -70,6 +71,10 @@ struct AddResult
 // as CR LF.
 AddResult addRecords(const QString &path, const AddRequest &request,
                      const StoreOptions &options = {});
+
+// The text that tells the user how an add of the file at `path` ended: "書込み完了" or why it
+// did not happen.
+QString addMessage(const AddResult &result, const QString &path);
 
 // The add as the user sees it: reads the path, adds, and shows "書込み完了" or the reason the
 // add did not happen through `platform`. The caller redraws the month and shows the repeat

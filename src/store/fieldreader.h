@@ -105,13 +105,20 @@ template<typename Visitor> void forEachField(QStringView text, Visitor &&visit)
     forEachField(text, std::forward<Visitor>(visit), [](qsizetype) {});
 }
 
-// The same over the undecoded bytes of the file: `visit(QByteArrayView field)`.
-template<typename Visitor> void forEachField(QByteArrayView bytes, Visitor &&visit)
+// The same over the undecoded bytes of the file: `visit(QByteArrayView field)`, and
+// `dropped(qsizetype position)` with the position of a byte.
+template<typename Visitor, typename DropVisitor>
+void forEachField(QByteArrayView bytes, Visitor &&visit, DropVisitor &&dropped)
 {
     detail::forEachSpan(
             bytes.data(), bytes.size(),
             [&](qsizetype from, qsizetype length) { visit(bytes.sliced(from, length)); },
-            [](qsizetype) {});
+            std::forward<DropVisitor>(dropped));
+}
+
+template<typename Visitor> void forEachField(QByteArrayView bytes, Visitor &&visit)
+{
+    forEachField(bytes, std::forward<Visitor>(visit), [](qsizetype) {});
 }
 
 // Returns: every field of `text`, in order.

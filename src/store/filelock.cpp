@@ -34,23 +34,14 @@ bool sameFile(int fd, const QByteArray &name)
             && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
-bool isRegularFile(int fd)
-{
-    struct stat info
-    { };
-    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-}
-
 // Who holds the lock, for a person who finds the file: the process id first, as earlier
-// versions of the program wrote it.
+// versions of the program wrote it. Only ever written to a lock file this process has just
+// created: the lock is the flock(), not the content.
 void writeOwner(int fd)
 {
     const QByteArray owner = QByteArray::number(qint64(::getpid())) + "\nrekova\n"
             + QSysInfo::machineHostName().toUtf8() + '\n';
-    if (::ftruncate(fd, 0) == 0) {
-        // Only informative: the lock is the flock(), not the content.
-        [[maybe_unused]] const ssize_t written = ::pwrite(fd, owner.constData(), owner.size(), 0);
-    }
+    [[maybe_unused]] const ssize_t written = ::pwrite(fd, owner.constData(), owner.size(), 0);
 }
 
 // The lock file of the file at `targetPath`.
@@ -71,8 +62,10 @@ ScheduleLock::~ScheduleLock()
     if (m_fd < 0)
         return;
     // Removed while still held: an operation waiting on this file finds it gone and takes a
-    // new one, so two never hold locks on different files of the same name.
-    ::unlink(m_lockName.constData());
+    // new one, so two never hold locks on different files of the same name. A lock file of
+    // another user's stays as it is.
+    if (m_removable)
+        ::unlink(m_lockName.constData());
     ::close(m_fd);
 }
 
@@ -80,31 +73,41 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
 {
     QDeadlineTimer deadline(timeout);
     for (;;) {
-        // Never blocks, not even on a FIFO that someone put at the lock's name.
+        // Never blocks, not even on a FIFO that someone put at the lock's name. A lock file
+        // that is there already is only opened for reading: flock() needs nothing more, and
+        // nothing is ever written to a file this process did not make.
         constexpr int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-        int fd = ::open(m_lockName.constData(), O_RDWR | O_CREAT | flags, 0644);
+        bool created = true;
+        int fd = ::open(m_lockName.constData(), O_RDWR | O_CREAT | O_EXCL | flags, 0644);
+        if (fd < 0 && errno == EEXIST) {
+            created = false;
+            fd = ::open(m_lockName.constData(), O_RDONLY | flags);
+            if (fd < 0 && errno == ENOENT)
+                continue; // its holder removed it in the meantime
+        }
         if (fd < 0) {
             const int error = errno;
-            // A lock file of another user that this one may not write can still be locked.
-            if (error == EACCES)
-                fd = ::open(m_lockName.constData(), O_RDONLY | flags);
-            if (fd < 0) {
-                m_error = messages::folderUnusable(m_folder, messages::systemError(error));
-                return Status::Unusable;
-            }
+            // Only the file's own name can be too long: its folder was found.
+            m_error = error == ENAMETOOLONG
+                    ? messages::nameTooLongForFilesBeside()
+                    : messages::folderUnusable(m_folder, messages::systemError(error));
+            return Status::Unusable;
         }
-        if (!isRegularFile(fd)) {
+        struct stat info
+        { };
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
             ::close(fd);
             m_error = messages::folderUnusable(
                     m_folder, messages::lockNotRegularFile(QFile::decodeName(m_lockName)));
             return Status::Unusable;
         }
+        if (created)
+            writeOwner(fd);
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             if (sameFile(fd, m_lockName)) {
-                writeOwner(fd);
                 m_fd = fd;
-                // Earlier versions guarded their lock with this file; a crash could strand it.
-                ::unlink((m_lockName + ".rmlock").constData());
+                // A file with another name elsewhere, or another user's, is only locked.
+                m_removable = info.st_nlink == 1 && info.st_uid == ::geteuid();
                 return Status::Locked;
             }
             ::close(fd); // its holder removed it in the meantime: lock the new one

@@ -5,7 +5,8 @@
 // file that is really written (a link's final target) with ".lock" appended, in its folder.
 // The system drops the lock when its process ends, however it ends, so a lock file that no
 // running process holds (left by a crash, empty, or garbage) is free at once. The lock file is
-// removed when the lock is released.
+// removed when the lock is released, unless it belongs to another user or has other names.
+// An existing lock file is only ever opened for reading: it is never written or truncated.
 
 #include <QString>
 
@@ -42,6 +43,7 @@ private:
     QString m_folder;
     QString m_error;
     int m_fd = -1;
+    bool m_removable = false;
 };
 
 } // namespace filelock

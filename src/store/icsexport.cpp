@@ -90,8 +90,10 @@ bool exportSchedules(Platform &platform, const StoreOptions &options)
     }
     const target::Target target = target::resolve(*chosen);
     if (!target.ok()) {
-        platform.showMessage(
-                messages::icsFileNotWritten(*chosen, messages::systemError(target.error)));
+        platform.showMessage(messages::icsFileNotWritten(
+                *chosen,
+                target.refusedLink.isEmpty() ? messages::systemError(target.error)
+                                             : messages::linkNotFollowed(target.refusedLink)));
         return false;
     }
     const savefile::Result saved

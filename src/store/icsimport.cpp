@@ -5,9 +5,9 @@
 #include "store/cp932.h"
 #include "store/dirs.h"
 #include "store/fieldreader.h"
-#include "store/importadd.h"
 #include "store/record.h"
 #include "store/schedulefile.h"
+#include "store/transaction.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -44,43 +44,48 @@ QStringList leftOutLines(const QList<icalendar::LeftOut> &leftOut)
     return lines;
 }
 
-QString messageFor(const importadd::Result &result, const QString &path)
+// The fields of the file's bytes, as the locked step hands them to its change.
+QList<QByteArray> fieldsOf(const QByteArray &bytes)
 {
-    switch (result.status) {
-    case dirs::AddStatus::Written:
-        return messages::icsImportDone(result.added, result.present);
-    case dirs::AddStatus::FileHasInvalidBytes:
-        return messages::fileHasInvalidBytes(path);
-    case dirs::AddStatus::FileHasStrayText:
-        return messages::fileHasStrayText(path, result.detail);
-    case dirs::AddStatus::FileUnreadable:
-        return messages::fileUnreadable(path, result.detail);
-    case dirs::AddStatus::FileLocked:
-        return messages::fileLocked(path);
-    case dirs::AddStatus::WriteFailed:
-        return messages::fileNotWritten(path, result.detail);
-    case dirs::AddStatus::NotSet:
-        return messages::scheduleFileNotSet();
-    case dirs::AddStatus::EmptyMemo:
-    case dirs::AddStatus::MemoHasQuote:
-    case dirs::AddStatus::MemoNotEncodable:
+    QList<QByteArray> fields;
+    fieldreader::forEachField(QByteArrayView(bytes),
+                              [&](QByteArrayView field) { fields.append(field.toByteArray()); });
+    return fields;
+}
+
+dirs::AddStatus statusOf(transaction::Status status)
+{
+    switch (status) {
+    case transaction::Status::Done:
+    case transaction::Status::Refused: // nothing new: nothing to write
+        return dirs::AddStatus::Written;
+    case transaction::Status::FileHasInvalidBytes:
+        return dirs::AddStatus::FileHasInvalidBytes;
+    case transaction::Status::FileHasStrayText:
+        return dirs::AddStatus::FileHasStrayText;
+    case transaction::Status::FileUnreadable:
+        return dirs::AddStatus::FileUnreadable;
+    case transaction::Status::FileLocked:
+        return dirs::AddStatus::FileLocked;
+    case transaction::Status::WriteFailed:
         break;
     }
-    return messages::bug();
+    return dirs::AddStatus::WriteFailed;
 }
 
 } // namespace
 
-Plan plan(const QList<icalendar::Memo> &memos, QStringView existing)
+Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields)
 {
     // Date key and text of every record, the text with line feeds as the memos have them and
     // without blanks around it: calendar readers drop those.
     QSet<QString> held;
-    fieldreader::forEachField(existing, [&](QStringView field) {
-        if (record::beginsWithDateKey(field))
-            held.insert(record::keyOf(field).toString()
-                        + withLineFeeds(record::memoOf(field)).trimmed());
-    });
+    for (const QByteArray &field : fields) {
+        if (!record::beginsWithDateKey(QByteArrayView(field)))
+            continue;
+        const QString item = cp932::decode(field).text;
+        held.insert(record::keyOf(item).toString() + withLineFeeds(record::memoOf(item)).trimmed());
+    }
 
     Plan result;
     for (const icalendar::Memo &memo : memos) {
@@ -95,14 +100,15 @@ Plan plan(const QList<icalendar::Memo> &memos, QStringView existing)
         }
         QString stored = memo.text;
         stored.replace(u'\n', QStringLiteral("\r\n"));
-        if (const cp932::Encoded encoded = cp932::encode(stored); !encoded.isValid()) {
+        const cp932::Encoded encoded = cp932::encode(stored);
+        if (!encoded.isValid()) {
             result.leftOut.append({label(memo),
                                    messages::icsNotEncodable(
                                            cp932::characterAt(stored, encoded.firstUnencodable))});
             continue;
         }
         held.insert(key + memo.text.trimmed());
-        result.records.append(key + (memo.alarm ? u'1' : u'0') + stored);
+        result.records.append(key.toLatin1() + (memo.alarm ? '1' : '0') + encoded.bytes);
     }
     return result;
 }
@@ -139,12 +145,12 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
 
     // What the file holds now, for the question; the add sorts the memos out again under the
     // lock, against the file as it is then.
-    const schedulefile::Contents existing = schedulefile::read(path);
+    const schedulefile::Bytes existing = schedulefile::readBytes(path);
     if (existing.status == schedulefile::Status::Unreadable) {
         platform.showMessage(messages::fileUnreadable(path, existing.error));
         return false;
     }
-    const Plan preview = plan(parsed.memos, existing.text);
+    const Plan preview = plan(parsed.memos, fieldsOf(existing.bytes));
     const QList<icalendar::LeftOut> leftOut = parsed.leftOut + preview.leftOut;
     if (preview.records.isEmpty()) {
         platform.showMessage(
@@ -156,9 +162,45 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
                            messages::icsImportTitle()))
         return false;
 
-    const importadd::Result result = importadd::addMemos(path, parsed.memos, options);
-    platform.showMessage(messageFor(result, path));
+    const AddResult result = addMemos(path, parsed.memos, options);
+    if (result.status == dirs::AddStatus::Written && result.added == 0) {
+        // Another program added the same memos since the question.
+        platform.showMessage(messages::icsImportNothing(result.present, {}, 0));
+    } else if (result.status == dirs::AddStatus::Written) {
+        platform.showMessage(messages::icsImportDone(result.added, result.present));
+    } else {
+        dirs::AddResult failure;
+        failure.status = result.status;
+        failure.detail = result.detail;
+        platform.showMessage(dirs::addMessage(failure, path));
+    }
     return result.status == dirs::AddStatus::Written && result.added > 0;
+}
+
+AddResult addMemos(const QString &path, const QList<icalendar::Memo> &memos,
+                   const StoreOptions &options)
+{
+    AddResult result;
+    if (path.isEmpty()) {
+        result.status = dirs::AddStatus::NotSet;
+        return result;
+    }
+    // Planned afresh for each read the step makes; nothing new refuses, so nothing is written.
+    Plan added;
+    transaction::Result done = transaction::apply(
+            path,
+            [&](transaction::Fields &fields) {
+                added = plan(memos, fields);
+                fields.append(added.records);
+                return !added.records.isEmpty();
+            },
+            options);
+    result.status = statusOf(done.status);
+    result.detail = std::move(done.detail);
+    result.present = added.present;
+    if (done.status == transaction::Status::Done)
+        result.added = added.records.size();
+    return result;
 }
 
 } // namespace icsimport

@@ -5,11 +5,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
-#include <optional>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -21,9 +24,16 @@ namespace {
 // Bytes handed to one write call.
 constexpr qsizetype blockSize = 64 * 1024;
 
+// The new file's name: ".<name>" + this + six characters of `randomCharacters`.
+constexpr char saveMark[] = ".rekova-save-";
+constexpr char randomCharacters[]
+        = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int randomLength = 6;
+constexpr int namesToTry = 100;
+
 Result failed(const QString &reason)
 {
-    return Result {false, reason};
+    return Result {false, reason, false};
 }
 
 // Beyond a file size limit the system ends the process with SIGXFSZ: the window would vanish
@@ -36,44 +46,6 @@ void ignoreFileSizeSignal()
     }();
     (void)ignored;
 }
-
-// The new file while it is being written; removed again on every failure.
-class NewFile
-{
-public:
-    explicit NewFile(QByteArray name) : m_name(std::move(name)) { }
-    ~NewFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_kept)
-            ::unlink(m_name.constData());
-    }
-    NewFile(const NewFile &) = delete;
-    NewFile &operator=(const NewFile &) = delete;
-
-    bool create(mode_t mode)
-    {
-        m_fd = ::open(m_name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                      mode);
-        m_kept = m_fd < 0; // only a file made here is removed again
-        return m_fd >= 0;
-    }
-    int fd() const { return m_fd; }
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-    void keep() { m_kept = true; }
-    const QByteArray &name() const { return m_name; }
-
-private:
-    QByteArray m_name;
-    int m_fd = -1;
-    bool m_kept = true;
-};
 
 // Something other than a regular file at the path is never replaced: a folder would make the
 // save fail anyway, and a FIFO or device is nothing this program wrote.
@@ -88,10 +60,9 @@ std::optional<QString> refuseSpecialFile(const struct stat &info)
 
 // Makes the rename itself survive a power cut; a failure here loses nothing, so it is not
 // reported.
-void syncFolder(const QString &targetPath)
+void syncFolder(const QByteArray &folder)
 {
-    const int fd = ::open(QFile::encodeName(QFileInfo(targetPath).absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -111,76 +82,216 @@ void copyAccessList(const QByteArray &from, int toFd)
     }
 }
 
-// The new file that save() writes beside `targetPath`.
-QString saveFileFor(const QString &targetPath)
+QByteArray folderOf(const QByteArray &path)
 {
-    return targetPath + QStringLiteral(".rekova-save");
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray fileNameOf(const QByteArray &path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// Whether `entry` is a name that save() makes for the file `name`: the present form, or the
+// fixed one that earlier versions used.
+bool isSaveName(const QByteArray &entry, const QByteArray &name)
+{
+    if (entry == name + ".rekova-save")
+        return true;
+    const QByteArray stem = '.' + name + saveMark;
+    if (entry.size() != stem.size() + randomLength || !entry.startsWith(stem))
+        return false;
+    const auto isRandomCharacter = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    };
+    return std::all_of(entry.begin() + stem.size(), entry.end(), isRandomCharacter);
+}
+
+// Removes the new files that killed saves of `target` left. The caller holds the lock, so no
+// save of this file is under way; only this user's own files are removed.
+void removeLeftovers(const QByteArray &target)
+{
+    const QByteArray folder = folderOf(target);
+    const QByteArray name = fileNameOf(target);
+    DIR *entries = ::opendir(folder.constData());
+    if (!entries)
+        return;
+    const int folderFd = ::dirfd(entries);
+    while (const dirent *entry = ::readdir(entries)) {
+        if (!isSaveName(QByteArray(entry->d_name), name))
+            continue;
+        struct stat info
+        { };
+        if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+            ::unlinkat(folderFd, entry->d_name, 0);
+    }
+    ::closedir(entries);
+}
+
+QByteArray freshName(const QByteArray &target)
+{
+    QByteArray name = folderOf(target) + "/." + fileNameOf(target) + saveMark;
+    for (int k = 0; k < randomLength; ++k)
+        name += randomCharacters[QRandomGenerator::global()->bounded(
+                int(sizeof randomCharacters - 1))];
+    return name;
 }
 
 } // namespace
 
-Result save(const QString &targetPath, const QByteArray &bytes, const StoreOptions &options)
+SaveFile::SaveFile(const QString &targetPath, const StoreOptions &options)
+    : m_targetPath(targetPath), m_target(QFile::encodeName(targetPath)), m_options(options)
+{ }
+
+SaveFile::~SaveFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_name.isEmpty() && !m_committed)
+        ::unlink(m_name.constData());
+}
+
+Result SaveFile::open()
 {
     ignoreFileSizeSignal();
-    const QByteArray target = QFile::encodeName(targetPath);
     struct stat old
     { };
-    const bool exists = ::stat(target.constData(), &old) == 0;
-    if (exists) {
+    m_exists = ::stat(m_target.constData(), &old) == 0;
+    if (m_exists) {
         if (const auto reason = refuseSpecialFile(old))
             return failed(*reason);
         // A file the user made read-only stays as it is (root may still write it).
-        if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+        if (::faccessat(AT_FDCWD, m_target.constData(), W_OK, AT_EACCESS) != 0)
             return failed(messages::systemError(errno));
     }
-
-    NewFile file(QFile::encodeName(saveFileFor(targetPath)));
-    // One left by an add that was killed before its rename; the caller holds the lock, so no
-    // other add is writing it.
-    ::unlink(file.name().constData());
-    if (injectedFailure(options.faults, SaveStep::Open))
+    removeLeftovers(m_target);
+    if (injectedFailure(m_options.faults, SaveStep::Open))
         return failed(messages::systemError(EIO));
     // Nobody else may read the memos before the old file's permissions are in place.
-    if (!file.create(exists ? 0600 : 0666))
-        return failed(messages::systemError(errno));
-
-    for (qsizetype offset = 0; offset < bytes.size();) {
-        if (injectedFailure(options.faults, SaveStep::Write))
-            return failed(messages::systemError(ENOSPC));
-        const ssize_t written = ::write(file.fd(), bytes.constData() + offset,
-                                        size_t(qMin(blockSize, bytes.size() - offset)));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
+    const mode_t mode = m_exists ? 0600 : 0666;
+    QByteArray name;
+    for (int tries = 0; tries < namesToTry && m_fd < 0; ++tries) {
+        name = freshName(m_target);
+        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (m_fd < 0 && errno != EEXIST) {
+            if (errno == ENAMETOOLONG && QFile::encodeName(m_targetPath).size() < PATH_MAX - 32)
+                return failed(messages::nameTooLongForFilesBeside());
             return failed(messages::systemError(errno));
-        if (written == 0)
-            return failed(messages::writeInterrupted());
-        offset += written;
+        }
     }
+    if (m_fd < 0)
+        return failed(messages::saveNameInTheWay(QFile::decodeName(name)));
+    m_name = name;
 
-    if (exists) {
+    if (m_exists) {
         // Only root can give the file back to its owner, but any member of the file's group may
         // keep the group: a file shared through a group stays readable by the others.
         const uid_t owner = ::geteuid() == 0 ? old.st_uid : uid_t(-1);
-        [[maybe_unused]] const int owned = ::fchown(file.fd(), owner, old.st_gid);
-        if (::fchmod(file.fd(), old.st_mode & 07777) != 0)
+        [[maybe_unused]] const int owned = ::fchown(m_fd, owner, old.st_gid);
+        if (::fchmod(m_fd, old.st_mode & 07777) != 0)
             return failed(messages::systemError(errno));
-        copyAccessList(target, file.fd());
+        copyAccessList(m_target, m_fd);
     }
-    if (injectedFailure(options.faults, SaveStep::Flush))
+    m_buffer.reserve(blockSize);
+    return Result {true, QString(), false};
+}
+
+bool SaveFile::write(QByteArrayView bytes)
+{
+    while (!m_writeError && !bytes.isEmpty()) {
+        const qsizetype room = blockSize - m_buffer.size();
+        m_buffer.append(bytes.first(qMin(room, bytes.size())));
+        bytes = bytes.sliced(qMin(room, bytes.size()));
+        if (m_buffer.size() == blockSize)
+            flushBuffer();
+    }
+    return !m_writeError;
+}
+
+bool SaveFile::flushBuffer()
+{
+    for (qsizetype offset = 0; !m_writeError && offset < m_buffer.size();) {
+        if (injectedFailure(m_options.faults, SaveStep::Write)) {
+            m_writeError = messages::systemError(ENOSPC);
+            break;
+        }
+        const ssize_t written
+                = ::write(m_fd, m_buffer.constData() + offset, size_t(m_buffer.size() - offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            m_writeError = messages::systemError(errno);
+        else if (written == 0)
+            m_writeError = messages::writeInterrupted();
+        else
+            offset += written;
+    }
+    m_buffer.clear();
+    return !m_writeError;
+}
+
+Result SaveFile::commit(const std::optional<Identity> &expected)
+{
+    if (!m_writeError && !m_buffer.isEmpty())
+        flushBuffer();
+    if (m_writeError)
+        return failed(*m_writeError);
+    m_buffer = QByteArray();
+    if (injectedFailure(m_options.faults, SaveStep::Flush))
         return failed(messages::systemError(ENOSPC));
-    if (::fdatasync(file.fd()) != 0)
-        return failed(messages::systemError(errno));
-    if (!file.close())
+    if (::fdatasync(m_fd) != 0)
         return failed(messages::systemError(errno));
 
-    if (injectedFailure(options.faults, SaveStep::Commit))
+    if (injectedFailure(m_options.faults, SaveStep::Commit))
         return failed(messages::systemError(EIO));
-    if (::rename(file.name().constData(), target.constData()) != 0)
+    // Another program (a sync tool, say) may have put its own version in the file's place
+    // since it was read: the rename would throw that away unseen.
+    if (expected) {
+        struct stat now
+        { };
+        Identity found;
+        if (::lstat(m_target.constData(), &now) == 0)
+            found = Identity {true, now.st_dev, now.st_ino};
+        if (found != *expected)
+            return Result {false, messages::fileKeptBeingReplaced(), true};
+    }
+    if (::rename(m_name.constData(), m_target.constData()) != 0)
         return failed(messages::systemError(errno));
-    file.keep();
-    syncFolder(targetPath);
-    return Result {true, QString()};
+    m_committed = true;
+    syncFolder(folderOf(m_target));
+    return Result {true, QString(), false};
+}
+
+QByteArray SaveFile::readBack() const
+{
+    struct stat info
+    { };
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
+        return QByteArray();
+    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t n = ::pread(m_fd, bytes.data() + filled, size_t(bytes.size() - filled),
+                                  off_t(filled));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        filled += n;
+    }
+    bytes.truncate(filled);
+    return bytes;
+}
+
+Result save(const QString &targetPath, const QByteArray &bytes, const StoreOptions &options)
+{
+    SaveFile file(targetPath, options);
+    if (Result opened = file.open(); !opened.ok)
+        return opened;
+    file.write(bytes);
+    return file.commit();
 }
 
 } // namespace savefile

@@ -1,11 +1,11 @@
 #pragma once
 
-// Replacing a file's whole content safely: the bytes go to a new file beside it, named after
-// it with ".rekova-save" appended (a name only this program makes), are synced to disk and
-// then renamed over the old file in one step. Until that rename the old file is exactly as it
-// was; a failure at any step leaves it so and removes the new file, and one that a killed add
-// left behind is removed by the next save. The new file gets the old one's permissions (and,
-// for root, its owner) before it takes its place.
+// Replacing a file's whole content safely: the bytes go to a new file beside it, named
+// ".<name>.rekova-save-" and six random characters (a fresh name for each save, of a form only
+// this program makes), are synced to disk and then renamed over the old file in one step. Until
+// that rename the old file is exactly as it was; a failure at any step leaves it so and removes
+// the new file, and the next save removes what a killed add of this user left behind. The new
+// file gets the old one's permissions (and, for root, its owner) before it takes its place.
 //
 // The caller holds the file's lock (store/filelock.h) and passes the file that is really
 // written, a symbolic link already followed (store/target.h).
@@ -13,14 +13,62 @@
 #include "store/storeoptions.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <optional>
+#include <sys/types.h>
 
 namespace savefile {
 
 struct Result
 {
     bool ok = false;
-    QString error; // the reason, in Japanese, when not ok
+    QString error;         // the reason, in Japanese, when not ok
+    bool replaced = false; // not ok because the file at the name was no longer the one read
+};
+
+// Which file a name stood for: a file replaced by rename gets another inode.
+struct Identity
+{
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+
+    bool operator==(const Identity &) const = default;
+};
+
+// The file that replaces the one at `targetPath`, written in pieces.
+class SaveFile
+{
+public:
+    SaveFile(const QString &targetPath, const StoreOptions &options);
+    ~SaveFile();
+    SaveFile(const SaveFile &) = delete;
+    SaveFile &operator=(const SaveFile &) = delete;
+
+    // Checks the old file and creates the new one beside it.
+    Result open();
+    // Appends `bytes`. Returns: false when writing failed; commit() then reports why.
+    bool write(QByteArrayView bytes);
+    // Syncs the new file and renames it over the old one, provided the name still stands for
+    // `expected` (the file that was read), when given.
+    Result commit(const std::optional<Identity> &expected = std::nullopt);
+    // The content now at the target, read back from the new file after commit().
+    QByteArray readBack() const;
+
+private:
+    bool flushBuffer();
+
+    QString m_targetPath;
+    QByteArray m_target;
+    StoreOptions m_options;
+    QByteArray m_name;
+    int m_fd = -1;
+    bool m_exists = false;
+    bool m_committed = false;
+    QByteArray m_buffer;
+    std::optional<QString> m_writeError;
 };
 
 // Writes `bytes` as the new content of `targetPath`. Of `options`, only the faults apply.

@@ -5,7 +5,7 @@
 #include "store/dirs.h"
 #include "store/faultinjector.h"
 #include "store/schedulefile.h"
-#include "store/target.h"
+#include "store/transaction.h"
 
 #include <QFile>
 
@@ -67,28 +67,24 @@ Result setAside(const QString &path, const StoreOptions &options)
     if (path.isEmpty())
         return finished(Status::NotSet);
     // The file a symbolic link at the path points to is renamed beside itself.
-    const target::Target file = target::resolve(path);
-    if (!file.ok()) {
-        return finished(Status::Failed, backupName(path), messages::systemError(file.error));
-    }
+    transaction::Access file(path);
+    if (const transaction::Result resolved = file.resolution();
+        resolved.status != transaction::Status::Done)
+        return finished(Status::Failed, backupName(path), resolved.detail);
     // Checked before the lock, so that a missing folder reads as a missing file.
-    if (!schedulefile::isPresent(file.path))
+    if (!schedulefile::isPresent(file.target()))
         return finished(Status::NoFile);
 
-    filelock::ScheduleLock lock(file.path);
-    switch (lock.acquire(options.lockWait)) {
-    case filelock::ScheduleLock::Status::Locked:
-        break;
-    case filelock::ScheduleLock::Status::Busy:
+    const transaction::Result locked = file.lock(options.lockWait);
+    if (locked.status == transaction::Status::FileLocked)
         return finished(Status::Locked);
-    case filelock::ScheduleLock::Status::Unusable:
-        return finished(Status::Failed, backupName(file.path), lock.error());
-    }
+    if (locked.status != transaction::Status::Done)
+        return finished(Status::Failed, backupName(file.target()), locked.detail);
     // Another program may have set it aside while this one waited.
-    if (!schedulefile::isPresent(file.path))
+    if (!schedulefile::isPresent(file.target()))
         return finished(Status::NoFile);
 
-    const QString &source = file.path;
+    const QString &source = file.target();
     const QString backup = backupName(source);
     if (injectedFailure(options.faults, SaveStep::Rename))
         return finished(Status::Failed, backup, messages::systemError(EIO));

@@ -1,6 +1,11 @@
 #include "store/sort.h"
 
+#include "store/cp932.h"
 #include "store/record.h"
+
+#include <QByteArray>
+#include <QList>
+#include <array>
 
 #include <algorithm>
 #include <bit>
@@ -20,15 +25,38 @@ bool keyLess(QStringView a, QStringView b)
                                         [](QChar x, QChar y) { return x.unicode() < y.unicode(); });
 }
 
-// Returns: for each item, the rank of its key among all keys (equal keys, equal ranks), so the
-// sort compares integers.
-std::vector<int> keyRanks(const QStringList &items)
+// The sort key of a field of the file's undecoded bytes, as keyLess compares it: its first
+// eight characters. A field that begins with eight ASCII bytes (every dated record) is its own
+// key; any other is decoded as far as needed.
+class ByteKey
 {
-    const qsizetype n = items.size();
+public:
+    explicit ByteKey(QByteArrayView field)
+    {
+        const QByteArrayView head = field.first(qMin<qsizetype>(8, field.size()));
+        if (std::all_of(head.begin(), head.end(), [](char c) { return uchar(c) < 0x80; })) {
+            for (const char c : head)
+                m_units[size_t(m_size++)] = char16_t(uchar(c));
+            return;
+        }
+        // Eight characters take at most sixteen bytes.
+        const QString decoded = cp932::decode(field.first(qMin<qsizetype>(16, field.size()))).text;
+        for (const QChar c : QStringView(decoded).first(qMin<qsizetype>(8, decoded.size())))
+            m_units[size_t(m_size++)] = c.unicode();
+    }
+    QStringView view() const { return QStringView(m_units.data(), m_size); }
+
+private:
+    std::array<char16_t, 8> m_units {};
+    qsizetype m_size = 0;
+};
+
+// Returns: for each of `n` items, the rank of its key among all keys (equal keys, equal ranks),
+// so the sort compares integers. `less(a, b)` compares the keys of items a and b.
+template<typename Less> std::vector<int> keyRanks(qsizetype n, Less less)
+{
     std::vector<qsizetype> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), qsizetype(0));
-    const auto key = [&](qsizetype k) { return record::keyOf(items[k]); };
-    const auto less = [&](qsizetype a, qsizetype b) { return keyLess(key(a), key(b)); };
     // The file is kept sorted, so the items are usually a sorted run with a few new records
     // behind it: sort only what follows the run and merge.
     const auto run = std::is_sorted_until(order.begin(), order.end(), less);
@@ -37,7 +65,7 @@ std::vector<int> keyRanks(const QStringList &items)
     std::vector<int> ranks(static_cast<size_t>(n));
     int rank = 0;
     for (size_t k = 0; k < order.size(); ++k) {
-        if (k > 0 && keyLess(key(order[k - 1]), key(order[k])))
+        if (k > 0 && less(order[k - 1], order[k]))
             ++rank;
         ranks[size_t(order[k])] = rank;
     }
@@ -107,8 +135,6 @@ private:
     std::vector<int> m_min;
 };
 
-} // namespace
-
 // The exchange sort "for i < j: if key(i) > key(j), exchange i and j" in one pass over i moves
 // only the successive strictly smaller keys ("record lows") after position i: the holder of
 // position i goes to the first record low, each record low goes to the next one's place, and
@@ -116,13 +142,12 @@ private:
 // its record lows with the tree instead of comparing with every later item, so a sorted list
 // with a few records appended costs O(n log n). A pass with many record lows (a list sorted the
 // other way round) compares linearly, as the loop would, so no list costs more than the loop.
-void sortSchedules(QStringList &items)
+//
+// Returns: which item is at each position after the sort, from the items' key ranks.
+std::vector<qsizetype> exchangeOrder(std::vector<int> rank)
 {
-    const qsizetype n = items.size();
-    if (n < 2)
-        return;
-    std::vector<int> rank = keyRanks(items);
-    // Which item of `items` is at each position.
+    const qsizetype n = qsizetype(rank.size());
+    // Which item is at each position.
     std::vector<qsizetype> origin(static_cast<size_t>(n));
     std::iota(origin.begin(), origin.end(), qsizetype(0));
     MinTree tree(rank);
@@ -160,12 +185,43 @@ void sortSchedules(QStringList &items)
         else
             tree.set(size_t(i), carriedRank);
     }
+    return origin;
+}
 
+} // namespace
+
+void sortSchedules(QStringList &items)
+{
+    const qsizetype n = items.size();
+    if (n < 2)
+        return;
+    const auto key = [&](qsizetype k) { return record::keyOf(items[k]); };
+    const std::vector<qsizetype> origin = exchangeOrder(
+            keyRanks(n, [&](qsizetype a, qsizetype b) { return keyLess(key(a), key(b)); }));
     QStringList sorted;
     sorted.reserve(n);
     for (const qsizetype from : origin)
         sorted.append(std::move(items[from]));
     items = std::move(sorted);
+}
+
+std::vector<qsizetype> sortedOrder(const QList<QByteArray> &fields)
+{
+    const qsizetype n = fields.size();
+    if (n < 2)
+        return std::vector<qsizetype>(size_t(n), 0);
+    const auto less = [&](qsizetype a, qsizetype b) {
+        const uchar *x = reinterpret_cast<const uchar *>(fields[a].constData());
+        const uchar *y = reinterpret_cast<const uchar *>(fields[b].constData());
+        const qsizetype xs = qMin<qsizetype>(8, fields[a].size());
+        const qsizetype ys = qMin<qsizetype>(8, fields[b].size());
+        // Dated records compare byte by byte; anything else by its decoded key.
+        if (std::all_of(x, x + xs, [](uchar c) { return c < 0x80; })
+            && std::all_of(y, y + ys, [](uchar c) { return c < 0x80; }))
+            return std::lexicographical_compare(x, x + xs, y, y + ys);
+        return keyLess(ByteKey(fields[a]).view(), ByteKey(fields[b]).view());
+    };
+    return exchangeOrder(keyRanks(n, less));
 }
 
 } // namespace dirs

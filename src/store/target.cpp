@@ -16,7 +16,24 @@ constexpr int maxLinks = 40;
 
 Target failed(int error)
 {
-    return Target {QString(), error};
+    return Target {QString(), error, QString()};
+}
+
+// Whether the system would refuse to follow the link `info` describes at `link` for this
+// process: a link in a sticky folder that everyone may write, owned neither by this user nor by
+// the folder's owner.
+bool plantedByAnotherUser(const QByteArray &link, const struct stat &info)
+{
+    const qsizetype slash = link.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".")
+            : slash == 0                ? QByteArray("/")
+                                        : link.left(slash);
+    struct stat folderInfo
+    { };
+    if (::stat(folder.constData(), &folderInfo) != 0)
+        return true; // a folder that cannot be looked at cannot be vouched for
+    const bool shared = (folderInfo.st_mode & S_ISVTX) && (folderInfo.st_mode & S_IWOTH);
+    return shared && info.st_uid != ::geteuid() && info.st_uid != folderInfo.st_uid;
 }
 
 } // namespace
@@ -33,11 +50,13 @@ Target resolve(const QString &path)
         if (::lstat(current.constData(), &info) != 0) {
             // A new file, or a folder on the way that is missing or a file: writing reports it.
             if (errno == ENOENT || errno == ENOTDIR)
-                return Target {QFile::decodeName(current), 0};
+                return Target {QFile::decodeName(current), 0, QString()};
             return failed(errno);
         }
         if (!S_ISLNK(info.st_mode))
-            return Target {QFile::decodeName(current), 0};
+            return Target {QFile::decodeName(current), 0, QString()};
+        if (plantedByAnotherUser(current, info))
+            return Target {QString(), EACCES, QFile::decodeName(current)};
 
         QByteArray link(PATH_MAX, Qt::Uninitialized);
         const ssize_t length = ::readlink(current.constData(), link.data(), size_t(link.size()));

@@ -1,0 +1,232 @@
+#include "store/transaction.h"
+
+#include "common/messages.h"
+#include "store/cp932.h"
+#include "store/fieldreader.h"
+#include "store/filelock.h"
+#include "store/savefile.h"
+#include "store/sort.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace transaction {
+
+namespace {
+
+// How often an add starts again on a file that another program replaced while it wrote.
+constexpr int attempts = 3;
+
+Result failed(Status status, const QString &detail = QString())
+{
+    return Result {status, detail, QByteArray()};
+}
+
+// The schedule file as one read found it.
+struct Read
+{
+    QByteArray bytes;
+    savefile::Identity identity;
+    nlink_t links = 0;
+    int error = 0; // errno when it could not be read
+};
+
+// Reads the whole file at `target`, which resolve() has found; a link that has appeared there
+// since is not followed. A missing file is empty; a FIFO or device is not read and the save
+// refuses to replace it.
+Read readFile(const QString &target)
+{
+    Read read;
+    const QByteArray name = QFile::encodeName(target);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            read.error = errno;
+        return read;
+    }
+    struct stat info
+    { };
+    if (::fstat(fd, &info) != 0) {
+        read.error = errno;
+    } else {
+        read.identity = savefile::Identity {true, info.st_dev, info.st_ino};
+        read.links = S_ISREG(info.st_mode) ? info.st_nlink : 1;
+    }
+    if (read.error == 0 && S_ISREG(info.st_mode)) {
+        // Room for the read that finds the end; a file that grew meanwhile is read whole.
+        read.bytes.resize(qsizetype(info.st_size) + 1);
+        qsizetype filled = 0;
+        for (;;) {
+            if (filled == read.bytes.size())
+                read.bytes.resize(filled + qMax<qsizetype>(filled / 2, 1 << 16));
+            const ssize_t n
+                    = ::read(fd, read.bytes.data() + filled, size_t(read.bytes.size() - filled));
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            if (n <= 0) {
+                read.error = n < 0 ? errno : 0;
+                break;
+            }
+            filled += n;
+        }
+        read.bytes.truncate(filled);
+    }
+    ::close(fd);
+    return read;
+}
+
+// The number, from 1, of the line that holds byte `position`; CR LF, LF and CR end lines.
+qsizetype lineAt(QByteArrayView bytes, qsizetype position)
+{
+    qsizetype line = 1;
+    for (qsizetype k = 0; k < position; ++k) {
+        if (bytes[k] == '\n'
+            || (bytes[k] == '\r' && (k + 1 >= bytes.size() || bytes[k + 1] != '\n')))
+            ++line;
+    }
+    return line;
+}
+
+// The fields of `bytes`, sharing its memory; or the position of the first text after a
+// closing quotation mark, which a rewrite would lose.
+qsizetype splitFields(const QByteArray &bytes, Fields &fields)
+{
+    qsizetype count = 0;
+    qsizetype firstDropped = -1;
+    fieldreader::forEachField(
+            QByteArrayView(bytes), [&](QByteArrayView) { ++count; },
+            [&](qsizetype position) {
+                if (firstDropped < 0)
+                    firstDropped = position;
+            });
+    if (firstDropped >= 0)
+        return firstDropped;
+    fields.reserve(count);
+    fieldreader::forEachField(QByteArrayView(bytes), [&](QByteArrayView field) {
+        fields.append(QByteArray::fromRawData(field.data(), field.size()));
+    });
+    return -1;
+}
+
+// One line of the file: the field between quotation marks, or as it is when it holds one
+// (between marks it would end at its own mark when read again).
+bool writeLine(savefile::SaveFile &file, const QByteArray &field)
+{
+    const bool quoted = !field.contains('"');
+    return (!quoted || file.write("\"")) && file.write(field)
+            && file.write(quoted ? QByteArrayView("\"\r\n") : QByteArrayView("\r\n"));
+}
+
+enum class Attempt { Written, Replaced, Stopped };
+
+// One read, change and save. `result` holds the outcome unless the file was replaced.
+Attempt attempt(const QString &target, const Change &change, savefile::SaveFile &file,
+                Result &result)
+{
+    Read read = readFile(target);
+    if (read.error != 0) {
+        result = failed(Status::FileUnreadable, messages::systemError(read.error));
+        return Attempt::Stopped;
+    }
+    // Replacing one name of a file with several would leave the others with the old memos.
+    if (read.links > 1) {
+        result = failed(Status::WriteFailed,
+                        messages::fileHasOtherNames(qsizetype(read.links) - 1));
+        return Attempt::Stopped;
+    }
+    // Rewriting would turn the bytes it cannot read into something else for good.
+    if (cp932::firstInvalidByte(read.bytes) >= 0) {
+        result = failed(Status::FileHasInvalidBytes);
+        return Attempt::Stopped;
+    }
+    Fields fields;
+    if (const qsizetype dropped = splitFields(read.bytes, fields); dropped >= 0) {
+        result = failed(Status::FileHasStrayText, QString::number(lineAt(read.bytes, dropped)));
+        return Attempt::Stopped;
+    }
+    if (!change(fields)) {
+        result = failed(Status::Refused);
+        return Attempt::Stopped;
+    }
+    const std::vector<qsizetype> order = dirs::sortedOrder(fields);
+
+    if (const savefile::Result opened = file.open(); !opened.ok) {
+        result = failed(Status::WriteFailed, opened.error);
+        return Attempt::Stopped;
+    }
+    for (const qsizetype k : order) {
+        if (!writeLine(file, fields[k]))
+            break; // commit() reports it
+    }
+    const savefile::Result saved = file.commit(read.identity);
+    if (saved.replaced)
+        return Attempt::Replaced;
+    if (!saved.ok) {
+        result = failed(Status::WriteFailed, saved.error);
+        return Attempt::Stopped;
+    }
+    result = Result {};
+    return Attempt::Written;
+}
+
+} // namespace
+
+Access::Access(const QString &path) : m_target(target::resolve(path)) { }
+
+Access::~Access() = default;
+
+Result Access::resolution() const
+{
+    if (!m_target.refusedLink.isEmpty())
+        return failed(Status::FileUnreadable, messages::linkNotFollowed(m_target.refusedLink));
+    if (!m_target.ok())
+        return failed(Status::FileUnreadable, messages::systemError(m_target.error));
+    return Result {};
+}
+
+Result Access::lock(std::chrono::milliseconds wait)
+{
+    if (const Result resolved = resolution(); resolved.status != Status::Done)
+        return resolved;
+    m_lock = std::make_unique<filelock::ScheduleLock>(m_target.path);
+    switch (m_lock->acquire(wait)) {
+    case filelock::ScheduleLock::Status::Locked:
+        return Result {};
+    case filelock::ScheduleLock::Status::Busy:
+        return failed(Status::FileLocked);
+    case filelock::ScheduleLock::Status::Unusable:
+        break;
+    }
+    return failed(Status::WriteFailed, m_lock->error());
+}
+
+Result apply(const QString &path, const Change &change, const StoreOptions &options)
+{
+    try {
+        Access access(path);
+        // Held from reading the file until its new content is in place.
+        if (const Result locked = access.lock(options.lockWait); locked.status != Status::Done)
+            return locked;
+        for (int k = 0; k < attempts; ++k) {
+            savefile::SaveFile file(access.target(), options);
+            Result result;
+            // What was read is gone when the new content is read back.
+            const Attempt outcome = attempt(access.target(), change, file, result);
+            if (outcome == Attempt::Replaced)
+                continue;
+            if (outcome == Attempt::Written)
+                result.written = file.readBack();
+            return result;
+        }
+        return failed(Status::WriteFailed, messages::fileKeptBeingReplaced());
+    } catch (const std::bad_alloc &) {
+        return failed(Status::WriteFailed, messages::outOfMemory());
+    }
+}
+
+} // namespace transaction

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using icalendar::Memo;
 using Memos = QList<Memo>;
 
@@ -69,6 +71,7 @@ private slots:
     void repeatsAreBounded();
     void plan_data();
     void plan();
+    void addKeepsEveryLineAndWritesOnlyWhatIsNew();
 };
 
 void tst_icalendar::roundTrip_data()
@@ -246,6 +249,39 @@ void tst_icalendar::plan()
     for (const icalendar::LeftOut &leftOut : plan.leftOut)
         given.append(leftOut.reason);
     QCOMPARE(given, reasons);
+}
+
+void tst_icalendar::addKeepsEveryLineAndWritesOnlyWhatIsNew()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("memo.txt"));
+    const QByteArray before = cp932::encode(u"手書き\r\n\"200012170会議\"\r\n").bytes;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
+    file.close();
+    const Memos memos {{QDate(2000, 12, 17), "会議", true}, {QDate(2000, 12, 16), "準備", false}};
+
+    icsimport::AddResult added = icsimport::addMemos(path, memos);
+    QCOMPARE(added.status, dirs::AddStatus::Written);
+    QCOMPARE(added.added, 1);
+    QCOMPARE(added.present, 1);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray after = file.readAll();
+    file.close();
+    QCOMPARE(cp932::decode(after).text,
+             QStringLiteral("\"200012160準備\"\r\n\"200012170会議\"\r\n\"手書き\"\r\n"));
+
+    // Nothing new: the file is not written at all (a save would replace it by another).
+    struct stat written
+    { };
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &written), 0);
+    added = icsimport::addMemos(path, memos);
+    QCOMPARE(added.added, 0);
+    QCOMPARE(added.present, 2);
+    struct stat now
+    { };
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &now), 0);
+    QCOMPARE(now.st_ino, written.st_ino);
 }
 
 QTEST_GUILESS_MAIN(tst_icalendar)

@@ -19,7 +19,8 @@ run_packages=(
 # The test command: the format check (clang-format, and git for the file list), clang with its
 # sanitizer and fuzzer runtimes, a virtual X server, prlimit and setfacl for the fault tests, the
 # checks of the installed tree (menu entry, AppStream metadata, manual page), the benchmark
-# library, and the about window's face.
+# library, the about window's face, and a private session bus with a stand-in notification
+# service.
 test_packages=(
     git clang clang-format libclang-rt-14-dev
     xvfb xauth x11-utils
@@ -28,6 +29,7 @@ test_packages=(
     libbenchmark-dev
     python3-icalendar # a second reader of exported calendars
     fonts-ipafont-mincho fonts-noto-cjk fonts-vlgothic
+    dbus-daemon python3-dbusmock
 )
 
 # The Debian package: dpkg-shlibdeps and file for CPack's dependency scan, lintian to check it.

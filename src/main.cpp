@@ -1,13 +1,22 @@
 #include "mainwindow/uifont.h"
 #include "mainwindow/wincal.h"
+#include "platform/commandline.h"
 #include "platform/desktop.h"
 #include "platform/qtplatform.h"
 #include "platform/session.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    // Answered before QApplication, which aborts the program when it finds no display.
+    if (const std::optional<QString> text = commandline::ownOptionText(argc, argv)) {
+        const QByteArray bytes = text->toUtf8();
+        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     const bool platformChosen = session::choosePlatform(argc, argv);
     QApplication app(argc, argv);
     if (platformChosen)

@@ -4,6 +4,7 @@
 #include "store/faultinjector.h"
 #include "store/fieldreader.h"
 #include "store/schedulefile.h"
+#include "store/setaside.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,6 +86,9 @@ private slots:
     void pathLongerThanTheSystemAllows();
     void keepsPermissionsAndLinks();
     void waitsForTheLock();
+    void replacedWhileAddingIsReadAgain_data();
+    void replacedWhileAddingIsReadAgain();
+    void linkOfAnotherUserInASharedFolder();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -339,6 +344,19 @@ void tst_dirs::realFailuresLeaveTheFile_data()
     QTest::newRow("loop of links") << "loop1.txt" << dirs::AddStatus::FileUnreadable
                                    << "スケジュールファイルを読み込めませんでした。\n%"
                                       "1\nシンボリックリンクが循環しています。";
+    // An add through one name would leave the other with the old memos.
+    QTest::newRow("second name of the file")
+            << "hard.txt" << failed
+            << "スケジュールファイルに書き込めませんでした。\n%"
+               "1\nこのファイルには別の名前（ハードリ"
+               "ンク）が 1 個あります。書き込むと別の名前には古い内容が残るため、書き込みを中止しま"
+               "した。別の名前の代わりにシンボリックリンクを使ってください。\nファイルの内容は変更"
+               "していません。";
+    QTest::newRow("name too long for the files beside it")
+            << QString(252, u'n') << failed
+            << "スケジュールファイルに書き込めませんでした。\n%1\nファイル名が長すぎるため、書き込"
+               "みに使うファイルを同じフォルダに作れません。ファイル名を短くしてください。\nファイ"
+               "ルの内容は変更していません。";
 }
 
 void tst_dirs::realFailuresLeaveTheFile()
@@ -350,6 +368,7 @@ void tst_dirs::realFailuresLeaveTheFile()
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.txt")));
     QVERIFY(QFile::link(QStringLiteral("loop2.txt"), m_dir->filePath("loop1.txt")));
     QVERIFY(QFile::link(QStringLiteral("loop1.txt"), m_dir->filePath("loop2.txt")));
+    QCOMPARE(::link(QFile::encodeName(m_path), QFile::encodeName(m_dir->filePath("hard.txt"))), 0);
     const QString path = m_dir->filePath(relativePath);
     m_platform.setSchedulePath(path);
 
@@ -359,6 +378,9 @@ void tst_dirs::realFailuresLeaveTheFile()
     QVERIFY(QFileInfo(m_dir->filePath("folder.txt")).isDir());
     QCOMPARE(QFileInfo(m_dir->filePath("loop1.txt")).symLinkTarget(), m_dir->filePath("loop2.txt"));
     QCOMPARE(readBytes(m_path), oldContent.toLatin1());
+    // Nothing is left beside them: no lock file, no new file.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList({"hard.txt", "loop1.txt", "loop2.txt", nameOfFile}));
 }
 
 void tst_dirs::shortWriteLeavesTheFile()
@@ -464,10 +486,95 @@ void tst_dirs::waitsForTheLock()
         QVERIFY(!QFile::exists(m_path + ".lock"));
     }
 
+    // A lock file with another name is locked as it is: the other file keeps its bytes.
+    const QString other = m_dir->filePath("other");
+    QVERIFY(writeBytes(other, "private\n"));
+    QCOMPARE(::link(QFile::encodeName(other), QFile::encodeName(m_path + ".lock")), 0);
+    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, "x")).status, dirs::AddStatus::Written);
+    QCOMPARE(readBytes(other), "private\n");
+    QVERIFY(QFile::remove(m_path + ".lock"));
+
     // Something else at the lock's name is refused at once, even a FIFO nobody writes to.
     QCOMPARE(::mkfifo(QFile::encodeName(m_path + ".lock").constData(), 0444), 0);
     QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, "y")).status,
              dirs::AddStatus::WriteFailed);
+}
+
+// Puts another program's version of the file in its place, by rename, whenever the add is
+// about to put its own there: `times` times.
+class ReplacingStep : public FaultInjector
+{
+public:
+    ReplacingStep(QString path, int times) : m_path(std::move(path)), m_times(times) { }
+    bool fails(SaveStep step) override
+    {
+        if (step == SaveStep::Commit && m_times-- > 0) {
+            writeBytes(m_path + ".sync", "\"200012180synced\"\r\n");
+            std::rename(QFile::encodeName(m_path + ".sync"), QFile::encodeName(m_path));
+        }
+        return false;
+    }
+
+private:
+    QString m_path;
+    int m_times;
+};
+
+void tst_dirs::replacedWhileAddingIsReadAgain_data()
+{
+    QTest::addColumn<int>("times");
+    QTest::addColumn<dirs::AddStatus>("status");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray synced("\"200012180synced\"\r\n");
+    QTest::newRow("once: added to the new version")
+            << 1 << dirs::AddStatus::Written << "\"200012171x\"\r\n" + synced;
+    QTest::newRow("every time: refused") << 3 << dirs::AddStatus::WriteFailed << synced;
+}
+
+void tst_dirs::replacedWhileAddingIsReadAgain()
+{
+    QFETCH(int, times);
+    QFETCH(dirs::AddStatus, status);
+    QFETCH(QByteArray, after);
+    QVERIFY(writeBytes(m_path, oldContent.toLatin1()));
+    ReplacingStep sync(m_path, times);
+    const dirs::AddResult result = dirs::addRecords(m_path, request(2000, 12, 17, "x"), {&sync});
+    QCOMPARE(result.status, status);
+    QCOMPARE(readBytes(m_path), after);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList {nameOfFile});
+}
+
+void tst_dirs::linkOfAnotherUserInASharedFolder()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root to give a link to another user");
+    // The user's own file, and a link to it that another user put in a folder like /tmp.
+    const QString own = m_dir->filePath("own.txt");
+    QVERIFY(writeBytes(own, oldContent.toLatin1()));
+    const QString shared = m_dir->filePath("shared");
+    QVERIFY(QDir().mkdir(shared));
+    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString link = shared + "/" + nameOfFile;
+    QVERIFY(QFile::link(own, link));
+    QCOMPARE(::lchown(QFile::encodeName(link).constData(), 65534, 65534), 0);
+
+    m_platform.setSchedulePath(link);
+    QCOMPARE(dirs::addSchedule(m_platform, request(2000, 12, 17, "x")).status,
+             dirs::AddStatus::FileUnreadable);
+    QCOMPARE(setaside::skedels(m_platform).status, setaside::Status::Failed);
+    const QString why = link
+            + " は、誰でも書き込めるフォルダにある他のユーザーのシンボリックリンクです。安全のため"
+              "、"
+              "このリンクの先は読み書きしません。";
+    QCOMPARE(m_platform.messages(),
+             QStringList({"スケジュールファイルを読み込めませんでした。\n" + link + "\n" + why,
+                          "スケジュールファイルを改名できませんでした。\n" + link + "\n→ " + shared
+                                  + "/ｽｹｼﾞｭｰﾙ.bak\n" + why
+                                  + "\nどちらのファイルも変更していません。"}));
+    QCOMPARE(readBytes(own), oldContent.toLatin1());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList {"own.txt"});
+    QCOMPARE(QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList {nameOfFile});
 }
 
 QTEST_APPLESS_MAIN(tst_dirs)

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -58,6 +59,7 @@ struct ChildSetup
     rlim_t fileSizeLimit = 0;
     bool asOtherUser = false;
     gid_t otherUsersGroup = 0; // a further group of the other user, 0 for none
+    int addressSpaceMB = 0;    // the address space the add may take, 0 for no limit
 };
 
 constexpr uid_t otherUser = 65534; // nobody
@@ -144,6 +146,7 @@ enum class Fault {
     ReadOnlyFolder,    // the file may be written, the folder may not
     ReadOnlyFile,      // the folder may be written, the file may not
     UnenterableFolder, // the folder may be read but not entered
+    AddressSpaceLimit, // the add may take half the file's size in memory
 };
 
 // Prepares `folder` (which holds the file) for `fault` and says how to run the child.
@@ -163,6 +166,8 @@ ChildSetup inject(Fault fault, const QString &folder, const QString &file)
     case Fault::UnenterableFolder:
         setMode(folder, 0766);
         return ChildSetup {0, true};
+    case Fault::AddressSpaceLimit:
+        return ChildSetup {0, false, 0, int(QFileInfo(file).size() / (2 << 20))};
     }
     return {};
 }
@@ -244,6 +249,8 @@ void tst_faults::realFaultsLeaveTheFile_data()
             << notWritten + "保存先のフォルダを使えません。\n%2\n" + denied + unchanged;
     QTest::newRow("read-only file, another user")
             << Fault::ReadOnlyFile << notWritten + denied + unchanged;
+    QTest::newRow("too little memory")
+            << Fault::AddressSpaceLimit << notWritten + "メモリが足りません。" + unchanged;
     // clang-format on
 }
 
@@ -253,8 +260,13 @@ void tst_faults::realFaultsLeaveTheFile()
     QFETCH(QString, message);
     // Larger than one block of the save and than Qt's write buffer, so that the limit is hit
     // inside a write call.
-    const QByteArray before = schedulegen::fileBytes(schedulegen::records(3000));
+    QByteArray before = schedulegen::fileBytes(schedulegen::records(3000));
     QVERIFY(before.size() > 128 * 1024);
+    if (fault == Fault::AddressSpaceLimit) {
+        if (qEnvironmentVariableIsSet("REKOVA_ASAN"))
+            QSKIP("the sanitizers reserve more address space than any limit leaves");
+        before = before.repeated(200); // tens of megabytes: far more than the add needs besides
+    }
     QVERIFY(writeBytes(m_path, before));
 
     const ChildSetup setup = inject(fault, m_folder, m_path);
@@ -263,7 +275,10 @@ void tst_faults::realFaultsLeaveTheFile()
         if (!problem.isEmpty())
             QFAIL(qPrintable(problem)); // as root every permission fault would go unseen
     }
-    const ChildRun run = runChild({"schedule", m_path}, setup);
+    QStringList arguments {"schedule", m_path};
+    if (setup.addressSpaceMB > 0)
+        arguments.append(QString::number(setup.addressSpaceMB));
+    const ChildRun run = runChild(arguments, setup);
     QVERIFY2(run.finished, run.errors.constData());
     QCOMPARE(run.exitCode, 1);
 

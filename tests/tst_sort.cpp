@@ -1,5 +1,7 @@
 #include "store/sort.h"
 
+#include "store/cp932.h"
+
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTest>
@@ -105,6 +107,11 @@ void tst_sort::sameOrderAsTheLoop_data()
     mixed.insert(7, QString());
     mixed.insert(300, QStringLiteral("handwritten, no key"));
     mixed.insert(400, QStringLiteral("2000"));
+    // Keys that are not ASCII, whose bytes sort otherwise than their characters (Ａ after 会).
+    mixed.insert(100, QStringLiteral("会議メモ、日付なし"));
+    mixed.insert(150, QStringLiteral("ｶﾀｶﾅの行"));
+    mixed.insert(200, QStringLiteral("ＡＢＣ、二バイトの英字"));
+    mixed.insert(250, QStringLiteral("2000１２３４x"));
     QTest::newRow("keyless and short lines among records") << mixed;
 }
 
@@ -112,8 +119,16 @@ void tst_sort::sameOrderAsTheLoop()
 {
     QFETCH(QStringList, items);
     const QStringList expected = exchangeSorted(items);
+    // The same order over the file's bytes.
+    QList<QByteArray> fields;
+    for (const QString &item : std::as_const(items))
+        fields.append(cp932::encode(item).bytes);
+    QStringList byBytes;
+    for (const qsizetype k : dirs::sortedOrder(fields))
+        byBytes.append(items[k]);
     dirs::sortSchedules(items);
     QCOMPARE(items, expected);
+    QCOMPARE(byBytes, expected);
 }
 
 void tst_sort::largeSortedFileWithAppendedRecordsIsQuick()

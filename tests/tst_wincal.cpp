@@ -1,4 +1,5 @@
 #include "about/frmabt.h"
+#include "calendar/datewatcher.h"
 #include "fakeplatform.h"
 #include "mainwindow/wincal.h"
 #include "store/cp932.h"
@@ -7,16 +8,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -127,6 +133,7 @@ private slots:
     void chooseFileCancelledOrDeclined();
     void marksFollowTheFileAtTheNextRedraw();
     void addMemo();
+    void addWaitingForTheLockLeavesTheWindowAnswering();
     void addOn29February();
     void addRefusedKeepsTheMonth();
     void setAside();
@@ -136,6 +143,8 @@ private slots:
 
     void alarmNoticesBeforeTheWindowShows();
     void unreadableFileReportedOnceAtStartUp();
+    void dateChangeRedrawsAndAnnouncesOnce();
+    void autostartEntryFollowsTheTick();
 };
 
 void tst_wincal::cleanup()
@@ -255,8 +264,8 @@ void tst_wincal::menus()
                            "  ske2=スケジュールファイルの表示",
                            "  icsexp=iCalendar ファイルに書き出し",
                            "  icsimp=iCalendar ファイルから取り込み", "  EXIT=EXIT", "TOOL=Tool",
-                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "HELP=Help", "  hlptxt=説明",
-                           "  sakusya=作者", "  about=about"}));
+                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "  autostart=ログイン時に起動", "HELP=Help",
+                           "  hlptxt=説明", "  sakusya=作者", "  about=about"}));
 }
 
 void tst_wincal::startUpShowsTodaysMonth()
@@ -745,7 +754,7 @@ void tst_wincal::chooseFile()
     t.trigger("ske");
     const FakePlatform::Shown dialog = t.platform.shown[1];
     QCOMPARE(dialog.kind, FakePlatform::Kind::SaveDialog);
-    QCOMPARE(dialog.text, QStringLiteral("ｽｹｼﾞｭｰﾙ.txt"));
+    QCOMPARE(dialog.text, QDir::home().filePath(QStringLiteral("ｽｹｼﾞｭｰﾙ.txt")));
     QCOMPARE(dialog.filters, (QStringList {"ﾃｷｽﾄﾌｧｲﾙ (*.txt)", "All Files (*)"}));
     const FakePlatform::Shown question = t.platform.shown[2];
     QCOMPARE(question.kind, FakePlatform::Kind::Question);
@@ -831,6 +840,28 @@ void tst_wincal::addMemo()
     QCOMPARE(t.find<QPlainTextEdit>("Text2")->toPlainText(), QStringLiteral("会議\n資料"));
     QVERIFY(t.find<QCheckBox>("Check3")->isChecked());
     QCOMPARE(colourOfCell(t, 21), QColor(128, 255, 128));
+}
+
+void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
+{
+    Window t(QDate(2001, 2, 14), "");
+    QVERIFY(t.start());
+    QTest::mouseClick(t.cell(21), Qt::LeftButton);
+    t.find<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("会議"));
+    // Another program holds the file while the add starts; the window sees its events meanwhile,
+    // shows that it is busy, and the add goes through once the other program lets go.
+    auto held = std::make_unique<QLockFile>(t.path + ".lock");
+    QVERIFY(held->tryLock(0));
+    bool busy = false;
+    QTimer::singleShot(50, t.w.get(), [&] {
+        busy = !t.find("Command4")->isEnabled() && t.w->cursor().shape() == Qt::WaitCursor;
+        held.reset();
+    });
+    QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
+    QVERIFY(busy);
+    QCOMPARE(t.platform.messages(), QStringList {"書込み完了"});
+    QVERIFY(t.find("Command4")->isEnabled());
+    QCOMPARE(t.w->cursor().shape(), Qt::ArrowCursor);
 }
 
 void tst_wincal::addOn29February()
@@ -1001,6 +1032,73 @@ void tst_wincal::unreadableFileReportedOnceAtStartUp()
     // Afterwards every reader that meets it says so.
     QTest::mouseClick(t.cell(13), Qt::LeftButton);
     QCOMPARE(t.platform.messages().size(), 2);
+}
+
+void tst_wincal::dateChangeRedrawsAndAnnouncesOnce()
+{
+    Window t(QDate(2001, 2, 28),
+             "\"200102281今日\"\r\n\"200103011明日\"\r\n\"200103011明日\"\r\n"
+             "\"200103021明後日\"\r\n");
+    QVERIFY(t.start());
+    const auto check = [&t](QDate today) {
+        t.platform.todayDate = today;
+        t.w->findChild<DateWatcher *>()->check();
+        QStringList memos; // the last line of each notice, and where it went
+        for (const FakePlatform::Shown &shown : std::as_const(t.platform.shown))
+            memos << (shown.kind == FakePlatform::Kind::DesktopNotice ? "desktop " : "")
+                            + shown.text.section(u'\n', -1);
+        return memos;
+    };
+    // Midnight: the next month with its today; a record held twice is two notices.
+    QCOMPARE(check(QDate(2001, 3, 1)), (QStringList {"今日", "明日", "明日"}));
+    QCOMPARE(t.caption(), QStringLiteral("2001年 3月"));
+    QVERIFY(t.cell(1)->accessibleDescription().startsWith(QStringLiteral("今日")));
+    // Minimised with a day open: the desktop is told first, and the open day keeps its month.
+    QTest::mouseClick(t.cell(10), Qt::LeftButton);
+    t.w->showMinimized();
+    QCOMPARE(check(QDate(2001, 4, 2)).mid(3), (QStringList {"desktop 明後日", "明後日"}));
+    QCOMPARE(t.caption(), QStringLiteral("2001年 3月"));
+    // The clock set back and forth again shows nothing twice.
+    QCOMPARE(check(QDate(2001, 3, 1)).size(), 5);
+    QCOMPARE(check(QDate(2001, 4, 3)).size(), 5);
+}
+
+void tst_wincal::autostartEntryFollowsTheTick()
+{
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", configHome); });
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const QString entry = config.filePath("autostart/com.example.rekova.desktop");
+    Window t;
+    QVERIFY(t.start());
+    auto *item = t.find<QAction>("autostart");
+    QVERIFY(!QFile::exists(entry));
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QFile file(entry);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8()
+                                    + "\"\n"));
+    QProcess validate;
+    validate.start("desktop-file-validate", {entry});
+    QVERIFY(validate.waitForFinished());
+    QCOMPARE(validate.readAll() + QByteArray::number(validate.exitCode()), "0");
+
+    // Removed by hand: the menu says so when it opens.
+    QVERIFY(QFile::remove(entry));
+    emit t.find<QMenu>("TOOL")->aboutToShow();
+    QVERIFY(!item->isChecked());
+    item->trigger();
+    item->trigger();
+    QVERIFY(!QFile::exists(entry));
+    // A config folder that cannot be made is told, and the tick stays off.
+    QVERIFY(QFile(config.filePath("file")).open(QIODevice::WriteOnly));
+    qputenv("XDG_CONFIG_HOME", config.filePath("file").toLocal8Bit());
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    QVERIFY(t.platform.messages().value(0).startsWith(
+            QStringLiteral("ログイン時に起動する設定を書き込めませんでした。\n")));
 }
 
 QTEST_MAIN(tst_wincal)

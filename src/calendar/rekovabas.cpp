@@ -169,13 +169,18 @@ void AlarmNotices::consider(QByteArrayView field, QByteArrayView today)
 
 QString AlarmNotices::text(qsizetype index) const
 {
-    const auto [start, length] = m_fields.at(index);
-    const QString rec = decoded(QByteArrayView(m_bytes).sliced(start, length));
+    const QString rec = decoded(record(index));
     QString date;
     date.reserve(16);
     WeekdayLabels labels;
     appendDateLine(date, rec, labels);
     return messages::alarmNotice(date, record::memoOf(rec).toString());
+}
+
+QByteArrayView AlarmNotices::record(qsizetype index) const
+{
+    const auto [start, length] = m_fields.at(index);
+    return QByteArrayView(m_bytes).sliced(start, length);
 }
 
 StartUp startUp(const QByteArray &bytes, int year, int month, QStringView todayKey)

@@ -76,6 +76,8 @@ class AlarmNotices
 public:
     qsizetype size() const { return m_fields.size(); }
     QString text(qsizetype index) const;
+    // The record of notice `index`, as the file holds it.
+    QByteArrayView record(qsizetype index) const;
 
 private:
     friend struct StartUp startUp(const QByteArray &, int, int, QStringView);

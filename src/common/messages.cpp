@@ -263,6 +263,31 @@ QString settingsNotWritable(const QString &settingsFile)
     return QStringLiteral("設定ファイル %1 に書き込めません").arg(settingsFile);
 }
 
+QString commandLineHelp()
+{
+    return QStringLiteral("使い方: rekova [Qt のオプション]\n"
+                          "暦丸: スケジュールも入れられる万年カレンダーです。\n"
+                          "\n"
+                          "  -h, --help     この説明を表示して終了します\n"
+                          "      --version  バージョンを表示して終了します\n"
+                          "\n"
+                          "Qt のオプション（-platform 名前、-style 名前 など）も使えます。\n"
+                          "スケジュールのファイルは、メニューの File → スケジュールファイルの設定 "
+                          "で選びます。\n");
+}
+
+QString autostartNotWritten(const QString &path, const QString &reason)
+{
+    return QStringLiteral("ログイン時に起動する設定を書き込めませんでした。\n%1\n%2")
+            .arg(shown(path), reason);
+}
+
+QString autostartNotRemoved(const QString &path, const QString &reason)
+{
+    return QStringLiteral("ログイン時に起動する設定を削除できませんでした。\n%1\n%2")
+            .arg(shown(path), reason);
+}
+
 namespace {
 
 QString presentLine(qsizetype present)

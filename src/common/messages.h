@@ -55,6 +55,13 @@ QString settingsNotWritable(const QString &settingsFile);
 // Something other than a regular file (a FIFO, a folder) is at the lock file's name.
 QString lockNotRegularFile(const QString &lockPath);
 
+// What `rekova --help` prints.
+QString commandLineHelp();
+
+// The autostart entry at `path` could not be written or removed; `reason` says why.
+QString autostartNotWritten(const QString &path, const QString &reason);
+QString autostartNotRemoved(const QString &path, const QString &reason);
+
 // Calendar files (.ics) out and in.
 QString icsExportDone(qsizetype count, const QString &path);
 QString icsExportNothing(); // the schedule file holds no memo to write out
@@ -85,7 +92,7 @@ QString icsNotEncodable(const QString &character);
 namespace messages {
 
 // Reasons for the store's refusals that keep another user's files and the memos safe.
-// The schedule file's name leaves no room for the names of the files written beside it.
+// The schedule file's name leaves no room for the name of its lock file beside it.
 QString nameTooLongForFilesBeside();
 // `link` is another user's symbolic link in a folder everyone may write; it is not followed.
 QString linkNotFollowed(const QString &link);

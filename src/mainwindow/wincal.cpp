@@ -1,19 +1,24 @@
 #include "mainwindow/wincal.h"
 
 #include "about/frmabt.h"
+#include "calendar/datewatcher.h"
+#include "common/background.h"
 #include "common/helptexts.h"
 #include "common/messages.h"
 #include "mainwindow/boxlines.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/mouseup.h"
 #include "mainwindow/uifont.h"
+#include "platform/autostart.h"
 #include "platform/platform.h"
 #include "store/dirs.h"
 #include "store/icsexport.h"
 #include "store/icsimport.h"
 #include "store/setaside.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -124,6 +129,9 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platf
     buildControls();
     boxlines::useFor(this);
     setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    dateWatcher = new DateWatcher(
+            platform, [this](QDate before, QDate today) { return dateChanged(before, today); },
+            this);
 }
 
 wincal::~wincal() = default;
@@ -152,6 +160,12 @@ void wincal::buildMenus()
 
     QMenu *tool = addMenu("TOOL", QStringLiteral("Tool"));
     addItem(tool, "skedels", QStringLiteral("ｽｹｼﾞｭｰﾙの削除"), &wincal::skedels_Click);
+    QAction *atLogin = tool->addAction(QStringLiteral("ログイン時に起動"));
+    atLogin->setObjectName(QStringLiteral("autostart"));
+    atLogin->setCheckable(true);
+    connect(atLogin, &QAction::triggered, this, &wincal::autostart_Click);
+    // The entry may have been removed by hand: its state is read each time the menu opens.
+    connect(tool, &QMenu::aboutToShow, this, [atLogin] { atLogin->setChecked(autostart::isOn()); });
 
     QMenu *help = addMenu("HELP", QStringLiteral("Help"));
     addItem(help, "hlptxt", QStringLiteral("説明"), &wincal::hlptxt_Click);
@@ -278,6 +292,7 @@ void wincal::Form_Load()
             = rekovabas::startUp(source.bytes, curYear, curMonth, rekovabas::todayFrom(date).key());
     drawMonth(curYear, curMonth, marksOf(source, found.month), date);
     alarmCheck(found.notices);
+    dateWatcher->start(date);
 }
 
 void wincal::initApp(QDate date)
@@ -415,10 +430,41 @@ void wincal::listAll()
     List1->addItems(lines);
 }
 
-void wincal::alarmCheck(const rekovabas::AlarmNotices &notices)
+void wincal::alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDesktop)
 {
-    for (qsizetype i = 0; i < notices.size(); ++i)
+    const QList<qsizetype> fresh = announcedNotices.takeNew(notices);
+    // All go to the desktop before the first box waits for its OK.
+    if (alsoOnDesktop) {
+        for (qsizetype i : fresh)
+            platform.notifyDesktop(messages::applicationTitle(), notices.text(i).trimmed());
+    }
+    for (qsizetype i : fresh)
         platform.showMessage(notices.text(i));
+}
+
+bool wincal::dateChanged(QDate before, QDate today)
+{
+    if (QApplication::activeModalWidget())
+        return false;
+    // The month of the old today follows the clock while only the calendar is seen; an open
+    // entry area keeps its date, for which an add is made.
+    if (!entryPaneOpen() && curYear == kyotu1::initApp(before).year && curMonth == before.month()) {
+        curYear = kyotu1::initApp(today).year;
+        curMonth = today.month();
+        curDay = today.day();
+    }
+    const rekovabas::Schedules source = readSchedules();
+    const rekovabas::StartUp found = rekovabas::startUp(source.bytes, curYear, curMonth,
+                                                        rekovabas::todayFrom(today).key());
+    drawMonth(curYear, curMonth, marksOf(source, found.month), today);
+    // A box over a minimised or hidden window would wait unseen.
+    alarmCheck(found.notices, isMinimized() || !isVisible());
+    return true;
+}
+
+bool wincal::entryPaneOpen() const
+{
+    return centralWidget()->width() > layout::toPixels(layout::Label3.left);
 }
 
 // Every user action reads the file once, here, and a file that cannot be read is reported
@@ -472,9 +518,21 @@ void wincal::Command4_Click()
     request.alarm = Check1->isChecked();
     for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
         request.repeat[i] = repeatBoxes[i]->isChecked();
-    const dirs::AddResult result = dirs::addSchedule(platform, request);
-    for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
-        repeatBoxes[i]->setChecked(result.repeat[i]);
+    // The window keeps answering while the add waits for another program or writes; it shows
+    // that it is busy and takes no second add meanwhile.
+    const QString path = dirs::schedulePath(platform);
+    dirs::AddResult result;
+    Command4->setEnabled(false);
+    setCursor(Qt::WaitCursor);
+    background::run([&] { result = dirs::addRecords(path, request); });
+    unsetCursor();
+    Command4->setEnabled(Command5->isEnabled());
+    platform.showMessage(dirs::addMessage(result, path));
+    // The boxes belong to the day of the add; another day may be open by now.
+    if (curDay == request.day && curMonth == request.month && curYear == request.year) {
+        for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
+            repeatBoxes[i]->setChecked(result.repeat[i]);
+    }
     // The month is redrawn from the bytes just written: the add has read the file already.
     if (result.status == dirs::AddStatus::Written)
         drawMonth(curYear, curMonth,
@@ -512,7 +570,9 @@ void wincal::ske_Click()
 {
     const QString current = dirs::schedulePath(platform);
     const std::optional<QString> chosen = platform.chooseSaveFileName(
-            current.isEmpty() ? QStringLiteral("ｽｹｼﾞｭｰﾙ.txt") : current,
+            // The first file is proposed in the home folder, not in whatever folder the
+            // program was started from (a checkout that is cleaned, a temporary folder).
+            current.isEmpty() ? QDir::home().filePath(QStringLiteral("ｽｹｼﾞｭｰﾙ.txt")) : current,
             {QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")});
     if (!chosen) {
         platform.showMessage(messages::selectionCancelled());
@@ -563,4 +623,12 @@ void wincal::icsimp_Click()
 void wincal::EXIT_Click()
 {
     close();
+}
+
+void wincal::autostart_Click(bool on)
+{
+    const QString error = autostart::switchTo(on, QCoreApplication::applicationFilePath());
+    if (!error.isEmpty())
+        platform.showMessage(error);
+    findChild<QAction *>(QStringLiteral("autostart"))->setChecked(autostart::isOn());
 }

@@ -8,6 +8,7 @@
 // States: calendar (narrow, only the grid), entry (wide, memo box) and list (wide, the list of
 // all memos in place of the memo box). resetView returns to the calendar state.
 
+#include "calendar/announced.h"
 #include "calendar/monthstep.h"
 #include "calendar/monthview.h"
 #include "calendar/rekovabas.h"
@@ -21,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+class DateWatcher;
 class Platform;
 class MouseUpButton;
 class MouseUpLabel;
@@ -65,8 +67,15 @@ private:
     // taken from the clock: start-up and an add look at the file once.
     void drawMonth(int year, int month, const std::optional<rekovabas::MonthSchedules> &marks,
                    QDate date);
-    // Shows the alarm notices that start-up found, one box after another.
-    void alarmCheck(const rekovabas::AlarmNotices &notices);
+    // Shows the alarm notices found that were not shown before, one box after another, and
+    // first through the desktop's notification service too when `alsoOnDesktop`.
+    void alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDesktop = false);
+    // Today became `today`: the month is drawn anew and the notices due since are shown.
+    // Returns: false while a box or dialog waits for an answer, so that the handler that shows
+    // it goes on with the month it drew; the change is taken at a later check.
+    bool dateChanged(QDate before, QDate today);
+    // The window is wide: in the entry or the list state.
+    bool entryPaneOpen() const;
 
     // Event handlers.
     void Command1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -84,6 +93,7 @@ private:
     void icsexp_Click();
     void icsimp_Click();
     void EXIT_Click();
+    void autostart_Click(bool on);
 
     // Members carry the names the program's procedures use, without a prefix.
     Platform &platform;
@@ -93,6 +103,9 @@ private:
     int curMonth = 0;
     int curDay = 0;
     QString appName;
+
+    DateWatcher *dateWatcher = nullptr;
+    AnnouncedNotices announcedNotices;
 
     kyotu1::HolidayTable holidays;
     rekovabas::MonthSchedules monthSchedules;

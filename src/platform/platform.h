@@ -50,4 +50,13 @@ public:
 
     // Opens `url` in the user's web browser. Returns: false when no browser could be started.
     virtual bool openUrl(const QUrl &url) = 0;
+
+    // Tells `text` through the desktop's notification service as well, titled `title`, without
+    // waiting. Returns: false when the desktop offers no such service; nothing is shown then.
+    virtual bool notifyDesktop(const QString &title, const QString &text)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+        return false;
+    }
 };

@@ -1,6 +1,7 @@
 #include "platform/qtplatform.h"
 
 #include "common/messages.h"
+#include "platform/notifications.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -126,4 +127,9 @@ QDate QtPlatform::today()
 bool QtPlatform::openUrl(const QUrl &url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+bool QtPlatform::notifyDesktop(const QString &title, const QString &text)
+{
+    return notifications::send(title, text);
 }

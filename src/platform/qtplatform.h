@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
-// The real desktop: QMessageBox, QFileDialog, QSettings, the system clock and
-// QDesktopServices.
+// The real desktop: QMessageBox, QFileDialog, QSettings, the system clock,
+// QDesktopServices and the notification service on D-Bus.
 class QtPlatform : public Platform
 {
 public:
@@ -26,6 +26,7 @@ public:
                       QString *error) override;
     QDate today() override;
     bool openUrl(const QUrl &url) override;
+    bool notifyDesktop(const QString &title, const QString &text) override;
 
 private:
     QWidget *visibleParent() const;

@@ -87,10 +87,16 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
         }
         if (fd < 0) {
             const int error = errno;
-            // Only the file's own name can be too long: its folder was found.
-            m_error = error == ENAMETOOLONG
-                    ? messages::nameTooLongForFilesBeside()
-                    : messages::folderUnusable(m_folder, messages::systemError(error));
+            // Only the file's own name can be too long: its folder was found. A symbolic link
+            // at the lock's name is not followed.
+            const QString lockPath = QFile::decodeName(m_lockName);
+            if (error == ENAMETOOLONG)
+                m_error = messages::nameTooLongForFilesBeside();
+            else if (error == ELOOP)
+                m_error = messages::folderUnusable(m_folder,
+                                                   messages::lockNotRegularFile(lockPath));
+            else
+                m_error = messages::folderUnusable(m_folder, messages::systemError(error));
             return Status::Unusable;
         }
         struct stat info
@@ -101,13 +107,20 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
                     m_folder, messages::lockNotRegularFile(QFile::decodeName(m_lockName)));
             return Status::Unusable;
         }
-        if (created)
-            writeOwner(fd);
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             if (sameFile(fd, m_lockName)) {
-                m_fd = fd;
                 // A file with another name elsewhere, or another user's, is only locked.
-                m_removable = info.st_nlink == 1 && info.st_uid == ::geteuid();
+                const bool removable = info.st_nlink == 1 && info.st_uid == ::geteuid();
+                if (!created && removable) {
+                    // Left by a process that ended: made afresh, so that it names its holder.
+                    ::unlink(m_lockName.constData());
+                    ::close(fd);
+                    continue;
+                }
+                if (created)
+                    writeOwner(fd);
+                m_fd = fd;
+                m_removable = removable;
                 return Status::Locked;
             }
             ::close(fd); // its holder removed it in the meantime: lock the new one

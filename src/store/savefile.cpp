@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
@@ -93,13 +92,24 @@ QByteArray fileNameOf(const QByteArray &path)
     return path.mid(path.lastIndexOf('/') + 1);
 }
 
+// The new file's name for the file `name`, without its random end. A long name is cut, at a
+// character, so that the new file's name stays within the system's limit of 255 bytes.
+QByteArray saveStem(const QByteArray &name)
+{
+    constexpr qsizetype longestName = 255 - 1 - qsizetype(sizeof saveMark - 1) - randomLength;
+    qsizetype length = qMin(name.size(), longestName);
+    while (length < name.size() && length > 0 && (uchar(name[length]) & 0xC0) == 0x80)
+        --length; // not within a UTF-8 character
+    return '.' + name.left(length) + saveMark;
+}
+
 // Whether `entry` is a name that save() makes for the file `name`: the present form, or the
 // fixed one that earlier versions used.
 bool isSaveName(const QByteArray &entry, const QByteArray &name)
 {
     if (entry == name + ".rekova-save")
         return true;
-    const QByteArray stem = '.' + name + saveMark;
+    const QByteArray stem = saveStem(name);
     if (entry.size() != stem.size() + randomLength || !entry.startsWith(stem))
         return false;
     const auto isRandomCharacter = [](char c) {
@@ -132,7 +142,7 @@ void removeLeftovers(const QByteArray &target)
 
 QByteArray freshName(const QByteArray &target)
 {
-    QByteArray name = folderOf(target) + "/." + fileNameOf(target) + saveMark;
+    QByteArray name = folderOf(target) + '/' + saveStem(fileNameOf(target));
     for (int k = 0; k < randomLength; ++k)
         name += randomCharacters[QRandomGenerator::global()->bounded(
                 int(sizeof randomCharacters - 1))];
@@ -142,7 +152,7 @@ QByteArray freshName(const QByteArray &target)
 } // namespace
 
 SaveFile::SaveFile(const QString &targetPath, const StoreOptions &options)
-    : m_targetPath(targetPath), m_target(QFile::encodeName(targetPath)), m_options(options)
+    : m_target(QFile::encodeName(targetPath)), m_options(options)
 { }
 
 SaveFile::~SaveFile()
@@ -175,11 +185,8 @@ Result SaveFile::open()
     for (int tries = 0; tries < namesToTry && m_fd < 0; ++tries) {
         name = freshName(m_target);
         m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-        if (m_fd < 0 && errno != EEXIST) {
-            if (errno == ENAMETOOLONG && QFile::encodeName(m_targetPath).size() < PATH_MAX - 32)
-                return failed(messages::nameTooLongForFilesBeside());
+        if (m_fd < 0 && errno != EEXIST)
             return failed(messages::systemError(errno));
-        }
     }
     if (m_fd < 0)
         return failed(messages::saveNameInTheWay(QFile::decodeName(name)));

@@ -2,10 +2,11 @@
 
 // Replacing a file's whole content safely: the bytes go to a new file beside it, named
 // ".<name>.rekova-save-" and six random characters (a fresh name for each save, of a form only
-// this program makes), are synced to disk and then renamed over the old file in one step. Until
-// that rename the old file is exactly as it was; a failure at any step leaves it so and removes
-// the new file, and the next save removes what a killed add of this user left behind. The new
-// file gets the old one's permissions (and, for root, its owner) before it takes its place.
+// this program makes; a long name is cut to fit), are synced to disk and then renamed over the old
+// file in one step. Until that rename the old file is exactly as it was; a failure at any step
+// leaves it so and removes the new file, and the next save removes what a killed add of this user
+// left behind. The new file gets the old one's permissions (and, for root, its owner) before it
+// takes its place.
 //
 // The caller holds the file's lock (store/filelock.h) and passes the file that is really
 // written, a symbolic link already followed (store/target.h).
@@ -60,7 +61,6 @@ public:
 private:
     bool flushBuffer();
 
-    QString m_targetPath;
     QByteArray m_target;
     StoreOptions m_options;
     QByteArray m_name;

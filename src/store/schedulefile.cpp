@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +33,9 @@ public:
 private:
     int m_fd;
 };
+
+// The whole content of the open file `fd` of `size` bytes; a null array when a read failed.
+QByteArray readWhole(int fd, off_t size);
 
 Bytes unreadable(int errnoValue)
 {
@@ -81,27 +85,46 @@ Bytes readBytes(const QString &path)
     if (!S_ISREG(info.st_mode))
         return contents;
 
+    // Too little memory for the file hides the memos like any other failed read, and the
+    // program goes on.
+    try {
+        contents.bytes = readWhole(fd.get(), info.st_size);
+    } catch (const std::bad_alloc &) {
+        contents.status = Status::Unreadable;
+        contents.error = messages::outOfMemory();
+        return contents;
+    }
+    if (contents.bytes.isNull())
+        return unreadable(errno);
+    contents.status = Status::Present;
+    return contents;
+}
+
+namespace {
+
+QByteArray readWhole(int fd, off_t size)
+{
     // Read straight into the buffer, with room for the read that finds the end.
-    QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
+    QByteArray bytes(qsizetype(size) + 1, Qt::Uninitialized);
     qsizetype filled = 0;
     for (;;) {
         if (filled == bytes.size())
             bytes.resize(filled + qMax<qsizetype>(filled, 1 << 16)); // the file grew meanwhile
-        const ssize_t n = ::read(fd.get(), bytes.data() + filled, size_t(bytes.size() - filled));
+        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
         if (n == 0)
             break;
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN)
                 continue;
-            return unreadable(errno);
+            return QByteArray(); // errno says why
         }
         filled += n;
     }
     bytes.truncate(filled);
-    contents.status = Status::Present;
-    contents.bytes = std::move(bytes);
-    return contents;
+    return bytes;
 }
+
+} // namespace
 
 Contents read(const QString &path)
 {

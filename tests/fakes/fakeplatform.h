@@ -11,7 +11,7 @@
 class FakePlatform : public Platform
 {
 public:
-    enum class Kind { Message, Question, SaveDialog, OpenUrl, OpenDialog };
+    enum class Kind { Message, Question, SaveDialog, OpenUrl, DesktopNotice, OpenDialog };
 
     struct Shown
     {
@@ -68,6 +68,12 @@ public:
     {
         shown.append({Kind::OpenUrl, QString(), url.toString(), {}});
         return urlOpens;
+    }
+
+    bool notifyDesktop(const QString &title, const QString &text) override
+    {
+        shown.append({Kind::DesktopNotice, title, text, {}});
+        return true;
     }
 
     // The texts of the message boxes shown so far, in order.

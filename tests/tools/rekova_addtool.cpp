@@ -8,21 +8,25 @@
 //       the system's monotonic clock in microseconds, and waiting <pause> milliseconds (none
 //       by default) before the next, as a person adds one memo after another. Stops at the first
 //       add that is not written, printing "failed <n> <status> <detail>", and exits with 1.
-//   rekova_addtool schedule <file>
+//   rekova_addtool schedule <file> [<megabytes>]
 //       Adds memo 0 of the sequence as the user would, and prints the message boxes that the add
-//       showed as a JSON array of texts. Exits with 0 when the memo was written, else 1.
+//       showed as a JSON array of texts. Exits with 0 when the memo was written, else 1. With
+//       <megabytes>, the add may take only that much address space beyond what the tool has
+//       when it starts the add (RLIMIT_AS, as `prlimit --as` sets it).
 
 #include "addsequence.h"
 #include "platform/platform.h"
 #include "store/dirs.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QThread>
 
 #include <chrono>
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace {
 
@@ -80,9 +84,27 @@ int addSequence(const QString &path, int first, int count, int pauseMs)
     return 0;
 }
 
-int addSchedule(const QString &path)
+// Limits the address space to what the process has now and `megabytes` more.
+bool limitAddressSpace(int megabytes)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (!line.startsWith("VmSize:"))
+            continue;
+        const rlim_t now = line.mid(7).trimmed().split(' ').first().toULongLong() * 1024;
+        const rlimit limit {now + rlim_t(megabytes) * 1024 * 1024, RLIM_INFINITY};
+        return ::setrlimit(RLIMIT_AS, &limit) == 0;
+    }
+    return false;
+}
+
+int addSchedule(const QString &path, int megabytes)
 {
     RecordingPlatform platform(path);
+    if (megabytes > 0 && !limitAddressSpace(megabytes))
+        return 2;
     const dirs::AddResult result = dirs::addSchedule(platform, addsequence::request(0));
     say(QJsonDocument(platform.messages).toJson(QJsonDocument::Compact));
     return result.status == dirs::AddStatus::Written ? 0 : 1;
@@ -96,10 +118,10 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     if ((args.size() == 5 || args.size() == 6) && args[1] == QLatin1String("sequence"))
         return addSequence(args[2], args[3].toInt(), args[4].toInt(), args.value(5).toInt());
-    if (args.size() == 3 && args[1] == QLatin1String("schedule"))
-        return addSchedule(args[2]);
-    std::fputs(
-            "usage: rekova_addtool sequence <file> <first> <count> [<pause>] | schedule <file>\n",
-            stderr);
+    if ((args.size() == 3 || args.size() == 4) && args[1] == QLatin1String("schedule"))
+        return addSchedule(args[2], args.value(3).toInt());
+    std::fputs("usage: rekova_addtool sequence <file> <first> <count> [<pause>] | schedule <file> "
+               "[<megabytes>]\n",
+               stderr);
     return 2;
 }

@@ -21,6 +21,7 @@ public:
     int askChoice(const QString &text, const QString &title, const QStringList &buttons) override;
     std::optional<QString> chooseSaveFileName(const QString &proposedName,
                                               const QStringList &filters) override;
+    std::optional<QString> chooseOpenFileName(const QStringList &filters) override;
     QString readSetting(const QString &section, const QString &key) override;
     bool writeSetting(const QString &section, const QString &key, const QString &value,
                       QString *error) override;

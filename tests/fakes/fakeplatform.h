@@ -11,7 +11,7 @@
 class FakePlatform : public Platform
 {
 public:
-    enum class Kind { Message, Question, SaveDialog, OpenUrl, DesktopNotice, Choice };
+    enum class Kind { Message, Question, SaveDialog, OpenUrl, DesktopNotice, OpenDialog, Choice };
 
     struct Shown
     {
@@ -45,6 +45,12 @@ public:
     {
         shown.append({Kind::SaveDialog, QString(), proposedName, filters});
         return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.dequeue();
+    }
+
+    std::optional<QString> chooseOpenFileName(const QStringList &filters) override
+    {
+        shown.append({Kind::OpenDialog, QString(), QString(), filters});
+        return openAnswers.isEmpty() ? std::nullopt : openAnswers.dequeue();
     }
 
     QString readSetting(const QString &section, const QString &key) override
@@ -97,6 +103,7 @@ public:
     QList<Shown> shown;
     QQueue<bool> yesNoAnswers;
     QQueue<std::optional<QString>> saveAnswers;
+    QQueue<std::optional<QString>> openAnswers;
     QQueue<int> choiceAnswers;
     QMap<QString, QString> settings;
     QDate todayDate {2000, 12, 17};

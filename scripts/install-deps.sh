@@ -11,6 +11,7 @@ set -euo pipefail
 run_packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-translations-l10n libxcb1-dev
+    libical-dev # calendar files (.ics) in and out
     fonts-ipafont-gothic
     fcitx5-frontend-qt6
 )
@@ -26,6 +27,7 @@ test_packages=(
     util-linux acl
     desktop-file-utils appstream groff-base
     libbenchmark-dev
+    python3-icalendar # a second reader of exported calendars
     fonts-ipafont-mincho fonts-noto-cjk fonts-vlgothic
     dbus-daemon python3-dbusmock
 )

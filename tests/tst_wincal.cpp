@@ -140,6 +140,7 @@ private slots:
     void addOn29February();
     void addRefusedKeepsTheMonth();
     void setAside();
+    void exportAndImportThroughTheMenus();
     void helpMenu();
     void exitClosesTheWindow();
 
@@ -263,7 +264,9 @@ void tst_wincal::menus()
     }
     QCOMPARE(seen,
              (QStringList {"FILE=File", "  ske=スケジュールファイルの設定",
-                           "  ske2=スケジュールファイルの表示", "  EXIT=EXIT", "TOOL=Tool",
+                           "  ske2=スケジュールファイルの表示",
+                           "  icsexp=iCalendar ファイルに書き出し",
+                           "  icsimp=iCalendar ファイルから取り込み", "  EXIT=EXIT", "TOOL=Tool",
                            "  skedels=ｽｹｼﾞｭｰﾙの削除", "  autostart=ログイン時に起動", "HELP=Help",
                            "  hlptxt=説明", "  sakusya=作者", "  about=about"}));
 }
@@ -961,6 +964,67 @@ void tst_wincal::setAside()
     QCOMPARE(t.platform.messages(), QStringList {backup + "\n\nのファイルに改名しました"});
     QVERIFY(QFile::exists(backup));
     QVERIFY(!QFile::exists(t.path));
+}
+
+void tst_wincal::exportAndImportThroughTheMenus()
+{
+    // Two memos alike on one day, one over two lines with the alarm, characters iCalendar
+    // escapes, and a line written by hand, which is no memo.
+    Window t(QDate(2001, 2, 14),
+             "\"200102140会議\"\r\n\"200102140会議\"\r\n\"200102151一行目\r\n二行目\"\r\n"
+             "\"200102160a,b;c\\d\"\r\n手書きの行\r\n");
+    QVERIFY(t.start());
+    const QString ics = t.dir.filePath("書き出し.ics");
+    t.platform.saveAnswers.enqueue(ics);
+    t.trigger("icsexp");
+    QCOMPARE(t.platform.shown[0].kind, FakePlatform::Kind::SaveDialog);
+    QCOMPARE(t.platform.shown[0].text, t.dir.filePath("ｽｹｼﾞｭｰﾙ.ics"));
+    QCOMPARE(t.platform.messages(), QStringList {"4 件のスケジュールを書き出しました。\n" + ics});
+
+    // An import that the user declines, of a calendar with an event the file cannot hold.
+    const QString other = t.dir.filePath("他.ics");
+    QFile file(other);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:20010220\r\n"
+               "SUMMARY:\"至急\"\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:2\r\n"
+               "DTSTART:20010221T093000\r\nSUMMARY:歯医者\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    file.close();
+    t.useFile("手書き\r\n", "取り込み先.txt");
+    t.platform.shown.clear();
+    t.platform.openAnswers.enqueue(other);
+    t.trigger("icsimp");
+    QCOMPARE(t.platform.shown.size(), 2);
+    QCOMPARE(t.platform.shown[0].kind, FakePlatform::Kind::OpenDialog);
+    QCOMPARE(t.platform.shown[1].title, QStringLiteral("iCalendar の取り込み"));
+    QCOMPARE(
+            t.platform.shown[1].text,
+            QStringLiteral("1 件の予定をスケジュールに追加します。\n\n次の 1 件は取り込めません。\n"
+                           "2001/02/20 \"至急\"：「\"」（ダブルクォーテーション）はスケジュール"
+                           "ファイルに保存できません。\n\n追加しますか？"));
+    QCOMPARE(t.fileContents(), QStringLiteral("手書き\r\n"));
+
+    // The exported file comes back whole, once, and the month shows its days.
+    t.platform.shown.clear();
+    t.platform.openAnswers.enqueue(ics);
+    t.platform.yesNoAnswers.enqueue(true);
+    t.trigger("icsimp");
+    QCOMPARE(
+            t.platform.shown[1].text,
+            QStringLiteral("3 件の予定をスケジュールに追加します。\n（既にある 1 件は追加しません）"
+                           "\n\n追加しますか？"));
+    QCOMPARE(t.platform.messages(),
+             QStringList {"3 件の予定を追加しました。\n（既にある 1 件は追加しません）"});
+    QCOMPARE(t.fileContents(),
+             QStringLiteral("\"200102140会議\"\r\n\"200102151一行目\r\n二行目\"\r\n"
+                            "\"200102160a,b;c\\d\"\r\n\"手書き\"\r\n"));
+    QCOMPARE(colourOfCell(t, 15), QColor(128, 255, 128));
+
+    t.platform.shown.clear();
+    t.platform.openAnswers.enqueue(ics);
+    t.trigger("icsimp");
+    QCOMPARE(t.platform.shown.size(), 2);
+    QCOMPARE(t.platform.messages(),
+             QStringList {"追加する予定がありません。\n（既にある 4 件は追加しません）"});
 }
 
 void tst_wincal::helpMenu()

@@ -288,6 +288,130 @@ QString autostartNotRemoved(const QString &path, const QString &reason)
             .arg(shown(path), reason);
 }
 
+namespace {
+
+QString presentLine(qsizetype present)
+{
+    return present > 0 ? QStringLiteral("\n（既にある %1 件は追加しません）").arg(present)
+                       : QString();
+}
+
+QString leftOutLines(const QStringList &leftOut, qsizetype leftOutCount)
+{
+    if (leftOutCount == 0)
+        return QString();
+    QString text = QStringLiteral("\n\n次の %1 件は取り込めません。").arg(leftOutCount);
+    for (const QString &line : leftOut)
+        text += u'\n' + line;
+    if (leftOutCount > leftOut.size())
+        text += QStringLiteral("\n…ほか %1 件").arg(leftOutCount - leftOut.size());
+    return text;
+}
+
+} // namespace
+
+QString icsExportDone(qsizetype count, const QString &path)
+{
+    return QStringLiteral("%1 件のスケジュールを書き出しました。\n").arg(count) + shown(path);
+}
+
+QString icsExportNothing()
+{
+    return QStringLiteral("書き出すスケジュールがありません。");
+}
+
+QString icsNotCalendar(const QString &path)
+{
+    return QStringLiteral("iCalendar 形式のファイルではありません。\n") + shown(path);
+}
+
+QString icsTooLarge(const QString &path)
+{
+    return QStringLiteral("ファイルが大きすぎるため、取り込めません。\n") + shown(path);
+}
+
+QString icsFileUnreadable(const QString &path, const QString &reason)
+{
+    return QStringLiteral("ファイルを読み込めませんでした。\n") + shown(path) + u'\n' + reason;
+}
+
+QString icsFileNotWritten(const QString &path, const QString &reason)
+{
+    return QStringLiteral("ファイルに書き込めませんでした。\n") + shown(path) + u'\n' + reason;
+}
+
+QString icsSameAsSchedule()
+{
+    return QStringLiteral("スケジュールファイルそのものです。別のファイル名を選んでください。");
+}
+
+QString icsImportQuestion(qsizetype toAdd, qsizetype present, const QStringList &leftOut,
+                          qsizetype leftOutCount)
+{
+    return QStringLiteral("%1 件の予定をスケジュールに追加します。").arg(toAdd)
+            + presentLine(present) + leftOutLines(leftOut, leftOutCount)
+            + QStringLiteral("\n\n追加しますか？");
+}
+
+QString icsImportTitle()
+{
+    return QStringLiteral("iCalendar の取り込み");
+}
+
+QString icsImportDone(qsizetype added, qsizetype present)
+{
+    return QStringLiteral("%1 件の予定を追加しました。").arg(added) + presentLine(present);
+}
+
+QString icsImportNothing(qsizetype present, const QStringList &leftOut, qsizetype leftOutCount)
+{
+    return QStringLiteral("追加する予定がありません。") + presentLine(present)
+            + leftOutLines(leftOut, leftOutCount);
+}
+
+QString icsOutsideRange(int firstYear, int lastYear)
+{
+    return QStringLiteral("%1年から%2年までの日付ではありません。").arg(firstYear).arg(lastYear);
+}
+
+QString icsNoDate()
+{
+    return QStringLiteral("日付がありません。");
+}
+
+QString icsNoText()
+{
+    return QStringLiteral("件名も説明もありません。");
+}
+
+QString icsCancelled()
+{
+    return QStringLiteral("取り消された予定です。");
+}
+
+QString icsTooManyOccurrences(int limit, const QString &fromDate)
+{
+    return QStringLiteral("繰り返しが多いため、%1 回を超える分（%2 から）は取り込みません。")
+            .arg(limit)
+            .arg(fromDate);
+}
+
+QString icsRepeatsWithinADay()
+{
+    return QStringLiteral("1日に何度も繰り返す予定のため、最初の1回だけを取り込みます。");
+}
+
+QString icsHasQuote()
+{
+    return QStringLiteral(
+            "「\"」（ダブルクォーテーション）はスケジュールファイルに保存できません。");
+}
+
+QString icsNotEncodable(const QString &character)
+{
+    return QStringLiteral("文字「%1」はスケジュールファイルに保存できません。").arg(character);
+}
+
 } // namespace messages
 
 namespace messages {

@@ -4,6 +4,7 @@
 // line feeds. Texts that name a file take the path as the user chose it.
 
 #include <QString>
+#include <QStringList>
 
 namespace messages {
 
@@ -60,6 +61,31 @@ QString commandLineHelp();
 // The autostart entry at `path` could not be written or removed; `reason` says why.
 QString autostartNotWritten(const QString &path, const QString &reason);
 QString autostartNotRemoved(const QString &path, const QString &reason);
+
+// Calendar files (.ics) out and in.
+QString icsExportDone(qsizetype count, const QString &path);
+QString icsExportNothing(); // the schedule file holds no memo to write out
+QString icsNotCalendar(const QString &path);
+QString icsTooLarge(const QString &path);
+QString icsFileUnreadable(const QString &path, const QString &reason);
+QString icsFileNotWritten(const QString &path, const QString &reason);
+QString icsSameAsSchedule(); // the chosen file is the schedule file itself
+// The question before an import: what will be added, what is already there, what is left out
+// (lines "event: reason", already cut to a number the box can show).
+QString icsImportQuestion(qsizetype toAdd, qsizetype present, const QStringList &leftOut,
+                          qsizetype leftOutCount);
+QString icsImportTitle(); // "iCalendar の取り込み"
+QString icsImportDone(qsizetype added, qsizetype present);
+QString icsImportNothing(qsizetype present, const QStringList &leftOut, qsizetype leftOutCount);
+// Reasons an event is left out.
+QString icsOutsideRange(int firstYear, int lastYear);
+QString icsNoDate();
+QString icsNoText();
+QString icsCancelled();
+QString icsTooManyOccurrences(int limit, const QString &fromDate);
+QString icsRepeatsWithinADay();
+QString icsHasQuote();
+QString icsNotEncodable(const QString &character);
 
 } // namespace messages
 

@@ -13,6 +13,8 @@
 #include "platform/autostart.h"
 #include "platform/platform.h"
 #include "store/dirs.h"
+#include "store/icsexport.h"
+#include "store/icsimport.h"
 #include "store/setaside.h"
 
 #include <QApplication>
@@ -152,6 +154,9 @@ void wincal::buildMenus()
     QMenu *file = addMenu("FILE", QStringLiteral("File"));
     addItem(file, "ske", QStringLiteral("スケジュールファイルの設定"), &wincal::ske_Click);
     addItem(file, "ske2", QStringLiteral("スケジュールファイルの表示"), &wincal::ske2_Click);
+    addItem(file, "icsexp", QStringLiteral("iCalendar ファイルに書き出し"), &wincal::icsexp_Click);
+    addItem(file, "icsimp", QStringLiteral("iCalendar ファイルから取り込み"),
+            &wincal::icsimp_Click);
     addItem(file, "EXIT", QStringLiteral("EXIT"), &wincal::EXIT_Click);
 
     QMenu *tool = addMenu("TOOL", QStringLiteral("Tool"));
@@ -615,6 +620,17 @@ void wincal::sakusya_Click()
 void wincal::about_Click()
 {
     platform.showMessage(helptexts::versionMessage(appName));
+}
+
+void wincal::icsexp_Click()
+{
+    icsexport::exportSchedules(platform);
+}
+
+void wincal::icsimp_Click()
+{
+    if (icsimport::importSchedules(platform))
+        drawMonth(curYear, curMonth);
 }
 
 void wincal::EXIT_Click()

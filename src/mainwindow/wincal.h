@@ -91,6 +91,8 @@ private:
     void hlptxt_Click();
     void sakusya_Click();
     void about_Click();
+    void icsexp_Click();
+    void icsimp_Click();
     void EXIT_Click();
     void autostart_Click(bool on);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The program's only door to the desktop: message boxes, the save-as dialog, the per-user
+// The program's only door to the desktop: message boxes, the file dialogs, the per-user
 // settings store, today's date and the web browser. The windows receive one Platform in their
 // constructors; tests pass a fake that records what was shown and answers from a script.
 
@@ -33,6 +33,10 @@ public:
     virtual std::optional<QString> chooseSaveFileName(const QString &proposedName,
                                                       const QStringList &filters)
             = 0;
+
+    // The open-file dialog for an existing file. `filters` as for chooseSaveFileName.
+    // Returns: the chosen path, or nullopt when the user cancelled.
+    virtual std::optional<QString> chooseOpenFileName(const QStringList &filters) = 0;
 
     // The per-user settings store. readSetting returns "" when the key is missing.
     virtual QString readSetting(const QString &section, const QString &key) = 0;

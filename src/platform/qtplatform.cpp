@@ -72,6 +72,19 @@ std::optional<QString> QtPlatform::chooseSaveFileName(const QString &proposedNam
     return dialog.selectedFiles().constFirst();
 }
 
+std::optional<QString> QtPlatform::chooseOpenFileName(const QStringList &filters)
+{
+    QFileDialog dialog(visibleParent());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.first());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 QString QtPlatform::readSetting(const QString &section, const QString &key)
 {
     return openSettings().value(settingsKey(section, key)).toString();

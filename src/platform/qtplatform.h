@@ -20,6 +20,7 @@ public:
     bool askYesNo(const QString &text, const QString &title) override;
     std::optional<QString> chooseSaveFileName(const QString &proposedName,
                                               const QStringList &filters) override;
+    std::optional<QString> chooseOpenFileName(const QStringList &filters) override;
     QString readSetting(const QString &section, const QString &key) override;
     bool writeSetting(const QString &section, const QString &key, const QString &value,
                       QString *error) override;

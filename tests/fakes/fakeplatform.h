@@ -11,7 +11,7 @@
 class FakePlatform : public Platform
 {
 public:
-    enum class Kind { Message, Question, SaveDialog, OpenUrl, DesktopNotice };
+    enum class Kind { Message, Question, SaveDialog, OpenUrl, DesktopNotice, OpenDialog };
 
     struct Shown
     {
@@ -37,6 +37,12 @@ public:
     {
         shown.append({Kind::SaveDialog, QString(), proposedName, filters});
         return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.dequeue();
+    }
+
+    std::optional<QString> chooseOpenFileName(const QStringList &filters) override
+    {
+        shown.append({Kind::OpenDialog, QString(), QString(), filters});
+        return openAnswers.isEmpty() ? std::nullopt : openAnswers.dequeue();
     }
 
     QString readSetting(const QString &section, const QString &key) override
@@ -89,6 +95,7 @@ public:
     QList<Shown> shown;
     QQueue<bool> yesNoAnswers;
     QQueue<std::optional<QString>> saveAnswers;
+    QQueue<std::optional<QString>> openAnswers;
     QMap<QString, QString> settings;
     QDate todayDate {2000, 12, 17};
     bool failSettingWrites = false;

@@ -42,6 +42,7 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<QString> chooseOpenFileName(const QStringList &) override { return std::nullopt; }
     QString readSetting(const QString &, const QString &) override { return m_path; }
     bool writeSetting(const QString &, const QString &, const QString &, QString *) override
     {

@@ -1,0 +1,381 @@
+#include "store/icalendar.h"
+
+#include "common/messages.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QSet>
+#include <QTime>
+
+#include <libical/ical.h>
+
+#include <memory>
+#include <set>
+
+namespace icalendar {
+
+namespace {
+
+// Every repeating event stops after this many steps of its rule, taken or not: a rule that
+// repeats by the second over decades must not hold the program for minutes.
+constexpr int stepLimit = 200000;
+
+struct ComponentFree
+{
+    void operator()(icalcomponent *component) const { icalcomponent_free(component); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+struct IteratorFree
+{
+    void operator()(icalrecur_iterator *iterator) const { icalrecur_iterator_free(iterator); }
+};
+
+QString fromLibical(const char *text)
+{
+    QString value = QString::fromUtf8(text ? text : "");
+    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    value.replace(u'\r', u'\n');
+    return value;
+}
+
+QString dateLine(QDate date)
+{
+    return date.toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+icaltimetype dateValue(QDate date)
+{
+    icaltimetype value = icaltime_null_date();
+    value.year = date.year();
+    value.month = date.month();
+    value.day = date.day();
+    return value;
+}
+
+// `value` moved to `date`, with its time of day and zone.
+icaltimetype onDay(icaltimetype value, QDate date)
+{
+    value.year = date.year();
+    value.month = date.month();
+    value.day = date.day();
+    return value;
+}
+
+// When an occurrence starts, as far as this program cares: its local date and, for a timed
+// one, its local time of day.
+struct Start
+{
+    QDate date;
+    std::optional<QTime> time;
+};
+
+// A floating time is the wall time wherever the user is; a time in UTC or in a zone is turned
+// into the local time of this machine.
+Start localStart(icaltimetype value)
+{
+    if (icaltime_is_null_time(value))
+        return {};
+    const QDate date(value.year, value.month, value.day);
+    if (value.is_date)
+        return {date, std::nullopt};
+    const bool floating = value.zone == nullptr && !icaltime_is_utc(value);
+    if (floating || !date.isValid())
+        return {date, QTime(value.hour, value.minute, value.second)};
+    const icaltimezone *zone = value.zone ? value.zone : icaltimezone_get_utc_timezone();
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(
+            qint64(icaltime_as_timet_with_zone(value, zone)), Qt::LocalTime);
+    return {local.date(), local.time()};
+}
+
+// One moment as a key that is equal for the same occurrence written in different zones.
+qint64 instantOf(icaltimetype value)
+{
+    if (value.is_date)
+        return QDate(value.year, value.month, value.day).toJulianDay();
+    const icaltimezone *zone = value.zone ? value.zone : icaltimezone_get_utc_timezone();
+    return qint64(icaltime_as_timet_with_zone(value, zone));
+}
+
+// An occurrence matches an excluded date when their days agree (EXDATE;VALUE=DATE) or when
+// they are the same moment.
+struct Exclusions
+{
+    QSet<qint64> days;
+    std::set<qint64> moments;
+
+    void add(icaltimetype value)
+    {
+        if (icaltime_is_null_time(value))
+            return;
+        if (value.is_date)
+            days.insert(QDate(value.year, value.month, value.day).toJulianDay());
+        else
+            moments.insert(instantOf(value));
+    }
+    bool contains(icaltimetype value) const
+    {
+        if (days.contains(QDate(value.year, value.month, value.day).toJulianDay()))
+            return true;
+        return !value.is_date && moments.count(instantOf(value)) > 0;
+    }
+};
+
+// The occurrences of repeating events that an event of their UID with a RECURRENCE-ID
+// replaces, found before any event is read.
+using Replaced = QHash<QString, Exclusions>;
+
+Replaced replacedOccurrences(icalcomponent *calendar)
+{
+    Replaced replaced;
+    for (icalcomponent *event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+         event; event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+        icalproperty *id = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+        if (!id)
+            continue;
+        replaced[fromLibical(icalcomponent_get_uid(event))].add(
+                icalproperty_get_datetime_with_component(id, event));
+    }
+    return replaced;
+}
+
+QString memoText(icalcomponent *event)
+{
+    const QString summary = fromLibical(icalcomponent_get_summary(event));
+    const QString description = fromLibical(icalcomponent_get_description(event));
+    if (description.isEmpty())
+        return summary;
+    if (summary.isEmpty() || summaryOf(description).trimmed() == summary.trimmed())
+        return description;
+    return summary + u'\n' + description;
+}
+
+class Reader
+{
+public:
+    Reader(QDate first, QDate last) : m_first(first), m_last(last) { }
+
+    void readCalendar(icalcomponent *calendar)
+    {
+        const Replaced replaced = replacedOccurrences(calendar);
+        for (icalcomponent *event
+             = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+             event; event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
+            readEvent(event, replaced.value(fromLibical(icalcomponent_get_uid(event))));
+    }
+
+    void readEvent(icalcomponent *event, const Exclusions &replaced)
+    {
+        const QString text = memoText(event);
+        const icaltimetype start = icalcomponent_get_dtstart(event);
+        const QString label = dateLine(localStart(start).date) + u' ' + summaryOf(text);
+        if (icaltime_is_null_time(start) || !localStart(start).date.isValid())
+            return leaveOut(label.trimmed(), messages::icsNoDate());
+        if (text.isEmpty())
+            return leaveOut(label, messages::icsNoText());
+        if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
+            return leaveOut(label, messages::icsCancelled());
+        const bool alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
+
+        icalproperty *rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
+        icalproperty *extra = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
+        const bool repeats = (rule || extra)
+                && !icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+        if (!repeats) {
+            if (!take(start, text, alarm))
+                leaveOut(label, messages::icsOutsideRange(m_first.year(), m_last.year()));
+            return;
+        }
+
+        Exclusions excluded = replaced;
+        for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY))
+            excluded.add(icalproperty_get_datetime_with_component(p, event));
+
+        int taken = 0;
+        const auto offer = [&](icaltimetype occurrence) {
+            if (excluded.contains(occurrence))
+                return true;
+            if (taken == occurrenceLimit) {
+                if (localStart(occurrence).date <= m_last)
+                    leaveOut(label,
+                             messages::icsTooManyOccurrences(
+                                     occurrenceLimit, dateLine(localStart(occurrence).date)));
+                return false;
+            }
+            if (take(occurrence, text, alarm))
+                ++taken;
+            return true;
+        };
+
+        bool more = true;
+        if (rule) {
+            icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
+            // libical looks for the next match inside one call, up to the year 2582, so a rule
+            // by the hour or finer that never matches would hold the program for minutes. A
+            // memo is for a day: such an event gives its first day only.
+            if (recurrence.freq == ICAL_SECONDLY_RECURRENCE
+                || recurrence.freq == ICAL_MINUTELY_RECURRENCE
+                || recurrence.freq == ICAL_HOURLY_RECURRENCE) {
+                take(start, text, alarm);
+                return leaveOut(label, messages::icsRepeatsWithinADay());
+            }
+            // The search for a match stops at UNTIL: no later than the calendar's last day.
+            const icaltimetype end = onDay(start, m_last.addDays(1));
+            if (icaltime_is_null_time(recurrence.until)
+                || icaltime_compare(recurrence.until, end) > 0)
+                recurrence.until = end;
+            std::unique_ptr<icalrecur_iterator, IteratorFree> iterator(
+                    icalrecur_iterator_new(recurrence, start));
+            // ... and starts no earlier than the first day, unless the occurrences are counted
+            // from the event's own start.
+            if (iterator && recurrence.count == 0 && localStart(start).date < m_first)
+                icalrecur_iterator_set_start(iterator.get(), onDay(start, m_first.addDays(-1)));
+            for (int step = 0; iterator && more && step < stepLimit; ++step) {
+                icaltimetype occurrence = icalrecur_iterator_next(iterator.get());
+                if (icaltime_is_null_time(occurrence))
+                    break;
+                occurrence.zone = start.zone;
+                if (localStart(occurrence).date > m_last)
+                    break;
+                more = offer(occurrence);
+            }
+        }
+        for (icalproperty *p = extra; p && more;
+             p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+            const icaltimetype occurrence = icalproperty_get_datetime_with_component(p, event);
+            if (!icaltime_is_null_time(occurrence))
+                more = offer(occurrence);
+        }
+        if (taken == 0 && more)
+            leaveOut(label, messages::icsOutsideRange(m_first.year(), m_last.year()));
+    }
+
+    Parsed parsed;
+
+private:
+    // Returns: false when the occurrence falls outside the calendar's days.
+    bool take(icaltimetype occurrence, const QString &text, bool alarm)
+    {
+        const Start local = localStart(occurrence);
+        if (!local.date.isValid() || local.date < m_first || local.date > m_last)
+            return false;
+        QString memo = text;
+        if (local.time)
+            memo = local.time->toString(QStringLiteral("HH:mm")) + u' ' + text;
+        parsed.memos.append({local.date, memo, alarm});
+        return true;
+    }
+
+    void leaveOut(const QString &event, const QString &reason)
+    {
+        parsed.leftOut.append({event, reason});
+    }
+
+    QDate m_first;
+    QDate m_last;
+};
+
+} // namespace
+
+QString summaryOf(const QString &text)
+{
+    const QStringList lines = text.split(u'\n');
+    for (const QString &line : lines) {
+        if (!line.trimmed().isEmpty())
+            return line;
+    }
+    return lines.constFirst();
+}
+
+QString uidOf(const Memo &memo, int occurrence)
+{
+    const QByteArray key
+            = memo.date.toString(QStringLiteral("yyyyMMdd")).toLatin1() + '\n' + memo.text.toUtf8();
+    const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex();
+    QString uid = memo.date.toString(QStringLiteral("yyyyMMdd")) + u'-'
+            + QString::fromLatin1(hash.left(32));
+    if (occurrence > 1)
+        uid += u'-' + QString::number(occurrence);
+    return uid + QStringLiteral("@rekova");
+}
+
+QByteArray format(const QList<Memo> &memos, QDate stamp)
+{
+    Component calendar(icalcomponent_new_vcalendar());
+    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//rekova//rekova//JA"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
+
+    icaltimetype stampValue = dateValue(stamp);
+    stampValue.is_date = 0;
+    stampValue.hour = stampValue.minute = stampValue.second = 0;
+    stampValue = icaltime_set_timezone(&stampValue, icaltimezone_get_utc_timezone());
+
+    QHash<QString, int> seen;
+    for (const Memo &memo : memos) {
+        const QString uid = uidOf(memo, ++seen[uidOf(memo, 1)]);
+        const QByteArray summary = summaryOf(memo.text).toUtf8();
+        icalcomponent *event = icalcomponent_new_vevent();
+        icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
+        icalcomponent_add_property(event, icalproperty_new_dtstamp(stampValue));
+        icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(memo.date)));
+        icalcomponent_add_property(event, icalproperty_new_dtend(dateValue(memo.date.addDays(1))));
+        icalcomponent_add_property(event, icalproperty_new_summary(summary.constData()));
+        icalcomponent_add_property(event,
+                                   icalproperty_new_description(memo.text.toUtf8().constData()));
+        // All-day events take no time of their own: transparent, as calendars make them.
+        icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+        if (memo.alarm) {
+            icalcomponent *alarm = icalcomponent_new_valarm();
+            icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+            icaltriggertype trigger {};
+            trigger.time = icaltime_null_time();
+            trigger.duration = icaldurationtype_from_int(9 * 60 * 60);
+            icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+            icalcomponent_add_property(alarm, icalproperty_new_description(summary.constData()));
+            icalcomponent_add_component(event, alarm);
+        }
+        icalcomponent_add_component(calendar.get(), event);
+    }
+
+    char *text = icalcomponent_as_ical_string_r(calendar.get());
+    QByteArray bytes(text ? text : "");
+    icalmemory_free_buffer(text);
+    return bytes;
+}
+
+Parsed parse(QByteArrayView ics, QDate first, QDate last)
+{
+    // The parser reads up to a NUL: keep the text to its first one.
+    const QByteArray text = ics.toByteArray();
+    Component root(icalparser_parse_string(text.constData()));
+    Reader reader(first, last);
+    if (!root)
+        return reader.parsed;
+
+    switch (icalcomponent_isa(root.get())) {
+    case ICAL_VCALENDAR_COMPONENT:
+        reader.parsed.isCalendar = true;
+        reader.readCalendar(root.get());
+        break;
+    case ICAL_XROOT_COMPONENT: // several calendars one after the other
+        for (icalcomponent *calendar
+             = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
+             calendar;
+             calendar = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT)) {
+            reader.parsed.isCalendar = true;
+            reader.readCalendar(calendar);
+        }
+        break;
+    case ICAL_VEVENT_COMPONENT:
+        reader.parsed.isCalendar = true;
+        reader.readEvent(root.get(), {});
+        break;
+    default:
+        break;
+    }
+    return reader.parsed;
+}
+
+} // namespace icalendar

@@ -1,0 +1,72 @@
+#pragma once
+
+// iCalendar text (the .ics files of calendar programs) in and out, through libical. Memos go
+// out as all-day events; the events of a calendar come in as dated texts. Nothing here touches
+// a file: the callers read and write the bytes (store/icsexport.h, store/icsimport.h).
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDate>
+#include <QList>
+#include <QString>
+
+namespace icalendar {
+
+// A memo as an event: its date, its text with line breaks as "\n", and its alarm flag.
+struct Memo
+{
+    QDate date;
+    QString text;
+    bool alarm = false;
+
+    friend bool operator==(const Memo &, const Memo &) = default;
+};
+
+// The line that names a memo in a calendar (its summary): the first line that holds more than
+// blanks, or the first line when none does.
+QString summaryOf(const QString &text);
+
+// Returns: the UID of the memo, made from its date and text so that a second export of the
+// same memo gives the same UID and a calendar that imports it again updates the event instead
+// of adding a copy. `occurrence` tells apart memos of one date with the same text (1 for the
+// first).
+QString uidOf(const Memo &memo, int occurrence);
+
+// Returns: a calendar in UTF-8 with one all-day event per memo, in the order given: DTSTART
+// and DTEND as dates, SUMMARY the memo's summary line, DESCRIPTION the whole memo, a UID from
+// uidOf(), DTSTAMP `stamp` at midnight UTC, and for a memo with the alarm a display alarm at
+// 09:00 of its day.
+QByteArray format(const QList<Memo> &memos, QDate stamp);
+
+// An event that was not taken, described for the user.
+struct LeftOut
+{
+    QString event;  // its date and summary, "2026/12/07 会議"
+    QString reason; // why, one sentence
+};
+
+struct Parsed
+{
+    bool isCalendar = false; // the text held a calendar or an event
+    QList<Memo> memos;       // the occurrences taken, in the order of the file
+    QList<LeftOut> leftOut;
+};
+
+// At most this many occurrences of one repeating event are taken.
+inline constexpr int occurrenceLimit = 1000;
+
+// Reads the events (VEVENT) of `ics`, a calendar in UTF-8:
+//  - an all-day event is a memo on its first day;
+//  - a timed event is a memo on the day it starts in the local time zone, its text beginning
+//    with the local start time, "10:00 会議";
+//  - a repeating event (RRULE, RDATE, less EXDATE and the occurrences a RECURRENCE-ID event
+//    replaces) gives a memo for each occurrence from `first` to `last`, up to
+//    occurrenceLimit;
+//  - the text is the summary, followed on the next lines by the description unless the
+//    description already begins with the summary line; the alarm is on when the event has an
+//    alarm.
+// Events outside `first`..`last`, cancelled ones and those without a date or any text are
+// left out, with the reason.
+Parsed parse(QByteArrayView ics, QDate first, QDate last);
+
+} // namespace icalendar

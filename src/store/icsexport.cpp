@@ -1,0 +1,109 @@
+#include "store/icsexport.h"
+
+#include "common/messages.h"
+#include "platform/platform.h"
+#include "store/cp932.h"
+#include "store/dirs.h"
+#include "store/fieldreader.h"
+#include "store/record.h"
+#include "store/savefile.h"
+#include "store/schedulefile.h"
+#include "store/target.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+namespace icsexport {
+
+namespace {
+
+bool isSameFile(const QString &a, const QString &b)
+{
+    struct stat first
+    { };
+    struct stat second
+    { };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+            && ::stat(QFile::encodeName(b).constData(), &second) == 0
+            && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+} // namespace
+
+QList<icalendar::Memo> memosOf(QByteArrayView bytes)
+{
+    QList<icalendar::Memo> memos;
+    fieldreader::forEachField(bytes, [&](QByteArrayView field) {
+        if (!record::beginsWithDateKey(field))
+            return;
+        const QString item = cp932::decode(field).text;
+        const QDate date(item.first(4).toInt(), item.sliced(4, 2).toInt(),
+                         item.sliced(6, 2).toInt());
+        if (!date.isValid())
+            return;
+        QString text = record::memoOf(item).toString();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+        memos.append({date, text, record::alarmOn(item)});
+    });
+    return memos;
+}
+
+QString proposedName(const QString &schedulePath)
+{
+    if (schedulePath.isEmpty())
+        return QStringLiteral("ｽｹｼﾞｭｰﾙ.ics");
+    const QFileInfo file(schedulePath);
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral(".ics"));
+}
+
+bool exportSchedules(Platform &platform, const StoreOptions &options)
+{
+    const QString path = dirs::schedulePath(platform);
+    if (path.isEmpty()) {
+        platform.showMessage(messages::scheduleFileNotSet());
+        return false;
+    }
+    const schedulefile::Bytes file = schedulefile::readBytes(path);
+    if (file.status == schedulefile::Status::Unreadable) {
+        platform.showMessage(messages::fileUnreadable(path, file.error));
+        return false;
+    }
+    const QList<icalendar::Memo> memos = memosOf(file.bytes);
+    if (memos.isEmpty()) {
+        platform.showMessage(messages::icsExportNothing());
+        return false;
+    }
+
+    const std::optional<QString> chosen = platform.chooseSaveFileName(
+            proposedName(path),
+            {QStringLiteral("iCalendar (*.ics)"), QStringLiteral("All Files (*)")});
+    if (!chosen || chosen->isEmpty())
+        return false;
+    // UTF-8 over the memos would lose them all.
+    if (isSameFile(*chosen, path)) {
+        platform.showMessage(messages::icsFileNotWritten(*chosen, messages::icsSameAsSchedule()));
+        return false;
+    }
+    const target::Target target = target::resolve(*chosen);
+    if (!target.ok()) {
+        platform.showMessage(messages::icsFileNotWritten(
+                *chosen,
+                target.refusedLink.isEmpty() ? messages::systemError(target.error)
+                                             : messages::linkNotFollowed(target.refusedLink)));
+        return false;
+    }
+    const savefile::Result saved
+            = savefile::save(target.path, icalendar::format(memos, platform.today()), options);
+    if (!saved.ok) {
+        platform.showMessage(messages::icsFileNotWritten(*chosen, saved.error));
+        return false;
+    }
+    platform.showMessage(messages::icsExportDone(memos.size(), *chosen));
+    return true;
+}
+
+} // namespace icsexport

@@ -1,0 +1,31 @@
+#pragma once
+
+// Writing every memo out to a calendar file (.ics) that calendar programs import: one all-day
+// event per record (store/icalendar.h). The schedule file itself is only read.
+
+#include "store/icalendar.h"
+#include "store/storeoptions.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+class Platform;
+
+namespace icsexport {
+
+// Returns: the memos of the schedule file's bytes, in file order: every record that begins with
+// the date key of a real date, its line breaks as "\n". Other lines are not memos.
+QList<icalendar::Memo> memosOf(QByteArrayView bytes);
+
+// Returns: the name the save dialog proposes: the schedule file's name with ".ics" in place of
+// its extension, in its folder.
+QString proposedName(const QString &schedulePath);
+
+// The command as the user sees it: reads the schedule file, asks where to write through the
+// save dialog of `platform`, writes the calendar there safely (a new file renamed over the old
+// one) and says how many memos it wrote or why it wrote nothing. The schedule file itself is
+// never the target. Returns: true when the file was written.
+bool exportSchedules(Platform &platform, const StoreOptions &options = {});
+
+} // namespace icsexport

@@ -1,0 +1,206 @@
+#include "store/icsimport.h"
+
+#include "common/messages.h"
+#include "platform/platform.h"
+#include "store/cp932.h"
+#include "store/dirs.h"
+#include "store/fieldreader.h"
+#include "store/record.h"
+#include "store/schedulefile.h"
+#include "store/transaction.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace icsimport {
+
+namespace {
+
+// Larger calendar files are refused before they are read.
+constexpr qint64 sizeLimit = 64 * 1024 * 1024;
+// The question names this many events that are left out, and counts the rest.
+constexpr qsizetype leftOutShown = 15;
+
+QString withLineFeeds(QStringView text)
+{
+    QString value = text.toString();
+    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    value.replace(u'\r', u'\n');
+    return value;
+}
+
+QString label(const icalendar::Memo &memo)
+{
+    return memo.date.toString(QStringLiteral("yyyy/MM/dd")) + u' '
+            + icalendar::summaryOf(memo.text);
+}
+
+QStringList leftOutLines(const QList<icalendar::LeftOut> &leftOut)
+{
+    QStringList lines;
+    for (qsizetype k = 0; k < leftOut.size() && k < leftOutShown; ++k)
+        lines.append(messages::elided(leftOut[k].event, 40) + QStringLiteral("：")
+                     + leftOut[k].reason);
+    return lines;
+}
+
+// The fields of the file's bytes, as the locked step hands them to its change.
+QList<QByteArray> fieldsOf(const QByteArray &bytes)
+{
+    QList<QByteArray> fields;
+    fieldreader::forEachField(QByteArrayView(bytes),
+                              [&](QByteArrayView field) { fields.append(field.toByteArray()); });
+    return fields;
+}
+
+dirs::AddStatus statusOf(transaction::Status status)
+{
+    switch (status) {
+    case transaction::Status::Done:
+    case transaction::Status::Refused: // nothing new: nothing to write
+        return dirs::AddStatus::Written;
+    case transaction::Status::FileHasInvalidBytes:
+        return dirs::AddStatus::FileHasInvalidBytes;
+    case transaction::Status::FileHasStrayText:
+        return dirs::AddStatus::FileHasStrayText;
+    case transaction::Status::FileUnreadable:
+        return dirs::AddStatus::FileUnreadable;
+    case transaction::Status::FileLocked:
+        return dirs::AddStatus::FileLocked;
+    case transaction::Status::WriteFailed:
+        break;
+    }
+    return dirs::AddStatus::WriteFailed;
+}
+
+} // namespace
+
+Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields)
+{
+    // Date key and text of every record, the text with line feeds as the memos have them and
+    // without blanks around it: calendar readers drop those.
+    QSet<QString> held;
+    for (const QByteArray &field : fields) {
+        if (!record::beginsWithDateKey(QByteArrayView(field)))
+            continue;
+        const QString item = cp932::decode(field).text;
+        held.insert(record::keyOf(item).toString() + withLineFeeds(record::memoOf(item)).trimmed());
+    }
+
+    Plan result;
+    for (const icalendar::Memo &memo : memos) {
+        const QString key = record::dateKey(memo.date.year(), memo.date.month(), memo.date.day());
+        if (held.contains(key + memo.text.trimmed())) {
+            ++result.present;
+            continue;
+        }
+        if (memo.text.contains(u'"')) {
+            result.leftOut.append({label(memo), messages::icsHasQuote()});
+            continue;
+        }
+        QString stored = memo.text;
+        stored.replace(u'\n', QStringLiteral("\r\n"));
+        const cp932::Encoded encoded = cp932::encode(stored);
+        if (!encoded.isValid()) {
+            result.leftOut.append({label(memo),
+                                   messages::icsNotEncodable(
+                                           cp932::characterAt(stored, encoded.firstUnencodable))});
+            continue;
+        }
+        held.insert(key + memo.text.trimmed());
+        result.records.append(key.toLatin1() + (memo.alarm ? '1' : '0') + encoded.bytes);
+    }
+    return result;
+}
+
+bool importSchedules(Platform &platform, const StoreOptions &options)
+{
+    const QString path = dirs::schedulePath(platform);
+    if (path.isEmpty()) {
+        platform.showMessage(messages::scheduleFileNotSet());
+        return false;
+    }
+    const std::optional<QString> chosen = platform.chooseOpenFileName(
+            {QStringLiteral("iCalendar (*.ics *.ical *.ifb)"), QStringLiteral("All Files (*)")});
+    if (!chosen || chosen->isEmpty())
+        return false;
+    if (QFileInfo(*chosen).size() > sizeLimit) {
+        platform.showMessage(messages::icsTooLarge(*chosen));
+        return false;
+    }
+    const schedulefile::Bytes calendar = schedulefile::readBytes(*chosen);
+    if (calendar.status != schedulefile::Status::Present) {
+        platform.showMessage(messages::icsFileUnreadable(
+                *chosen,
+                calendar.status == schedulefile::Status::Unreadable ? calendar.error
+                                                                    : messages::notRegularFile()));
+        return false;
+    }
+    const icalendar::Parsed parsed
+            = icalendar::parse(calendar.bytes, QDate(firstYear, 1, 1), QDate(lastYear, 12, 31));
+    if (!parsed.isCalendar) {
+        platform.showMessage(messages::icsNotCalendar(*chosen));
+        return false;
+    }
+
+    // What the file holds now, for the question; the add sorts the memos out again under the
+    // lock, against the file as it is then.
+    const schedulefile::Bytes existing = schedulefile::readBytes(path);
+    if (existing.status == schedulefile::Status::Unreadable) {
+        platform.showMessage(messages::fileUnreadable(path, existing.error));
+        return false;
+    }
+    const Plan preview = plan(parsed.memos, fieldsOf(existing.bytes));
+    const QList<icalendar::LeftOut> leftOut = parsed.leftOut + preview.leftOut;
+    if (preview.records.isEmpty()) {
+        platform.showMessage(
+                messages::icsImportNothing(preview.present, leftOutLines(leftOut), leftOut.size()));
+        return false;
+    }
+    if (!platform.askYesNo(messages::icsImportQuestion(preview.records.size(), preview.present,
+                                                       leftOutLines(leftOut), leftOut.size()),
+                           messages::icsImportTitle()))
+        return false;
+
+    const AddResult result = addMemos(path, parsed.memos, options);
+    if (result.status == dirs::AddStatus::Written && result.added == 0) {
+        // Another program added the same memos since the question.
+        platform.showMessage(messages::icsImportNothing(result.present, {}, 0));
+    } else if (result.status == dirs::AddStatus::Written) {
+        platform.showMessage(messages::icsImportDone(result.added, result.present));
+    } else {
+        dirs::AddResult failure;
+        failure.status = result.status;
+        failure.detail = result.detail;
+        platform.showMessage(dirs::addMessage(failure, path));
+    }
+    return result.status == dirs::AddStatus::Written && result.added > 0;
+}
+
+AddResult addMemos(const QString &path, const QList<icalendar::Memo> &memos,
+                   const StoreOptions &options)
+{
+    AddResult result;
+    if (path.isEmpty()) {
+        result.status = dirs::AddStatus::NotSet;
+        return result;
+    }
+    // Planned afresh for each read the step makes; nothing new refuses, so nothing is written.
+    Plan added;
+    transaction::Result done = transaction::apply(
+            path,
+            [&](transaction::Fields &fields) {
+                added = plan(memos, fields);
+                fields.append(added.records);
+                return !added.records.isEmpty();
+            },
+            options);
+    result.status = statusOf(done.status);
+    result.detail = std::move(done.detail);
+    result.present = added.present;
+    if (done.status == transaction::Status::Done)
+        result.added = added.records.size();
+    return result;
+}
+
+} // namespace icsimport

@@ -1,17 +1,10 @@
 #include "calendar/monthview.h"
 
+#include "store/record.h"
+
 #include <QStringList>
 
 namespace rekovabas {
-
-namespace {
-
-QString zeroPadded(int value, int width)
-{
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
-}
-
-} // namespace
 
 Today todayFrom(QDate date)
 {
@@ -19,10 +12,12 @@ Today todayFrom(QDate date)
     today.year = date.year();
     today.month = date.month();
     today.day = date.day();
-    today.yearText = zeroPadded(today.year, 4);
-    today.monthText = zeroPadded(today.month, 2);
-    today.dayText = zeroPadded(today.day, 2);
     return today;
+}
+
+QString Today::key() const
+{
+    return record::dateKey(year, month, day);
 }
 
 void MonthSchedules::mark(char tens, char units)
@@ -47,11 +42,7 @@ QString monthCaption(int year, int month)
 
 QString weekdayName(int weekday)
 {
-    static const std::array<QString, 7> names {QStringLiteral("日曜日"), QStringLiteral("月曜日"),
-                                               QStringLiteral("火曜日"), QStringLiteral("水曜日"),
-                                               QStringLiteral("木曜日"), QStringLiteral("金曜日"),
-                                               QStringLiteral("土曜日")};
-    return names[std::size_t(weekday)];
+    return kyotu1::weekdayFullName(weekday);
 }
 
 int monthLength(int year, int month)
@@ -60,7 +51,7 @@ int monthLength(int year, int month)
                                                   31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12)
         return 0;
-    if (month == 2 && year % 4 == 0)
+    if (month == 2 && kyotu1::isLeapYear(year))
         return 29;
     return lengths[month];
 }

@@ -42,12 +42,9 @@ struct Today
     int year = 0;
     int month = 0;
     int day = 0;
-    QString yearText;  // "0000"
-    QString monthText; // "00"
-    QString dayText;   // "00"
 
-    // Returns: today's date key, yearText + monthText + dayText.
-    QString key() const { return yearText + monthText + dayText; }
+    // Returns: today's date key, "yyyymmdd".
+    QString key() const;
 };
 
 Today todayFrom(QDate date);
@@ -96,7 +93,8 @@ struct MonthView
 // Returns: the caption of the frame around the grid, e.g. "2000年 12月".
 QString monthCaption(int year, int month);
 
-// Returns: the name of weekday `weekday` (0 = Sunday … 6), "日曜日" … "土曜日".
+// Returns: the name of weekday `weekday` (0 = Sunday … 6), "日曜日" … "土曜日"
+// (kyotu1::weekdayFullName).
 QString weekdayName(int weekday);
 
 // Returns: the number of days of `month` (1..12); February has 29 in years divisible by 4.

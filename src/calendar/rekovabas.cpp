@@ -34,21 +34,10 @@ public:
             m_month = month;
             m_firstWeekday = kyotu1::weekdayOf(year, month, 1);
         }
-        return labels()[std::size_t((m_firstWeekday + day - 1) % 7)];
+        return kyotu1::weekdayBracketed((m_firstWeekday + day - 1) % 7);
     }
 
 private:
-    static const std::array<QString, 7> &labels()
-    {
-        // 17 December 2000 was a Sunday.
-        static const std::array<QString, 7> all {
-                kyotu1::weekdayLabel(2000, 12, 17), kyotu1::weekdayLabel(2000, 12, 18),
-                kyotu1::weekdayLabel(2000, 12, 19), kyotu1::weekdayLabel(2000, 12, 20),
-                kyotu1::weekdayLabel(2000, 12, 21), kyotu1::weekdayLabel(2000, 12, 22),
-                kyotu1::weekdayLabel(2000, 12, 23)};
-        return all;
-    }
-
     int m_year = 0;
     int m_month = 0;
     int m_firstWeekday = 0;

@@ -16,9 +16,22 @@ namespace {
 constexpr std::array<qint32, 13> cumulativeDays {0,   0,   31,  59,  90,  120, 151,
                                                  181, 212, 243, 273, 304, 334};
 
-constexpr bool isLeapYear(int year)
+// The weekday names, Sunday first; every other form of a weekday's name is made from these.
+const std::array<QString, 7> &weekdayHeaders()
 {
-    return year % 4 == 0;
+    static const std::array<QString, 7> headers {
+            QStringLiteral("日"), QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"),
+            QStringLiteral("木"), QStringLiteral("金"), QStringLiteral("土")};
+    return headers;
+}
+
+// Each header with `before` and `after` around it, made once.
+std::array<QString, 7> decoratedHeaders(const QString &before, const QString &after)
+{
+    std::array<QString, 7> names;
+    for (std::size_t k = 0; k < names.size(); ++k)
+        names[k] = before + weekdayHeaders()[k] + after;
+    return names;
 }
 
 } // namespace
@@ -38,13 +51,26 @@ int weekdayOf(int year, int month, int day)
 
 QString weekdayLabel(int year, int month, int day)
 {
-    static const std::array<QString, 7> labels {
-            QStringLiteral("（日）"), QStringLiteral("（月）"), QStringLiteral("（火）"),
-            QStringLiteral("（水）"), QStringLiteral("（木）"), QStringLiteral("（金）"),
-            QStringLiteral("（土）"),
-    };
     const int weekday = weekdayOf(year, month, day);
-    return weekday == noWeekday ? QString() : labels[weekday];
+    return weekday == noWeekday ? QString() : weekdayBracketed(weekday);
+}
+
+QString weekdayHeader(int weekday)
+{
+    return weekdayHeaders()[std::size_t(weekday)];
+}
+
+QString weekdayBracketed(int weekday)
+{
+    static const std::array<QString, 7> names
+            = decoratedHeaders(QStringLiteral("（"), QStringLiteral("）"));
+    return names[std::size_t(weekday)];
+}
+
+QString weekdayFullName(int weekday)
+{
+    static const std::array<QString, 7> names = decoratedHeaders(QString(), QStringLiteral("曜日"));
+    return names[std::size_t(weekday)];
 }
 
 int HolidayTable::flag(int month, int day) const
@@ -81,9 +107,7 @@ QString dayInfoText(int year, int month, int day, const HolidayTable &holidays)
 AppStart initApp(QDate today)
 {
     AppStart start;
-    start.weekdayHeaders = {QStringLiteral("日"), QStringLiteral("月"), QStringLiteral("火"),
-                            QStringLiteral("水"), QStringLiteral("木"), QStringLiteral("金"),
-                            QStringLiteral("土")};
+    start.weekdayHeaders = weekdayHeaders();
     start.appName = helptexts::appName();
     start.year = std::clamp(today.year(), firstYear, lastYear);
     return start;

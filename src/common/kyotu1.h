@@ -2,6 +2,7 @@
 
 // Calendar engine shared by every part of the program:
 //   weekdayOf / weekdayLabel   the weekday of a date, counted from 1 January 1980;
+//   weekdayHeader / weekdayName   the one table of weekday names, Sunday first;
 //   HolidayTable / buildHolidays   the holidays of one year, by month and day (holidays.cpp);
 //   dayHeading / dayInfoText   the texts that name a chosen day;
 //   initApp   the values the main window starts with;
@@ -23,6 +24,13 @@ constexpr int lastYear = 2069;
 // weekdayOf's answer for a date it cannot compute.
 constexpr int noWeekday = -1;
 
+// Returns: true when February of `year` has 29 days. Every fourth year is a leap year in
+// 1901..2099, which hold every year the engine computes.
+constexpr bool isLeapYear(int year)
+{
+    return year % 4 == 0;
+}
+
 // Returns: true when `year` lies in 1980..2069, the years the engine computes.
 constexpr bool isSupportedYear(int year)
 {
@@ -36,6 +44,14 @@ int weekdayOf(int year, int month, int day);
 
 // Returns: "（日）" … "（土）" for the date's weekday, or "" when weekdayOf has none.
 QString weekdayLabel(int year, int month, int day);
+
+// Preconditions: `weekday` in 0..6, 0 = Sunday.
+// Returns: the weekday's one-character name, "日" … "土", as the column headers show it.
+QString weekdayHeader(int weekday);
+// Returns: the same in brackets, "（日）" … "（土）", as weekdayLabel gives it after a date.
+QString weekdayBracketed(int weekday);
+// Returns: the full name, "日曜日" … "土曜日".
+QString weekdayFullName(int weekday);
 
 // The public holidays of one year, with its substitute holidays and the days between two
 // holidays, each under its name. Indexed by month 0..13 and day 0..32; only months 1..12 and

@@ -147,6 +147,70 @@ AddStatus statusOf(transaction::Status status)
 
 } // namespace
 
+namespace {
+
+// The change an add makes to the file's fields: every record the date had is replaced (or only
+// those the box was loaded from, to keep both) by the new records; lines without a date key
+// are kept. Nothing is changed when the date's records are not those the box was loaded from.
+class DateReplacement
+{
+public:
+    DateReplacement(const AddRequest &request, QList<QByteArray> records)
+        : m_request(request),
+          m_key(record::dateKey(request.year, request.month, request.day).toLatin1()),
+          m_records(std::move(records))
+    { }
+
+    // Runs once for each read of the file, under its lock.
+    bool apply(transaction::Fields &fields)
+    {
+        m_current.clear();
+        std::optional<QStringList> toReplace = m_request.replaceOnly;
+        fields.removeIf([&](const QByteArray &field) {
+            if (record::keyOf(QByteArrayView(field)) != m_key)
+                return false;
+            m_current.append(cp932::decode(field).text);
+            return !toReplace || toReplace->removeOne(m_current.constLast());
+        });
+        // Read under the lock: nothing can arrive between this look and the save.
+        m_dateChanged = m_request.seen && m_current != *m_request.seen;
+        if (m_dateChanged)
+            return false;
+        fields.append(m_records);
+        return true;
+    }
+
+    // Whether the last read found the date's records changed, and those records.
+    bool dateChanged() const { return m_dateChanged; }
+    QStringList takeCurrent() { return std::move(m_current); }
+
+private:
+    const AddRequest &m_request;
+    QByteArray m_key;
+    QList<QByteArray> m_records;
+    QStringList m_current;
+    bool m_dateChanged = false;
+};
+
+// The add's result from the locked step's; `repeat` holds the boxes as the records were built.
+AddResult finishedAdd(AddResult result, transaction::Result done, DateReplacement &replacement,
+                      const std::array<bool, 5> &repeat)
+{
+    if (replacement.dateChanged() && done.status == transaction::Status::Refused) {
+        result.current = replacement.takeCurrent();
+        return refused(result, AddStatus::DateChanged);
+    }
+    // The boxes show what the add wrote or was about to write.
+    if (done.status == transaction::Status::Done || done.status == transaction::Status::WriteFailed)
+        result.repeat = repeat;
+    result.status = statusOf(done.status);
+    result.detail = std::move(done.detail);
+    result.written = std::move(done.written);
+    return result;
+}
+
+} // namespace
+
 AddResult addRecords(const QString &path, const AddRequest &request, const StoreOptions &options)
 {
     AddResult result;
@@ -160,44 +224,13 @@ AddResult addRecords(const QString &path, const AddRequest &request, const Store
         if (AddResult *refusal = std::get_if<AddResult>(&memo))
             return *refusal;
 
-        const QByteArray key = record::dateKey(request.year, request.month, request.day).toLatin1();
         std::array<bool, 5> repeat = request.repeat;
-        const QList<QByteArray> records = newRecords(request, std::get<QByteArray>(memo), repeat);
-        // Every record the date had is replaced (or those the box was loaded from, to keep
-        // both); lines without a date key are kept.
-        QStringList current;
-        bool dateChanged = false;
+        DateReplacement replacement(request,
+                                    newRecords(request, std::get<QByteArray>(memo), repeat));
         transaction::Result done = transaction::apply(
-                path,
-                [&](transaction::Fields &fields) {
-                    current.clear();
-                    std::optional<QStringList> toReplace = request.replaceOnly;
-                    fields.removeIf([&](const QByteArray &field) {
-                        if (record::keyOf(QByteArrayView(field)) != key)
-                            return false;
-                        current.append(cp932::decode(field).text);
-                        return !toReplace || toReplace->removeOne(current.constLast());
-                    });
-                    // Read under the lock: nothing can arrive between this look and the save.
-                    dateChanged = request.seen && current != *request.seen;
-                    if (dateChanged)
-                        return false;
-                    fields.append(records);
-                    return true;
-                },
+                path, [&](transaction::Fields &fields) { return replacement.apply(fields); },
                 options);
-        if (dateChanged && done.status == transaction::Status::Refused) {
-            result.current = std::move(current);
-            return refused(result, AddStatus::DateChanged);
-        }
-        // The boxes show what the add wrote or was about to write.
-        if (done.status == transaction::Status::Done
-            || done.status == transaction::Status::WriteFailed)
-            result.repeat = repeat;
-        result.status = statusOf(done.status);
-        result.detail = std::move(done.detail);
-        result.written = std::move(done.written);
-        return result;
+        return finishedAdd(result, std::move(done), replacement, repeat);
     } catch (const std::bad_alloc &) {
         return refused(result, AddStatus::WriteFailed, messages::outOfMemory());
     }

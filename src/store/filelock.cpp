@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace filelock {
@@ -23,16 +22,6 @@ namespace {
 // turn even when another process adds memos one after the other.
 constexpr int shortestPollMs = 1;
 constexpr int longestPollMs = 8;
-
-bool sameFile(int fd, const QByteArray &name)
-{
-    struct stat held
-    { };
-    struct stat named
-    { };
-    return ::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0
-            && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
-}
 
 // Who holds the lock, for a person who finds the file: the process id first, as earlier
 // versions of the program wrote it. Only ever written to a lock file this process has just
@@ -59,78 +48,29 @@ ScheduleLock::ScheduleLock(const QString &targetPath)
 
 ScheduleLock::~ScheduleLock()
 {
-    if (m_fd < 0)
+    if (!m_fd.isOpen())
         return;
     // Removed while still held: an operation waiting on this file finds it gone and takes a
     // new one, so two never hold locks on different files of the same name. A lock file of
     // another user's stays as it is.
     if (m_removable)
         ::unlink(m_lockName.constData());
-    ::close(m_fd);
+    m_fd.reset();
 }
 
 ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
 {
     QDeadlineTimer deadline(timeout);
     for (;;) {
-        // Never blocks, not even on a FIFO that someone put at the lock's name. A lock file
-        // that is there already is only opened for reading: flock() needs nothing more, and
-        // nothing is ever written to a file this process did not make.
-        constexpr int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-        bool created = true;
-        int fd = ::open(m_lockName.constData(), O_RDWR | O_CREAT | O_EXCL | flags, 0644);
-        if (fd < 0 && errno == EEXIST) {
-            created = false;
-            fd = ::open(m_lockName.constData(), O_RDONLY | flags);
-            if (fd < 0 && errno == ENOENT)
-                continue; // its holder removed it in the meantime
-        }
-        if (fd < 0) {
-            const int error = errno;
-            // Only the file's own name can be too long: its folder was found. A symbolic link
-            // at the lock's name is not followed.
-            const QString lockPath = QFile::decodeName(m_lockName);
-            if (error == ENAMETOOLONG)
-                m_error = messages::nameTooLongForFilesBeside();
-            else if (error == ELOOP)
-                m_error = messages::folderUnusable(m_folder,
-                                                   messages::lockNotRegularFile(lockPath));
-            else
-                m_error = messages::folderUnusable(m_folder, messages::systemError(error));
-            return Status::Unusable;
-        }
-        struct stat info
-        { };
-        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            ::close(fd);
-            m_error = messages::folderUnusable(
-                    m_folder, messages::lockNotRegularFile(QFile::decodeName(m_lockName)));
-            return Status::Unusable;
-        }
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            if (sameFile(fd, m_lockName)) {
-                // A file with another name elsewhere, or another user's, is only locked.
-                const bool removable = info.st_nlink == 1 && info.st_uid == ::geteuid();
-                if (!created && removable) {
-                    // Left by a process that ended: made afresh, so that it names its holder.
-                    ::unlink(m_lockName.constData());
-                    ::close(fd);
-                    continue;
-                }
-                if (created)
-                    writeOwner(fd);
-                m_fd = fd;
-                m_removable = removable;
-                return Status::Locked;
-            }
-            ::close(fd); // its holder removed it in the meantime: lock the new one
+        switch (tryOnce()) {
+        case Attempt::Locked:
+            return Status::Locked;
+        case Attempt::TryAgain:
             continue;
-        }
-        const int error = errno;
-        ::close(fd);
-        if (error != EWOULDBLOCK && error != EINTR) {
-            m_error = messages::folderUnusable(m_folder, messages::systemError(error));
+        case Attempt::Unusable:
             return Status::Unusable;
+        case Attempt::Busy:
+            break;
         }
         if (deadline.hasExpired())
             return Status::Busy;
@@ -139,6 +79,72 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
                 QRandomGenerator::global()->bounded(shortestPollMs, longestPollMs + 1));
         QThread::msleep(static_cast<unsigned long>(pause));
     }
+}
+
+ScheduleLock::Attempt ScheduleLock::tryOnce()
+{
+    // Never blocks, not even on a FIFO that someone put at the lock's name. A lock file that is
+    // there already is only opened for reading: flock() needs nothing more, and nothing is ever
+    // written to a file this process did not make.
+    constexpr int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    bool created = true;
+    int opened = ::open(m_lockName.constData(), O_RDWR | O_CREAT | O_EXCL | flags, 0644);
+    if (opened < 0 && errno == EEXIST) {
+        created = false;
+        opened = ::open(m_lockName.constData(), O_RDONLY | flags);
+        if (opened < 0 && errno == ENOENT)
+            return Attempt::TryAgain; // its holder removed it in the meantime
+    }
+    if (opened < 0) {
+        explain(errno);
+        return Attempt::Unusable;
+    }
+    posix::FileDescriptor fd(opened);
+    const std::optional<posix::Status> info = posix::fileStatus(fd.get());
+    if (!info || !S_ISREG(info->st_mode)) {
+        explain(ELOOP);
+        return Attempt::Unusable;
+    }
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        if (error == EWOULDBLOCK || error == EINTR)
+            return Attempt::Busy;
+        explain(error);
+        return Attempt::Unusable;
+    }
+    return keepIfCurrent(fd, created, *info) ? Attempt::Locked : Attempt::TryAgain;
+}
+
+bool ScheduleLock::keepIfCurrent(posix::FileDescriptor &fd, bool created, const posix::Status &info)
+{
+    // Its holder may have removed it in the meantime: then the new one is locked.
+    if (!posix::sameFile(posix::fileStatus(fd.get()), posix::fileStatus(m_lockName)))
+        return false;
+    // A file with another name elsewhere, or another user's, is only locked.
+    const bool removable = info.st_nlink == 1 && info.st_uid == ::geteuid();
+    if (!created && removable) {
+        // Left by a process that ended: made afresh, so that it names its holder.
+        ::unlink(m_lockName.constData());
+        return false;
+    }
+    if (created)
+        writeOwner(fd.get());
+    m_fd = std::move(fd);
+    m_removable = removable;
+    return true;
+}
+
+void ScheduleLock::explain(int error)
+{
+    // Only the file's own name can be too long: its folder was found. A symbolic link at the
+    // lock's name is not followed (ELOOP), and is no more a lock file than a FIFO is.
+    const QString lockPath = QFile::decodeName(m_lockName);
+    if (error == ENAMETOOLONG)
+        m_error = messages::nameTooLongForFilesBeside();
+    else if (error == ELOOP)
+        m_error = messages::folderUnusable(m_folder, messages::lockNotRegularFile(lockPath));
+    else
+        m_error = messages::folderUnusable(m_folder, messages::systemError(error));
 }
 
 } // namespace filelock

@@ -8,6 +8,8 @@
 // removed when the lock is released, unless it belongs to another user or has other names.
 // An existing lock file is only ever opened for reading: it is never written or truncated.
 
+#include "store/posix.h"
+
 #include <QString>
 
 #include <chrono>
@@ -39,10 +41,26 @@ public:
     QString error() const { return m_error; }
 
 private:
+    // What one attempt to take the lock did.
+    enum class Attempt {
+        Locked,
+        TryAgain, // the lock file changed meanwhile: try again at once
+        Busy,     // another operation holds it
+        Unusable, // error() says why
+    };
+
+    // One open of the lock file and one try at locking it, without waiting.
+    Attempt tryOnce();
+    // Keeps `fd`, just locked, as the lock unless its file is no longer at the lock's name or
+    // is left over from a process that ended (and is removed). Returns: whether it was kept.
+    bool keepIfCurrent(posix::FileDescriptor &fd, bool created, const posix::Status &info);
+    // Sets error() to say why the lock file could not be opened or locked (errno `error`).
+    void explain(int error);
+
     QByteArray m_lockName;
     QString m_folder;
     QString m_error;
-    int m_fd = -1;
+    posix::FileDescriptor m_fd;
     bool m_removable = false;
 };
 

@@ -5,6 +5,7 @@
 #include "store/cp932.h"
 #include "store/dirs.h"
 #include "store/fieldreader.h"
+#include "store/posix.h"
 #include "store/record.h"
 #include "store/savefile.h"
 #include "store/schedulefile.h"
@@ -14,21 +15,14 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
-
 namespace icsexport {
 
 namespace {
 
 bool isSameFile(const QString &a, const QString &b)
 {
-    struct stat first
-    { };
-    struct stat second
-    { };
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0
-            && ::stat(QFile::encodeName(b).constData(), &second) == 0
-            && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return posix::sameFile(posix::fileStatus(QFile::encodeName(a)),
+                           posix::fileStatus(QFile::encodeName(b)));
 }
 
 } // namespace

@@ -113,20 +113,19 @@ Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields)
     return result;
 }
 
-bool importSchedules(Platform &platform, const StoreOptions &options)
+namespace {
+
+// Asks for a calendar file and reads its events. Returns: nothing, after telling the user why
+// when there was a reason, when no calendar was chosen or it cannot be read.
+std::optional<icalendar::Parsed> chosenCalendar(Platform &platform)
 {
-    const QString path = dirs::schedulePath(platform);
-    if (path.isEmpty()) {
-        platform.showMessage(messages::scheduleFileNotSet());
-        return false;
-    }
     const std::optional<QString> chosen = platform.chooseOpenFileName(
             {QStringLiteral("iCalendar (*.ics *.ical *.ifb)"), QStringLiteral("All Files (*)")});
     if (!chosen || chosen->isEmpty())
-        return false;
+        return std::nullopt;
     if (QFileInfo(*chosen).size() > sizeLimit) {
         platform.showMessage(messages::icsTooLarge(*chosen));
-        return false;
+        return std::nullopt;
     }
     const schedulefile::Bytes calendar = schedulefile::readBytes(*chosen);
     if (calendar.status != schedulefile::Status::Present) {
@@ -134,35 +133,20 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
                 *chosen,
                 calendar.status == schedulefile::Status::Unreadable ? calendar.error
                                                                     : messages::notRegularFile()));
-        return false;
+        return std::nullopt;
     }
-    const icalendar::Parsed parsed
+    icalendar::Parsed parsed
             = icalendar::parse(calendar.bytes, QDate(firstYear, 1, 1), QDate(lastYear, 12, 31));
     if (!parsed.isCalendar) {
         platform.showMessage(messages::icsNotCalendar(*chosen));
-        return false;
+        return std::nullopt;
     }
+    return parsed;
+}
 
-    // What the file holds now, for the question; the add sorts the memos out again under the
-    // lock, against the file as it is then.
-    const schedulefile::Bytes existing = schedulefile::readBytes(path);
-    if (existing.status == schedulefile::Status::Unreadable) {
-        platform.showMessage(messages::fileUnreadable(path, existing.error));
-        return false;
-    }
-    const Plan preview = plan(parsed.memos, fieldsOf(existing.bytes));
-    const QList<icalendar::LeftOut> leftOut = parsed.leftOut + preview.leftOut;
-    if (preview.records.isEmpty()) {
-        platform.showMessage(
-                messages::icsImportNothing(preview.present, leftOutLines(leftOut), leftOut.size()));
-        return false;
-    }
-    if (!platform.askYesNo(messages::icsImportQuestion(preview.records.size(), preview.present,
-                                                       leftOutLines(leftOut), leftOut.size()),
-                           messages::icsImportTitle()))
-        return false;
-
-    const AddResult result = addMemos(path, parsed.memos, options);
+// Tells the user how the add of an import ended.
+void reportImport(Platform &platform, const AddResult &result, const QString &path)
+{
     if (result.status == dirs::AddStatus::Written && result.added == 0) {
         // Another program added the same memos since the question.
         platform.showMessage(messages::icsImportNothing(result.present, {}, 0));
@@ -174,6 +158,42 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
         failure.detail = result.detail;
         platform.showMessage(dirs::addMessage(failure, path));
     }
+}
+
+} // namespace
+
+bool importSchedules(Platform &platform, const StoreOptions &options)
+{
+    const QString path = dirs::schedulePath(platform);
+    if (path.isEmpty()) {
+        platform.showMessage(messages::scheduleFileNotSet());
+        return false;
+    }
+    const std::optional<icalendar::Parsed> parsed = chosenCalendar(platform);
+    if (!parsed)
+        return false;
+
+    // What the file holds now, for the question; the add sorts the memos out again under the
+    // lock, against the file as it is then.
+    const schedulefile::Bytes existing = schedulefile::readBytes(path);
+    if (existing.status == schedulefile::Status::Unreadable) {
+        platform.showMessage(messages::fileUnreadable(path, existing.error));
+        return false;
+    }
+    const Plan preview = plan(parsed->memos, fieldsOf(existing.bytes));
+    const QList<icalendar::LeftOut> leftOut = parsed->leftOut + preview.leftOut;
+    if (preview.records.isEmpty()) {
+        platform.showMessage(
+                messages::icsImportNothing(preview.present, leftOutLines(leftOut), leftOut.size()));
+        return false;
+    }
+    if (!platform.askYesNo(messages::icsImportQuestion(preview.records.size(), preview.present,
+                                                       leftOutLines(leftOut), leftOut.size()),
+                           messages::icsImportTitle()))
+        return false;
+
+    const AddResult result = addMemos(path, parsed->memos, options);
+    reportImport(platform, result, path);
     return result.status == dirs::AddStatus::Written && result.added > 0;
 }
 

@@ -12,7 +12,6 @@
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -48,7 +47,7 @@ void ignoreFileSizeSignal()
 
 // Something other than a regular file at the path is never replaced: a folder would make the
 // save fail anyway, and a FIFO or device is nothing this program wrote.
-std::optional<QString> refuseSpecialFile(const struct stat &info)
+std::optional<QString> refuseSpecialFile(const posix::Status &info)
 {
     if (S_ISREG(info.st_mode))
         return std::nullopt;
@@ -61,11 +60,9 @@ std::optional<QString> refuseSpecialFile(const struct stat &info)
 // reported.
 void syncFolder(const QByteArray &folder)
 {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const posix::FileDescriptor fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.isOpen())
+        ::fsync(fd.get());
 }
 
 // An access list (setfacl) that shares the old file with other users goes to the new one, as
@@ -131,10 +128,8 @@ void removeLeftovers(const QByteArray &target)
     while (const dirent *entry = ::readdir(entries)) {
         if (!isSaveName(QByteArray(entry->d_name), name))
             continue;
-        struct stat info
-        { };
-        if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0
-            && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+        const std::optional<posix::Status> info = posix::linkStatusAt(folderFd, entry->d_name);
+        if (info && S_ISREG(info->st_mode) && info->st_uid == ::geteuid())
             ::unlinkat(folderFd, entry->d_name, 0);
     }
     ::closedir(entries);
@@ -151,14 +146,18 @@ QByteArray freshName(const QByteArray &target)
 
 } // namespace
 
+Identity identityOf(const std::optional<posix::Status> &status)
+{
+    return status ? Identity {true, status->st_dev, status->st_ino} : Identity {};
+}
+
 SaveFile::SaveFile(const QString &targetPath, const StoreOptions &options)
     : m_target(QFile::encodeName(targetPath)), m_options(options)
 { }
 
 SaveFile::~SaveFile()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    m_fd.reset();
     if (!m_name.isEmpty() && !m_committed)
         ::unlink(m_name.constData());
 }
@@ -166,11 +165,10 @@ SaveFile::~SaveFile()
 Result SaveFile::open()
 {
     ignoreFileSizeSignal();
-    struct stat old
-    { };
-    m_exists = ::stat(m_target.constData(), &old) == 0;
-    if (m_exists) {
-        if (const auto reason = refuseSpecialFile(old))
+    const std::optional<posix::Status> old = posix::fileStatus(m_target);
+    m_exists = old.has_value();
+    if (old) {
+        if (const auto reason = refuseSpecialFile(*old))
             return failed(*reason);
         // A file the user made read-only stays as it is (root may still write it).
         if (::faccessat(AT_FDCWD, m_target.constData(), W_OK, AT_EACCESS) != 0)
@@ -182,24 +180,26 @@ Result SaveFile::open()
     // Nobody else may read the memos before the old file's permissions are in place.
     const mode_t mode = m_exists ? 0600 : 0666;
     QByteArray name;
-    for (int tries = 0; tries < namesToTry && m_fd < 0; ++tries) {
+    for (int tries = 0; tries < namesToTry && !m_fd.isOpen(); ++tries) {
         name = freshName(m_target);
-        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-        if (m_fd < 0 && errno != EEXIST)
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                              mode);
+        if (fd < 0 && errno != EEXIST)
             return failed(messages::systemError(errno));
+        m_fd = posix::FileDescriptor(fd);
     }
-    if (m_fd < 0)
+    if (!m_fd.isOpen())
         return failed(messages::saveNameInTheWay(QFile::decodeName(name)));
     m_name = name;
 
-    if (m_exists) {
+    if (old) {
         // Only root can give the file back to its owner, but any member of the file's group may
         // keep the group: a file shared through a group stays readable by the others.
-        const uid_t owner = ::geteuid() == 0 ? old.st_uid : uid_t(-1);
-        [[maybe_unused]] const int owned = ::fchown(m_fd, owner, old.st_gid);
-        if (::fchmod(m_fd, old.st_mode & 07777) != 0)
+        const uid_t owner = ::geteuid() == 0 ? old->st_uid : uid_t(-1);
+        [[maybe_unused]] const int owned = ::fchown(m_fd.get(), owner, old->st_gid);
+        if (::fchmod(m_fd.get(), old->st_mode & 07777) != 0)
             return failed(messages::systemError(errno));
-        copyAccessList(m_target, m_fd);
+        copyAccessList(m_target, m_fd.get());
     }
     m_buffer.reserve(blockSize);
     return Result {true, QString(), false};
@@ -224,8 +224,8 @@ bool SaveFile::flushBuffer()
             m_writeError = messages::systemError(ENOSPC);
             break;
         }
-        const ssize_t written
-                = ::write(m_fd, m_buffer.constData() + offset, size_t(m_buffer.size() - offset));
+        const ssize_t written = ::write(m_fd.get(), m_buffer.constData() + offset,
+                                        size_t(m_buffer.size() - offset));
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0)
@@ -248,22 +248,15 @@ Result SaveFile::commit(const std::optional<Identity> &expected)
     m_buffer = QByteArray();
     if (injectedFailure(m_options.faults, SaveStep::Flush))
         return failed(messages::systemError(ENOSPC));
-    if (::fdatasync(m_fd) != 0)
+    if (::fdatasync(m_fd.get()) != 0)
         return failed(messages::systemError(errno));
 
     if (injectedFailure(m_options.faults, SaveStep::Commit))
         return failed(messages::systemError(EIO));
     // Another program (a sync tool, say) may have put its own version in the file's place
     // since it was read: the rename would throw that away unseen.
-    if (expected) {
-        struct stat now
-        { };
-        Identity found;
-        if (::lstat(m_target.constData(), &now) == 0)
-            found = Identity {true, now.st_dev, now.st_ino};
-        if (found != *expected)
-            return Result {false, messages::fileKeptBeingReplaced(), true};
-    }
+    if (expected && identityOf(posix::linkStatus(m_target)) != *expected)
+        return Result {false, messages::fileKeptBeingReplaced(), true};
     if (::rename(m_name.constData(), m_target.constData()) != 0)
         return failed(messages::systemError(errno));
     m_committed = true;
@@ -273,14 +266,14 @@ Result SaveFile::commit(const std::optional<Identity> &expected)
 
 QByteArray SaveFile::readBack() const
 {
-    struct stat info
-    { };
-    if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
+    const std::optional<posix::Status> info
+            = m_fd.isOpen() ? posix::fileStatus(m_fd.get()) : std::nullopt;
+    if (!info)
         return QByteArray();
-    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    QByteArray bytes(qsizetype(info->st_size), Qt::Uninitialized);
     qsizetype filled = 0;
     while (filled < bytes.size()) {
-        const ssize_t n = ::pread(m_fd, bytes.data() + filled, size_t(bytes.size() - filled),
+        const ssize_t n = ::pread(m_fd.get(), bytes.data() + filled, size_t(bytes.size() - filled),
                                   off_t(filled));
         if (n < 0 && errno == EINTR)
             continue;

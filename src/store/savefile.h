@@ -11,6 +11,7 @@
 // The caller holds the file's lock (store/filelock.h) and passes the file that is really
 // written, a symbolic link already followed (store/target.h).
 
+#include "store/posix.h"
 #include "store/storeoptions.h"
 
 #include <QByteArray>
@@ -39,6 +40,9 @@ struct Identity
     bool operator==(const Identity &) const = default;
 };
 
+// Returns: the identity a status describes; none (exists false) for a missing status.
+Identity identityOf(const std::optional<posix::Status> &status);
+
 // The file that replaces the one at `targetPath`, written in pieces.
 class SaveFile
 {
@@ -64,7 +68,7 @@ private:
     QByteArray m_target;
     StoreOptions m_options;
     QByteArray m_name;
-    int m_fd = -1;
+    posix::FileDescriptor m_fd;
     bool m_exists = false;
     bool m_committed = false;
     QByteArray m_buffer;

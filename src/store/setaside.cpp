@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "store/dirs.h"
 #include "store/faultinjector.h"
+#include "store/posix.h"
 #include "store/schedulefile.h"
 #include "store/transaction.h"
 
@@ -11,7 +12,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace setaside {
@@ -28,12 +28,7 @@ Result finished(Status status, const QString &backupPath = QString(),
 // of its own: rename() replaces it.
 bool isSameFile(const QByteArray &first, const QByteArray &second)
 {
-    struct stat a
-    { };
-    struct stat b
-    { };
-    return ::lstat(first.constData(), &a) == 0 && ::lstat(second.constData(), &b) == 0
-            && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return posix::sameFile(posix::linkStatus(first), posix::linkStatus(second));
 }
 
 QString messageFor(const Result &result, const QString &path)

@@ -1,10 +1,11 @@
 #include "store/target.h"
 
+#include "store/posix.h"
+
 #include <QFile>
 
 #include <cerrno>
 #include <climits>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace target {
@@ -22,18 +23,17 @@ Target failed(int error)
 // Whether the system would refuse to follow the link `info` describes at `link` for this
 // process: a link in a sticky folder that everyone may write, owned neither by this user nor by
 // the folder's owner.
-bool plantedByAnotherUser(const QByteArray &link, const struct stat &info)
+bool plantedByAnotherUser(const QByteArray &link, const posix::Status &info)
 {
     const qsizetype slash = link.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".")
             : slash == 0                ? QByteArray("/")
                                         : link.left(slash);
-    struct stat folderInfo
-    { };
-    if (::stat(folder.constData(), &folderInfo) != 0)
+    const std::optional<posix::Status> folderInfo = posix::fileStatus(folder);
+    if (!folderInfo)
         return true; // a folder that cannot be looked at cannot be vouched for
-    const bool shared = (folderInfo.st_mode & S_ISVTX) && (folderInfo.st_mode & S_IWOTH);
-    return shared && info.st_uid != ::geteuid() && info.st_uid != folderInfo.st_uid;
+    const bool shared = (folderInfo->st_mode & S_ISVTX) && (folderInfo->st_mode & S_IWOTH);
+    return shared && info.st_uid != ::geteuid() && info.st_uid != folderInfo->st_uid;
 }
 
 } // namespace
@@ -45,17 +45,16 @@ Target resolve(const QString &path)
         // Refused here so that a path of megabytes never reaches a system call or a message.
         if (current.size() >= PATH_MAX)
             return failed(ENAMETOOLONG);
-        struct stat info
-        { };
-        if (::lstat(current.constData(), &info) != 0) {
+        const std::optional<posix::Status> info = posix::linkStatus(current);
+        if (!info) {
             // A new file, or a folder on the way that is missing or a file: writing reports it.
             if (errno == ENOENT || errno == ENOTDIR)
                 return Target {QFile::decodeName(current), 0, QString()};
             return failed(errno);
         }
-        if (!S_ISLNK(info.st_mode))
+        if (!S_ISLNK(info->st_mode))
             return Target {QFile::decodeName(current), 0, QString()};
-        if (plantedByAnotherUser(current, info))
+        if (plantedByAnotherUser(current, *info))
             return Target {QString(), EACCES, QFile::decodeName(current)};
 
         QByteArray link(PATH_MAX, Qt::Uninitialized);

@@ -4,6 +4,7 @@
 #include "store/cp932.h"
 #include "store/fieldreader.h"
 #include "store/filelock.h"
+#include "store/posix.h"
 #include "store/savefile.h"
 #include "store/sort.h"
 
@@ -12,8 +13,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace transaction {
 
@@ -43,40 +42,27 @@ Read readFile(const QString &target)
 {
     Read read;
     const QByteArray name = QFile::encodeName(target);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    const posix::FileDescriptor fd(
+            ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.isOpen()) {
         if (errno != ENOENT && errno != ENOTDIR)
             read.error = errno;
         return read;
     }
-    struct stat info
-    { };
-    if (::fstat(fd, &info) != 0) {
+    const std::optional<posix::Status> info = posix::fileStatus(fd.get());
+    if (!info) {
         read.error = errno;
-    } else {
-        read.identity = savefile::Identity {true, info.st_dev, info.st_ino};
-        read.links = S_ISREG(info.st_mode) ? info.st_nlink : 1;
+        return read;
     }
-    if (read.error == 0 && S_ISREG(info.st_mode)) {
-        // Room for the read that finds the end; a file that grew meanwhile is read whole.
-        read.bytes.resize(qsizetype(info.st_size) + 1);
-        qsizetype filled = 0;
-        for (;;) {
-            if (filled == read.bytes.size())
-                read.bytes.resize(filled + qMax<qsizetype>(filled / 2, 1 << 16));
-            const ssize_t n
-                    = ::read(fd, read.bytes.data() + filled, size_t(read.bytes.size() - filled));
-            if (n < 0 && (errno == EINTR || errno == EAGAIN))
-                continue;
-            if (n <= 0) {
-                read.error = n < 0 ? errno : 0;
-                break;
-            }
-            filled += n;
-        }
-        read.bytes.truncate(filled);
+    read.identity = savefile::identityOf(info);
+    if (!S_ISREG(info->st_mode)) {
+        read.links = 1;
+        return read;
     }
-    ::close(fd);
+    read.links = info->st_nlink;
+    read.bytes = posix::readToEnd(fd.get(), qsizetype(info->st_size));
+    if (read.bytes.isNull())
+        read.error = errno;
     return read;
 }
 

@@ -5,10 +5,10 @@
 
 #include "calendar/rekovabas.h"
 #include "fakeplatform.h"
+#include "fieldlist.h"
 #include "filebytes.h"
 #include "store/cp932.h"
 #include "store/dirs.h"
-#include "store/fieldreader.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -171,7 +171,7 @@ void tst_badinput::damagedFile()
     QVERIFY(platform.shown.isEmpty());
 
     // An add refuses, or keeps every field the file had and adds its record.
-    const QStringList before = fieldreader::readFields(cp932::decode(bytes).text);
+    const QStringList before = readFields(cp932::decode(bytes).text);
     const dirs::AddResult result = dirs::addSchedule(
             platform, dirs::AddRequest {2000, 12, 24, QStringLiteral("追加"), true, {}});
     QCOMPARE(result.status, add);
@@ -183,7 +183,7 @@ void tst_badinput::damagedFile()
         QCOMPARE(platform.messages(), QStringList {"書込み完了"});
         const cp932::Decoded after = cp932::decode(readBytes(path));
         QVERIFY(after.isValid());
-        QStringList kept = fieldreader::readFields(after.text);
+        QStringList kept = readFields(after.text);
         QStringList expected = before + QStringList {QStringLiteral("200012241追加")};
         kept.sort();
         expected.sort();

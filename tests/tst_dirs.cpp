@@ -1,9 +1,9 @@
 #include "fakeplatform.h"
+#include "fieldlist.h"
 #include "filebytes.h"
 #include "store/conflictcopy.h"
 #include "store/dirs.h"
 #include "store/faultinjector.h"
-#include "store/fieldreader.h"
 #include "store/schedulefile.h"
 #include "store/setaside.h"
 
@@ -232,7 +232,7 @@ void tst_dirs::multiLineMemoComesBackWhole()
     QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 18, QStringLiteral("next"))).status,
              dirs::AddStatus::Written);
     const schedulefile::Contents contents = schedulefile::read(m_path);
-    QCOMPARE(fieldreader::readFields(contents.text),
+    QCOMPARE(readFields(contents.text),
              QStringList({"200012171一行目\r\n二行目, なし", "200012181next"}));
 }
 

@@ -1,5 +1,5 @@
+#include "fieldlist.h"
 #include "store/cp932.h"
-#include "store/fieldreader.h"
 #include "store/schedulefile.h"
 
 #include <QFile>
@@ -50,7 +50,7 @@ void tst_fieldreader::fields()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, fields);
-    QCOMPARE(fieldreader::readFields(text), fields);
+    QCOMPARE(readFields(text), fields);
 }
 
 void tst_fieldreader::readsWhatIsThere_data()

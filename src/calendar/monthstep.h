@@ -1,6 +1,7 @@
 #pragma once
 
 // The steps of the month buttons, kept inside the years the calendar can compute.
+// Part of the namespace rekovabas (see rekovabas.h).
 
 #include "common/kyotu1.h"
 

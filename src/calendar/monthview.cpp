@@ -45,6 +45,9 @@ QString weekdayName(int weekday)
     return kyotu1::weekdayFullName(weekday);
 }
 
+namespace {
+
+// Returns: the number of days of `month` (1..12); February has 29 in leap years.
 int monthLength(int year, int month)
 {
     static constexpr std::array<int, 13> lengths {0,  31, 28, 31, 30, 31, 30,
@@ -55,6 +58,8 @@ int monthLength(int year, int month)
         return 29;
     return lengths[month];
 }
+
+} // namespace
 
 MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays,
                        const Today &today, const MonthSchedules &schedules)

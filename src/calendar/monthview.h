@@ -2,6 +2,7 @@
 
 // The month grid decided without a window: which of the 37 day cells show which day, in which
 // colour, and the caption above them. The main window only paints what composeMonth returns.
+// Part of the namespace rekovabas (see rekovabas.h).
 
 #include "common/kyotu1.h"
 
@@ -96,9 +97,6 @@ QString monthCaption(int year, int month);
 // Returns: the name of weekday `weekday` (0 = Sunday … 6), "日曜日" … "土曜日"
 // (kyotu1::weekdayFullName).
 QString weekdayName(int weekday);
-
-// Returns: the number of days of `month` (1..12); February has 29 in years divisible by 4.
-int monthLength(int year, int month);
 
 // Preconditions: `year` in 1980..2069, `month` in 1..12, `holidays` built for `year`.
 // Returns: the grid of the month. Colour precedence: today, then a memo, then a Sunday or a

@@ -11,6 +11,9 @@
 // Only the fields that are shown are decoded from CP932 (the list shows them all). Bytes that
 // were not read (no file set, none there, unreadable) are empty and give empty answers; the
 // window turns the outcome of the read into a message.
+//
+// The namespace rekovabas spans rekovabas.*, monthview.* (the month grid) and monthstep.h (the
+// month buttons' steps).
 
 #include "calendar/monthview.h"
 #include "store/schedulefile.h"

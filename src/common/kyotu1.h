@@ -8,6 +8,7 @@
 //   initApp   the values the main window starts with;
 //   openHomePage   the question and the browser launch of the about window.
 // The engine computes the years 1980 to 2069; outside them it answers "no weekday".
+// The namespace kyotu1 spans kyotu1.h, kyotu1.cpp and holidays.cpp.
 
 #include <QDate>
 #include <QString>

@@ -145,11 +145,6 @@ bool matchesAny(const QList<QRegularExpression> &patterns, const QString &fileNa
 
 } // namespace
 
-bool isConflictCopyName(const QString &fileName, const QString &originalName)
-{
-    return matchesAny(copyPatterns(originalName), fileName);
-}
-
 QStringList find(const QString &path)
 {
     if (path.isEmpty())

@@ -15,10 +15,6 @@
 
 namespace conflictcopy {
 
-// Returns: true when `fileName` (a name without folder) is a sync tool's conflict copy of the
-// file named `originalName`.
-bool isConflictCopyName(const QString &fileName, const QString &originalName);
-
 // Returns: the full paths of the conflict copies of the schedule file at `path` (a symbolic
 // link is followed: the copies sit beside the file it names), in name order. Only regular
 // files count.

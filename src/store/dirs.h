@@ -7,6 +7,8 @@
 // Adding never loses a memo: the new content is written to a new file beside the old one,
 // flushed to disk and renamed over it in one step, under an advisory lock, so the old file stays
 // exactly as it was until the new one is complete.
+//
+// The namespace dirs spans dirs.* and sort.* (the order of the file).
 
 #include "store/storeoptions.h"
 

@@ -16,7 +16,6 @@
 // decoded text, and only the fields that are used need decoding.
 
 #include <QByteArrayView>
-#include <QStringList>
 #include <QStringView>
 
 #include <cstring>
@@ -120,8 +119,5 @@ template<typename Visitor> void forEachField(QByteArrayView bytes, Visitor &&vis
 {
     forEachField(bytes, std::forward<Visitor>(visit), [](qsizetype) {});
 }
-
-// Returns: every field of `text`, in order.
-QStringList readFields(QStringView text);
 
 } // namespace fieldreader

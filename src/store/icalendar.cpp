@@ -288,6 +288,10 @@ QString summaryOf(const QString &text)
     return lines.constFirst();
 }
 
+namespace {
+
+// Returns: the UID of the memo, made from its date and text. `occurrence` tells apart memos of
+// one date with the same text (1 for the first).
 QString uidOf(const Memo &memo, int occurrence)
 {
     const QByteArray key
@@ -299,6 +303,8 @@ QString uidOf(const Memo &memo, int occurrence)
         uid += u'-' + QString::number(occurrence);
     return uid + QStringLiteral("@rekova");
 }
+
+} // namespace
 
 QByteArray format(const QList<Memo> &memos, QDate stamp)
 {

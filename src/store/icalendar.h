@@ -26,16 +26,11 @@ struct Memo
 // blanks, or the first line when none does.
 QString summaryOf(const QString &text);
 
-// Returns: the UID of the memo, made from its date and text so that a second export of the
-// same memo gives the same UID and a calendar that imports it again updates the event instead
-// of adding a copy. `occurrence` tells apart memos of one date with the same text (1 for the
-// first).
-QString uidOf(const Memo &memo, int occurrence);
-
 // Returns: a calendar in UTF-8 with one all-day event per memo, in the order given: DTSTART
-// and DTEND as dates, SUMMARY the memo's summary line, DESCRIPTION the whole memo, a UID from
-// uidOf(), DTSTAMP `stamp` at midnight UTC, and for a memo with the alarm a display alarm at
-// 09:00 of its day.
+// and DTEND as dates, SUMMARY the memo's summary line, DESCRIPTION the whole memo, a UID made
+// from the memo's date and text (a second export gives the same UID, so that a calendar that
+// imports it again updates the event instead of adding a copy), DTSTAMP `stamp` at midnight UTC,
+// and for a memo with the alarm a display alarm at 09:00 of its day.
 QByteArray format(const QList<Memo> &memos, QDate stamp);
 
 // An event that was not taken, described for the user.

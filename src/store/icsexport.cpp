@@ -25,8 +25,8 @@ bool isSameFile(const QString &a, const QString &b)
                            posix::fileStatus(QFile::encodeName(b)));
 }
 
-} // namespace
-
+// Returns: the memos of the schedule file's bytes, in file order: every record that begins with
+// the date key of a real date, its line breaks as "\n". Other lines are not memos.
 QList<icalendar::Memo> memosOf(QByteArrayView bytes)
 {
     QList<icalendar::Memo> memos;
@@ -45,6 +45,8 @@ QList<icalendar::Memo> memosOf(QByteArrayView bytes)
     });
     return memos;
 }
+
+} // namespace
 
 QString proposedName(const QString &schedulePath)
 {

@@ -14,10 +14,6 @@ class Platform;
 
 namespace icsexport {
 
-// Returns: the memos of the schedule file's bytes, in file order: every record that begins with
-// the date key of a real date, its line breaks as "\n". Other lines are not memos.
-QList<icalendar::Memo> memosOf(QByteArrayView bytes);
-
 // Returns: the name the save dialog proposes: the schedule file's name with ".ics" in place of
 // its extension, in its folder.
 QString proposedName(const QString &schedulePath);

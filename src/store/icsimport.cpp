@@ -1,5 +1,6 @@
 #include "store/icsimport.h"
 
+#include "common/kyotu1.h"
 #include "common/messages.h"
 #include "platform/platform.h"
 #include "store/cp932.h"
@@ -135,13 +136,52 @@ std::optional<icalendar::Parsed> chosenCalendar(Platform &platform)
                                                                     : messages::notRegularFile()));
         return std::nullopt;
     }
-    icalendar::Parsed parsed
-            = icalendar::parse(calendar.bytes, QDate(firstYear, 1, 1), QDate(lastYear, 12, 31));
+    // Events outside the years the calendar shows are left out.
+    icalendar::Parsed parsed = icalendar::parse(calendar.bytes, QDate(kyotu1::firstYear, 1, 1),
+                                                QDate(kyotu1::lastYear, 12, 31));
     if (!parsed.isCalendar) {
         platform.showMessage(messages::icsNotCalendar(*chosen));
         return std::nullopt;
     }
     return parsed;
+}
+
+// How an add of an import ended.
+struct AddResult
+{
+    // Written, NotSet or why the file could not be changed, as for an add of one memo.
+    dirs::AddStatus status = dirs::AddStatus::Written;
+    QString detail;
+    qsizetype added = 0;   // records written; 0 leaves the file untouched
+    qsizetype present = 0; // memos the file already had
+};
+
+// Adds `memos` to the file at `path` in one locked step, sorted out against its records as
+// they are once the lock is held: every line of the file stays, the new records join them.
+AddResult addMemos(const QString &path, const QList<icalendar::Memo> &memos,
+                   const StoreOptions &options)
+{
+    AddResult result;
+    if (path.isEmpty()) {
+        result.status = dirs::AddStatus::NotSet;
+        return result;
+    }
+    // Planned afresh for each read the step makes; nothing new refuses, so nothing is written.
+    Plan added;
+    transaction::Result done = transaction::apply(
+            path,
+            [&](transaction::Fields &fields) {
+                added = plan(memos, fields);
+                fields.append(added.records);
+                return !added.records.isEmpty();
+            },
+            options);
+    result.status = statusOf(done.status);
+    result.detail = std::move(done.detail);
+    result.present = added.present;
+    if (done.status == transaction::Status::Done)
+        result.added = added.records.size();
+    return result;
 }
 
 // Tells the user how the add of an import ended.
@@ -195,32 +235,6 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
     const AddResult result = addMemos(path, parsed->memos, options);
     reportImport(platform, result, path);
     return result.status == dirs::AddStatus::Written && result.added > 0;
-}
-
-AddResult addMemos(const QString &path, const QList<icalendar::Memo> &memos,
-                   const StoreOptions &options)
-{
-    AddResult result;
-    if (path.isEmpty()) {
-        result.status = dirs::AddStatus::NotSet;
-        return result;
-    }
-    // Planned afresh for each read the step makes; nothing new refuses, so nothing is written.
-    Plan added;
-    transaction::Result done = transaction::apply(
-            path,
-            [&](transaction::Fields &fields) {
-                added = plan(memos, fields);
-                fields.append(added.records);
-                return !added.records.isEmpty();
-            },
-            options);
-    result.status = statusOf(done.status);
-    result.detail = std::move(done.detail);
-    result.present = added.present;
-    if (done.status == transaction::Status::Done)
-        result.added = added.records.size();
-    return result;
 }
 
 } // namespace icsimport

@@ -16,10 +16,6 @@ class Platform;
 
 namespace icsimport {
 
-// The days the calendar shows; events outside them are left out.
-inline constexpr int firstYear = 1980;
-inline constexpr int lastYear = 2069;
-
 struct Plan
 {
     QList<QByteArray> records; // the new records as the file keeps them: CP932, CR LF
@@ -32,20 +28,6 @@ struct Plan
 // text aside) is present; one with a quotation mark (the file has no way to escape it) or with
 // a character CP932 cannot hold is left out, never changed; every other memo becomes a record.
 Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields);
-
-struct AddResult
-{
-    // Written, NotSet or why the file could not be changed, as for an add of one memo.
-    dirs::AddStatus status = dirs::AddStatus::Written;
-    QString detail;
-    qsizetype added = 0;   // records written; 0 leaves the file untouched
-    qsizetype present = 0; // memos the file already had
-};
-
-// Adds `memos` to the file at `path` in one locked step, sorted out against its records as
-// they are once the lock is held: every line of the file stays, the new records join them.
-AddResult addMemos(const QString &path, const QList<icalendar::Memo> &memos,
-                   const StoreOptions &options = {});
 
 // The command as the user sees it: asks for the calendar file through the open dialog of
 // `platform`, reads it, tells what will be added, what is there already and what is left out

@@ -42,13 +42,4 @@ bool beginsWithDateKey(QByteArrayView record)
     return beginsWithDigits(record);
 }
 
-void appendFileLine(QString &text, QStringView record)
-{
-    const bool quoted = !record.contains(u'"');
-    if (quoted)
-        text += u'"';
-    text += record;
-    text += quoted ? QStringView(u"\"\r\n") : QStringView(u"\r\n");
-}
-
 } // namespace record

@@ -42,9 +42,4 @@ inline QStringView memoOf(QStringView record)
     return record.size() >= 10 ? record.sliced(9) : QStringView();
 }
 
-// Appends the record to `text` as one line of the file: "\"" + record + "\"\r\n". A line written
-// by hand with a quotation mark in it goes back as it was, without the marks around it: between
-// marks it would end at its own mark when read again.
-void appendFileLine(QString &text, QStringView record);
-
 } // namespace record

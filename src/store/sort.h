@@ -1,6 +1,7 @@
 #pragma once
 
 // The order of the schedule file: an add sorts every record before the file is written again.
+// Part of the namespace dirs, which spans dirs.* and sort.*.
 
 #include <QByteArray>
 #include <QList>

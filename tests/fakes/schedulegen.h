@@ -57,12 +57,23 @@ inline QStringList records(int count, quint32 seed = 1)
     return result;
 }
 
+// Appends `line` to `text` as the program writes it: "\"" + line + "\"\r\n". A line with a
+// quotation mark in it goes as it is, without the marks around it.
+inline void appendFileLine(QString &text, QStringView line)
+{
+    const bool quoted = !line.contains(u'"');
+    if (quoted)
+        text += u'"';
+    text += line;
+    text += quoted ? QStringView(u"\"\r\n") : QStringView(u"\r\n");
+}
+
 // The bytes of a schedule file holding `lines`, as the program writes it.
 inline QByteArray fileBytes(const QStringList &lines)
 {
     QString text;
     for (const QString &line : lines)
-        record::appendFileLine(text, line);
+        appendFileLine(text, line);
     return cp932::encode(text).bytes;
 }
 

@@ -109,8 +109,13 @@ AppStart initApp(QDate today)
     AppStart start;
     start.weekdayHeaders = weekdayHeaders();
     start.appName = helptexts::appName();
-    start.year = std::clamp(today.year(), firstYear, lastYear);
+    start.year = yearShownFor(today);
     return start;
+}
+
+int yearShownFor(QDate today)
+{
+    return std::clamp(today.year(), firstYear, lastYear);
 }
 
 QString homePageUrl()

@@ -108,6 +108,9 @@ struct AppStart
 // which is today's held within 1980..2069 (a clock outside them shows the nearest year).
 AppStart initApp(QDate today);
 
+// Returns: the year the calendar shows for `today`, held within 1980..2069 (initApp's year).
+int yearShownFor(QDate today);
+
 // The author's home page and e-mail address, shown by the about window.
 QString homePageUrl();
 QString authorEmail();

@@ -27,9 +27,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -43,13 +45,25 @@ struct Target
     double limit; // operation ÷ baseline must not exceed this; 0 for a row shown for information
 };
 
+// Every round's times in seconds, gathered over all the runs of one row. A row's figures are
+// the medians, so that a round slowed by another process on the machine does not move them.
 struct Measured
 {
-    double operationSeconds = 0;
-    double baselineSeconds = 0;
-    double rawSeconds = 0; // reading the file's bytes alone, when measured
-    double iterations = 1;
+    std::vector<double> operation;
+    std::vector<double> baseline;
+    std::vector<double> raw; // reading the file's bytes alone, when measured
 };
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    const auto middle = values.begin() + values.size() / 2;
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 != 0)
+        return *middle;
+    return (*middle + *std::max_element(values.begin(), middle)) / 2;
+}
 
 std::map<std::pair<std::string, int>, Measured> results;
 QTemporaryDir *workDir = nullptr;
@@ -97,35 +111,46 @@ double seconds(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double>(to - from).count();
 }
 
-// Runs `baseline` and `operation` once each per iteration; the operation's time is the
-// iteration time, and the ratio of the totals becomes a counter and a line of the summary.
-// With `rawPath` set, a raw read of that file is timed too, as a second baseline.
+// Runs `baseline` and `operation` once each per iteration, the baseline first in one round
+// and last in the next, so that neither always finds the caches the other left. The
+// operation's time is the iteration time; the ratio of the medians becomes a counter and a
+// line of the summary. With `rawPath` set, a raw read of that file is timed too, as a second
+// baseline, beside the baseline.
 template<typename Baseline, typename Operation, typename Reset>
 void measure(benchmark::State &state, const std::string &name, Baseline baseline,
              Operation operation, Reset reset, const QString &rawPath = QString())
 {
-    Measured m;
+    Measured &m = results[{name, int(state.range(0))}];
+    const auto timeBaselines = [&] {
+        const auto t0 = Clock::now();
+        baseline();
+        m.baseline.push_back(seconds(t0, Clock::now()));
+        if (!rawPath.isEmpty()) {
+            const auto t1 = Clock::now();
+            benchmark::DoNotOptimize(rawReadBaseline(rawPath));
+            m.raw.push_back(seconds(t1, Clock::now()));
+        }
+    };
+    bool baselineFirst = m.operation.size() % 2 == 0;
     for (auto _ : state) {
         state.PauseTiming();
         reset();
+        if (baselineFirst)
+            timeBaselines();
         state.ResumeTiming();
         const auto t0 = Clock::now();
-        baseline();
-        const auto t1 = Clock::now();
         operation();
-        const auto t2 = Clock::now();
-        if (!rawPath.isEmpty()) {
-            benchmark::DoNotOptimize(rawReadBaseline(rawPath));
-            m.rawSeconds += seconds(t2, Clock::now());
-        }
-        m.baselineSeconds += seconds(t0, t1);
-        m.operationSeconds += seconds(t1, t2);
-        state.SetIterationTime(seconds(t1, t2));
+        const double operationSeconds = seconds(t0, Clock::now());
+        state.SetIterationTime(operationSeconds);
+        state.PauseTiming();
+        m.operation.push_back(operationSeconds);
+        if (!baselineFirst)
+            timeBaselines();
+        baselineFirst = !baselineFirst;
+        state.ResumeTiming();
     }
-    m.iterations = double(state.iterations());
-    state.counters["baseline_ms"] = 1000 * m.baselineSeconds / m.iterations;
-    state.counters["ratio"] = m.operationSeconds / m.baselineSeconds;
-    results[{name, int(state.range(0))}] = m;
+    state.counters["baseline_ms"] = 1000 * median(m.baseline);
+    state.counters["ratio"] = median(m.operation) / median(m.baseline);
 }
 
 void noReset() { }
@@ -378,9 +403,9 @@ void printSummary()
             const auto it = results.find({target.operation, size});
             if (it == results.end())
                 continue;
-            const double ratio = it->second.operationSeconds / it->second.baselineSeconds;
-            const double operationMs = 1000 * it->second.operationSeconds / it->second.iterations;
-            const double baselineMs = 1000 * it->second.baselineSeconds / it->second.iterations;
+            const double operationMs = 1000 * median(it->second.operation);
+            const double baselineMs = 1000 * median(it->second.baseline);
+            const double ratio = operationMs / baselineMs;
             if (target.limit == 0) {
                 std::printf("%-32s %9d %12.3f %12.3f %7.2f %7s\n", target.operation, size,
                             operationMs, baselineMs, ratio, "(none)");
@@ -406,13 +431,13 @@ void printSummary()
             const auto it = results.find({target.operation, size});
             if (it == results.end())
                 continue;
-            const double ratio = it->second.operationSeconds / it->second.rawSeconds;
+            const double operationMs = 1000 * median(it->second.operation);
+            const double rawMs = 1000 * median(it->second.raw);
+            const double ratio = operationMs / rawMs;
             const bool held = size >= 32767;
             allMet = allMet && (!held || ratio <= target.limit);
             std::printf("%-32s %9d %12.3f %12.3f %7.2f %6s%.1f%s\n", target.operation, size,
-                        1000 * it->second.operationSeconds / it->second.iterations,
-                        1000 * it->second.rawSeconds / it->second.iterations, ratio,
-                        held ? "≤" : "(≤", target.limit,
+                        operationMs, rawMs, ratio, held ? "≤" : "(≤", target.limit,
                         !held                           ? ")"
                                 : ratio <= target.limit ? ""
                                                         : "  MISSED");
@@ -425,7 +450,7 @@ void printSummary()
         const auto it = results.find({"open a day with a long memo", megabytes});
         if (it == results.end())
             continue;
-        const double ms = 1000 * it->second.operationSeconds / it->second.iterations;
+        const double ms = 1000 * median(it->second.operation);
         allMet = allMet && ms <= 1000;
         std::printf("%-32s %9d %12.1f %6s%d%s\n", "open a day with a long memo", megabytes, ms, "≤",
                     1000, ms <= 1000 ? "" : "  MISSED");

@@ -28,7 +28,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <map>
 #include <vector>
@@ -37,8 +36,6 @@
 #include <time.h>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr int sizes[] = {1000, 32767, 100000};
 
@@ -49,9 +46,8 @@ struct Target
 };
 
 // Every round's times in seconds, gathered over all the runs of one row. A row's figures are
-// the low deciles: on a machine busy with other work the rounds fall into those that ran
-// undisturbed and those that waited for a processor, in proportions that change from one run
-// to the next, which moves the median by half and more; the fastest tenth is the first kind.
+// the medians, which neither a round slowed by other work nor one that found its memory
+// already in place can move.
 struct Measured
 {
     std::vector<double> operation;
@@ -59,13 +55,15 @@ struct Measured
     std::vector<double> raw; // reading the file's bytes alone, when measured
 };
 
-double lowDecile(std::vector<double> values)
+double median(std::vector<double> values)
 {
     if (values.empty())
         return 0;
-    const auto at = values.begin() + (values.size() - 1) / 10;
-    std::nth_element(values.begin(), at, values.end());
-    return *at;
+    const auto middle = values.begin() + values.size() / 2;
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 != 0)
+        return *middle;
+    return (*middle + *std::max_element(values.begin(), middle)) / 2;
 }
 
 std::map<std::pair<std::string, int>, Measured> results;
@@ -109,17 +107,13 @@ void writeBaseline(const QString &path, const QString &text)
         qFatal("cannot save %s", qPrintable(path));
 }
 
-// How a row is timed. By the processor time of this process and of the children it has waited
-// for, to compare the work of the operation and its baseline: on a busy machine a long round's
+// The processor time of this process and of the children it has waited for. Rows are timed
+// by it to compare the work of an operation and its baseline: on a busy machine a long round's
 // wall time grows with every other program's share and a short round's hardly, and a sync to
 // disk waits as long as other programs' writes take, which would move the ratios from run to
-// run. By the wall clock where the target is the time a person waits.
-enum class Timing { Processor, Wall };
-
-double secondsNow(Timing timing)
+// run.
+double processorSeconds()
 {
-    if (timing == Timing::Wall)
-        return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
     timespec self {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &self);
     rusage children {};
@@ -131,23 +125,22 @@ double secondsNow(Timing timing)
 
 // Runs `baseline` and `operation` once each per iteration, the baseline first in one round
 // and last in the next, so that neither always finds the caches the other left. The
-// operation's time is the iteration time; the ratio of the low deciles becomes a counter and a
+// operation's time is the iteration time; the ratio of the medians becomes a counter and a
 // line of the summary. With `rawPath` set, a raw read of that file is timed too, as a second
 // baseline, beside the baseline.
 template<typename Baseline, typename Operation, typename Reset>
 void measure(benchmark::State &state, const std::string &name, Baseline baseline,
-             Operation operation, Reset reset, const QString &rawPath = QString(),
-             Timing timing = Timing::Processor)
+             Operation operation, Reset reset, const QString &rawPath = QString())
 {
     Measured &m = results[{name, int(state.range(0))}];
     const auto timeBaselines = [&] {
-        const double t0 = secondsNow(timing);
+        const double t0 = processorSeconds();
         baseline();
-        m.baseline.push_back(secondsNow(timing) - t0);
+        m.baseline.push_back(processorSeconds() - t0);
         if (!rawPath.isEmpty()) {
-            const double t1 = secondsNow(timing);
+            const double t1 = processorSeconds();
             benchmark::DoNotOptimize(rawReadBaseline(rawPath));
-            m.raw.push_back(secondsNow(timing) - t1);
+            m.raw.push_back(processorSeconds() - t1);
         }
     };
     bool baselineFirst = m.operation.size() % 2 == 0;
@@ -157,9 +150,9 @@ void measure(benchmark::State &state, const std::string &name, Baseline baseline
         if (baselineFirst)
             timeBaselines();
         state.ResumeTiming();
-        const double t0 = secondsNow(timing);
+        const double t0 = processorSeconds();
         operation();
-        const double operationSeconds = secondsNow(timing) - t0;
+        const double operationSeconds = processorSeconds() - t0;
         state.SetIterationTime(operationSeconds);
         state.PauseTiming();
         m.operation.push_back(operationSeconds);
@@ -168,8 +161,8 @@ void measure(benchmark::State &state, const std::string &name, Baseline baseline
         baselineFirst = !baselineFirst;
         state.ResumeTiming();
     }
-    state.counters["baseline_ms"] = 1000 * lowDecile(m.baseline);
-    state.counters["ratio"] = lowDecile(m.operation) / lowDecile(m.baseline);
+    state.counters["baseline_ms"] = 1000 * median(m.baseline);
+    state.counters["ratio"] = median(m.operation) / median(m.baseline);
 }
 
 void noReset() { }
@@ -332,7 +325,7 @@ void BM_longMemoDay(benchmark::State &state)
                 QTest::mouseClick(day, Qt::LeftButton);
                 window.repaint();
             },
-            [&] { platform.shown.clear(); }, QString(), Timing::Wall);
+            [&] { platform.shown.clear(); });
 }
 
 // The main window started in a fresh process, as a user starts the program: the process, Qt,
@@ -422,8 +415,8 @@ void printSummary()
             const auto it = results.find({target.operation, size});
             if (it == results.end())
                 continue;
-            const double operationMs = 1000 * lowDecile(it->second.operation);
-            const double baselineMs = 1000 * lowDecile(it->second.baseline);
+            const double operationMs = 1000 * median(it->second.operation);
+            const double baselineMs = 1000 * median(it->second.baseline);
             const double ratio = operationMs / baselineMs;
             if (target.limit == 0) {
                 std::printf("%-32s %9d %12.3f %12.3f %7.2f %7s\n", target.operation, size,
@@ -450,8 +443,8 @@ void printSummary()
             const auto it = results.find({target.operation, size});
             if (it == results.end())
                 continue;
-            const double operationMs = 1000 * lowDecile(it->second.operation);
-            const double rawMs = 1000 * lowDecile(it->second.raw);
+            const double operationMs = 1000 * median(it->second.operation);
+            const double rawMs = 1000 * median(it->second.raw);
             const double ratio = operationMs / rawMs;
             const bool held = size >= 32767;
             allMet = allMet && (!held || ratio <= target.limit);
@@ -469,7 +462,7 @@ void printSummary()
         const auto it = results.find({"open a day with a long memo", megabytes});
         if (it == results.end())
             continue;
-        const double ms = 1000 * lowDecile(it->second.operation);
+        const double ms = 1000 * median(it->second.operation);
         allMet = allMet && ms <= 1000;
         std::printf("%-32s %9d %12.1f %6s%d%s\n", "open a day with a long memo", megabytes, ms, "≤",
                     1000, ms <= 1000 ? "" : "  MISSED");

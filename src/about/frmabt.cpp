@@ -3,9 +3,9 @@
 #include "about/aboutlayout.h"
 #include "common/helptexts.h"
 #include "common/kyotu1.h"
-#include "mainwindow/boxlines.h"
-#include "mainwindow/uifont.h"
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
+#include "widgets/boxlines.h"
+#include "widgets/fontfit.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,7 +32,7 @@ constexpr int addressTopGap = 1;
 QFont minchoFont(qreal points)
 {
     QFont font;
-    font.setFamilies(QStringList {QStringLiteral("ＭＳ 明朝")} + uifont::minchoFamilies());
+    font.setFamilies(QStringList {QStringLiteral("ＭＳ 明朝")} + fontfit::minchoFamilies());
     font.setPointSizeF(points);
     return font;
 }
@@ -40,7 +40,7 @@ QFont minchoFont(qreal points)
 QFont gothicFont(qreal points)
 {
     QFont font;
-    font.setFamilies(QStringList {QStringLiteral("ＭＳ Ｐゴシック")} + uifont::gothicFamilies());
+    font.setFamilies(QStringList {QStringLiteral("ＭＳ Ｐゴシック")} + fontfit::gothicFamilies());
     font.setPointSizeF(points);
     return font;
 }
@@ -219,9 +219,9 @@ void frmabt::fitCaptions()
 {
     for (QLabel *label : {lblTitle, exename, lblVersion, lblDescription}) {
         changeFont(label,
-                   uifont::fitted(label->font(),
-                                  {{label->text(), label->size(), label->wordWrap(),
-                                    label->alignment()}}));
+                   fontfit::fitted(label->font(),
+                                   {{label->text(), label->size(), label->wordWrap(),
+                                     label->alignment()}}));
     }
 
     QStyleOptionButton button;
@@ -229,8 +229,8 @@ void frmabt::fitCaptions()
     const QRect room
             = Command1->style()->subElementRect(QStyle::SE_PushButtonContents, &button, Command1);
     changeFont(Command1,
-               uifont::fitted(Command1->font(),
-                              {{Command1->text(), room.size(), false, Qt::AlignCenter}}));
+               fontfit::fitted(Command1->font(),
+                               {{Command1->text(), room.size(), false, Qt::AlignCenter}}));
 
     // Every address line within the box. Qt sets the baseline of a line of fixed height at four
     // fifths of it: the first line's ink must stay below the top and the last line's above the
@@ -241,14 +241,14 @@ void frmabt::fitCaptions()
     const qreal firstBaseline = margin + addressTopGap + addressLinePitch * 0.8;
     const auto fits = [&](const QFont &font) {
         for (qsizetype i = 0; i < addresses.size(); ++i) {
-            const QRect ink = uifont::inkOnBaseline(font, addresses[i]);
+            const QRect ink = fontfit::inkOnBaseline(font, addresses[i]);
             const QPoint pen(qRound(margin), qRound(firstBaseline + addressLinePitch * i));
-            if (!uifont::clearOfEdges(ink.translated(pen), inside))
+            if (!fontfit::clearOfEdges(ink.translated(pen), inside))
                 return false;
         }
         return true;
     };
-    changeFont(Text1, uifont::fitted(Text1->font(), fits));
+    changeFont(Text1, fontfit::fitted(Text1->font(), fits));
 }
 
 void frmabt::cmdOK_Click()

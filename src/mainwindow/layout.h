@@ -5,7 +5,7 @@
 // The conversion to pixels (15 twips a pixel) is the one the about window uses too.
 
 #include "common/kyotu1.h"
-#include "mainwindow/twips.h"
+#include "widgets/twips.h"
 
 #include <QRect>
 #include <QString>

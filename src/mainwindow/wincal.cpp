@@ -5,10 +5,8 @@
 #include "common/background.h"
 #include "common/helptexts.h"
 #include "common/messages.h"
-#include "mainwindow/boxlines.h"
 #include "mainwindow/daygrid.h"
 #include "mainwindow/layout.h"
-#include "mainwindow/mouseup.h"
 #include "mainwindow/uifont.h"
 #include "platform/autostart.h"
 #include "platform/platform.h"
@@ -19,6 +17,8 @@
 #include "store/icsimport.h"
 #include "store/record.h"
 #include "store/setaside.h"
+#include "widgets/boxlines.h"
+#include "widgets/mouseup.h"
 
 #include <QApplication>
 #include <QCheckBox>

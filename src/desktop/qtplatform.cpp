@@ -1,4 +1,4 @@
-#include "platform/qtplatform.h"
+#include "desktop/qtplatform.h"
 
 #include "common/messages.h"
 #include "platform/notifications.h"

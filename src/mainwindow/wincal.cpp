@@ -363,7 +363,7 @@ void wincal::drawMonth(int year, int month, const std::optional<rekovabas::Month
                        QDate date)
 {
     for (int leftOut = kyotu1::buildHolidays(holidays, year); leftOut > 0; --leftOut)
-        platform.showMessage(messages::bug());
+        platform.showMessage(messages::bug(), messages::applicationTitle());
     if (marks)
         monthSchedules = *marks;
 
@@ -412,7 +412,7 @@ void wincal::showDayInfo(int year, int month, int day)
 {
     const QString text = kyotu1::dayInfoText(year, month, day, holidays);
     if (!text.isEmpty())
-        platform.showMessage(text);
+        platform.showMessage(text, messages::applicationTitle());
 }
 
 void wincal::loadDayMemo()
@@ -425,7 +425,7 @@ void wincal::showDayMemo(const rekovabas::Schedules &source)
     Check1->setChecked(true);
     loadedDay = {record::dateKey(curYear, curMonth, curDay), QString(), true, std::nullopt};
     if (!source.file.isSet()) {
-        platform.showMessage(messages::scheduleFileNotSet());
+        platform.showMessage(messages::scheduleFileNotSet(), messages::applicationTitle());
         return;
     }
     const rekovabas::DayMemo day = rekovabas::loadDayMemo(source.bytes, curYear, curMonth, curDay);
@@ -438,7 +438,8 @@ void wincal::showDayMemo(const rekovabas::Schedules &source)
         const QString part = memoBoxPart(memo);
         Text2->setPlainText(part);
         Text2->setReadOnly(true);
-        platform.showMessage(messages::memoShownInPart(memo.size(), part.size()));
+        platform.showMessage(messages::memoShownInPart(memo.size(), part.size()),
+                             messages::applicationTitle());
         memoShownInPart = std::move(memo);
     } else {
         Text2->setPlainText(memo);
@@ -494,7 +495,7 @@ void wincal::offerConflictCopies()
         if (!QFileInfo::exists(copy))
             continue;
         const conflictcopy::Result merged = conflictcopy::merge(path, copy);
-        platform.showMessage(conflictcopy::messageFor(merged, copy));
+        platform.showMessage(conflictcopy::messageFor(merged, copy), messages::applicationTitle());
         if (merged.status == conflictcopy::Status::Merged
             || merged.status == conflictcopy::Status::RenameFailed)
             drawMonth(curYear, curMonth);
@@ -523,7 +524,7 @@ void wincal::alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDeskt
             platform.notifyDesktop(messages::applicationTitle(), notices.text(i).trimmed());
     }
     for (qsizetype i : fresh)
-        platform.showMessage(notices.text(i));
+        platform.showMessage(notices.text(i), messages::applicationTitle());
 }
 
 bool wincal::dateChanged(QDate before, QDate today)
@@ -557,7 +558,8 @@ rekovabas::Schedules wincal::readSchedules()
 {
     rekovabas::Schedules source = rekovabas::readSchedules(platform);
     if (source.file.status == schedulefile::Status::Unreadable)
-        platform.showMessage(messages::fileUnreadable(source.file.path, source.file.error));
+        platform.showMessage(messages::fileUnreadable(source.file.path, source.file.error),
+                             messages::applicationTitle());
     return source;
 }
 
@@ -629,7 +631,7 @@ void wincal::Command4_Click()
         request = *next;
     }
     if (result.status != dirs::AddStatus::Cancelled)
-        platform.showMessage(dirs::addMessage(result, path));
+        platform.showMessage(dirs::addMessage(result, path), messages::applicationTitle());
     // The boxes belong to the day of the add; another day may be open by now.
     const bool sameDay
             = curDay == request.day && curMonth == request.month && curYear == request.year;
@@ -688,7 +690,7 @@ void wincal::ske_Click()
             current.isEmpty() ? QDir::home().filePath(QStringLiteral("ｽｹｼﾞｭｰﾙ.txt")) : current,
             {QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")});
     if (!chosen) {
-        platform.showMessage(messages::selectionCancelled());
+        platform.showMessage(messages::selectionCancelled(), messages::applicationTitle());
         return;
     }
     if (chosen->size() <= 3)
@@ -702,7 +704,8 @@ void wincal::ske_Click()
 
 void wincal::ske2_Click()
 {
-    platform.showMessage(messages::showSchedulePath(dirs::schedulePath(platform)));
+    platform.showMessage(messages::showSchedulePath(dirs::schedulePath(platform)),
+                         messages::applicationTitle());
 }
 
 void wincal::skedels_Click()
@@ -712,7 +715,7 @@ void wincal::skedels_Click()
 
 void wincal::hlptxt_Click()
 {
-    platform.showMessage(helptexts::helpMessage(appName));
+    platform.showMessage(helptexts::helpMessage(appName), messages::applicationTitle());
 }
 
 void wincal::sakusya_Click()
@@ -722,7 +725,7 @@ void wincal::sakusya_Click()
 
 void wincal::about_Click()
 {
-    platform.showMessage(helptexts::versionMessage(appName));
+    platform.showMessage(helptexts::versionMessage(appName), messages::applicationTitle());
 }
 
 void wincal::icsexp_Click()
@@ -745,6 +748,6 @@ void wincal::autostart_Click(bool on)
 {
     const QString error = autostart::switchTo(on, QCoreApplication::applicationFilePath());
     if (!error.isEmpty())
-        platform.showMessage(error);
+        platform.showMessage(error, messages::applicationTitle());
     findChild<QAction *>(QStringLiteral("autostart"))->setChecked(autostart::isOn());
 }

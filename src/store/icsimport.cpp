@@ -117,7 +117,7 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
 {
     const QString path = dirs::schedulePath(platform);
     if (path.isEmpty()) {
-        platform.showMessage(messages::scheduleFileNotSet());
+        platform.showMessage(messages::scheduleFileNotSet(), messages::applicationTitle());
         return false;
     }
     const std::optional<QString> chosen = platform.chooseOpenFileName(
@@ -125,21 +125,23 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
     if (!chosen || chosen->isEmpty())
         return false;
     if (QFileInfo(*chosen).size() > sizeLimit) {
-        platform.showMessage(messages::icsTooLarge(*chosen));
+        platform.showMessage(messages::icsTooLarge(*chosen), messages::applicationTitle());
         return false;
     }
     const schedulefile::Bytes calendar = schedulefile::readBytes(*chosen);
     if (calendar.status != schedulefile::Status::Present) {
-        platform.showMessage(messages::icsFileUnreadable(
-                *chosen,
-                calendar.status == schedulefile::Status::Unreadable ? calendar.error
-                                                                    : messages::notRegularFile()));
+        platform.showMessage(
+                messages::icsFileUnreadable(*chosen,
+                                            calendar.status == schedulefile::Status::Unreadable
+                                                    ? calendar.error
+                                                    : messages::notRegularFile()),
+                messages::applicationTitle());
         return false;
     }
     const icalendar::Parsed parsed
             = icalendar::parse(calendar.bytes, QDate(firstYear, 1, 1), QDate(lastYear, 12, 31));
     if (!parsed.isCalendar) {
-        platform.showMessage(messages::icsNotCalendar(*chosen));
+        platform.showMessage(messages::icsNotCalendar(*chosen), messages::applicationTitle());
         return false;
     }
 
@@ -147,14 +149,16 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
     // lock, against the file as it is then.
     const schedulefile::Bytes existing = schedulefile::readBytes(path);
     if (existing.status == schedulefile::Status::Unreadable) {
-        platform.showMessage(messages::fileUnreadable(path, existing.error));
+        platform.showMessage(messages::fileUnreadable(path, existing.error),
+                             messages::applicationTitle());
         return false;
     }
     const Plan preview = plan(parsed.memos, fieldsOf(existing.bytes));
     const QList<icalendar::LeftOut> leftOut = parsed.leftOut + preview.leftOut;
     if (preview.records.isEmpty()) {
         platform.showMessage(
-                messages::icsImportNothing(preview.present, leftOutLines(leftOut), leftOut.size()));
+                messages::icsImportNothing(preview.present, leftOutLines(leftOut), leftOut.size()),
+                messages::applicationTitle());
         return false;
     }
     if (!platform.askYesNo(messages::icsImportQuestion(preview.records.size(), preview.present,
@@ -165,14 +169,16 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
     const AddResult result = addMemos(path, parsed.memos, options);
     if (result.status == dirs::AddStatus::Written && result.added == 0) {
         // Another program added the same memos since the question.
-        platform.showMessage(messages::icsImportNothing(result.present, {}, 0));
+        platform.showMessage(messages::icsImportNothing(result.present, {}, 0),
+                             messages::applicationTitle());
     } else if (result.status == dirs::AddStatus::Written) {
-        platform.showMessage(messages::icsImportDone(result.added, result.present));
+        platform.showMessage(messages::icsImportDone(result.added, result.present),
+                             messages::applicationTitle());
     } else {
         dirs::AddResult failure;
         failure.status = result.status;
         failure.detail = result.detail;
-        platform.showMessage(dirs::addMessage(failure, path));
+        platform.showMessage(dirs::addMessage(failure, path), messages::applicationTitle());
     }
     return result.status == dirs::AddStatus::Written && result.added > 0;
 }

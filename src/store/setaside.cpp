@@ -103,7 +103,7 @@ Result skedels(Platform &platform, const StoreOptions &options)
 {
     const QString path = dirs::schedulePath(platform);
     const Result result = setAside(path, options);
-    platform.showMessage(messageFor(result, path));
+    platform.showMessage(messageFor(result, path), messages::applicationTitle());
     return result;
 }
 

@@ -61,9 +61,7 @@ void setTextColour(QWidget *widget, const QColor &colour)
 
 QLabel *makeLabel(QWidget *parent, const aboutlayout::Control &control, const QFont &font)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(control.objectName());
-    label->setGeometry(control.pixels());
+    auto *label = twips::place(new QLabel(parent), control);
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
@@ -134,9 +132,7 @@ frmabt::frmabt(Platform &platform) : QDialog(nullptr), m_platform(platform)
 
 void frmabt::buildControls()
 {
-    picIcon = new QLabel(this);
-    picIcon->setObjectName(aboutlayout::picIcon.objectName());
-    picIcon->setGeometry(aboutlayout::picIcon.pixels());
+    picIcon = twips::place(new QLabel(this), aboutlayout::picIcon);
     picIcon->setFrameStyle(QFrame::Box | QFrame::Plain);
     picIcon->setLineWidth(1);
     picIcon->setAlignment(Qt::AlignCenter);
@@ -152,18 +148,14 @@ void frmabt::buildControls()
     exename = makeLabel(this, aboutlayout::exename, minchoFont(9.75));
     lblVersion = makeLabel(this, aboutlayout::lblVersion, minchoFont(9.75));
 
-    Command1 = new QPushButton(QStringLiteral("作者HP"), this);
-    Command1->setObjectName(aboutlayout::Command1.objectName());
-    Command1->setGeometry(aboutlayout::Command1.pixels());
+    Command1 = twips::place(new QPushButton(QStringLiteral("作者HP"), this), aboutlayout::Command1);
     Command1->setFont(gothicFont(8.25));
 
     lblDescription = makeLabel(this, aboutlayout::lblDescription, minchoFont(9.75));
     lblDescription->setWordWrap(true);
     setTextColour(lblDescription, Qt::black);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(aboutlayout::cmdOK.objectName());
-    cmdOK->setGeometry(aboutlayout::cmdOK.pixels());
+    cmdOK = twips::place(new QPushButton(QStringLiteral("OK"), this), aboutlayout::cmdOK);
     // Enter presses it as the default button; Esc closes the dialog just as it does.
     cmdOK->setDefault(true);
 
@@ -171,9 +163,7 @@ void frmabt::buildControls()
     makeLine(this, aboutlayout::Line1_0, 2, Qt::white);
     makeLine(this, aboutlayout::Line1_1, 1, QColor(128, 128, 128));
 
-    Text1 = new QTextEdit(this);
-    Text1->setObjectName(aboutlayout::Text1.objectName());
-    Text1->setGeometry(aboutlayout::Text1.pixels());
+    Text1 = twips::place(new QTextEdit(this), aboutlayout::Text1);
     Text1->setFont(minchoFont(9.75));
     Text1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Text1->setLineWidth(1);

@@ -80,7 +80,7 @@ std::vector<Caption> mainWindowCaptions()
     kyotu1::HolidayTable holidays;
     [[maybe_unused]] const int leftOut = kyotu1::buildHolidays(holidays, 1990);
     all.push_back({kyotu1::dayHeading(1990, 11, 12, holidays),
-                   QSize(areaWidth(kyotu1::entryWidth) - Label3.pixels().left() - 4,
+                   QSize(areaWidth(layout::entryWidth) - Label3.pixels().left() - 4,
                          headingHeight() - 4)});
     return all;
 }

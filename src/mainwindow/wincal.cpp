@@ -64,27 +64,21 @@ void makeCell(QLabel *label)
 
 QCheckBox *makeCheckBox(QWidget *parent, const layout::Control &control, const QString &caption)
 {
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(control.objectName());
-    box->setGeometry(control.pixels());
+    auto *box = twips::place(new QCheckBox(caption, parent), control);
     return box;
 }
 
 template<typename Button>
 Button *makeButton(QWidget *parent, const layout::Control &control, const QString &caption)
 {
-    auto *button = new Button(caption, parent);
-    button->setObjectName(control.objectName());
-    button->setGeometry(control.pixels());
+    auto *button = twips::place(new Button(caption, parent), control);
     button->setAutoDefault(false);
     return button;
 }
 
 QFrame *makePicture(QWidget *parent, const layout::Control &control, quint32 colour)
 {
-    auto *picture = new QFrame(parent);
-    picture->setObjectName(control.objectName());
-    picture->setGeometry(control.pixels());
+    auto *picture = twips::place(new QFrame(parent), control);
     picture->setFrameShape(QFrame::NoFrame);
     picture->setFocusPolicy(Qt::StrongFocus);
     setBackground(picture, colour);
@@ -133,7 +127,7 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platf
     buildMenus();
     buildControls();
     boxlines::useFor(this);
-    setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    setWindowSize(layout::entryWidth, layout::calHeight);
     dateWatcher = new DateWatcher(
             platform, [this](QDate before, QDate today) { return dateChanged(before, today); },
             this);
@@ -186,9 +180,7 @@ void wincal::buildControls()
     area->setObjectName(QStringLiteral("area"));
     setCentralWidget(area);
 
-    Frame1 = new QGroupBox(area);
-    Frame1->setObjectName(layout::Frame1.objectName());
-    Frame1->setGeometry(layout::Frame1.pixels());
+    Frame1 = twips::place(new QGroupBox(area), layout::Frame1);
 
     for (int i = 0; i < int(Label1.size()); ++i) {
         QLabel *header = new QLabel(Frame1);
@@ -230,24 +222,18 @@ void wincal::buildControls()
     Command2 = makeButton<MouseUpButton>(area, layout::Command2, layout::captions::Command2);
     connect(Command2, &MouseUpButton::mouseUp, this, &wincal::Command2_MouseUp);
 
-    Label3 = new QLabel(area);
-    Label3->setObjectName(layout::Label3.objectName());
-    Label3->setGeometry(layout::Label3.pixels());
+    Label3 = twips::place(new QLabel(area), layout::Label3);
     Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label3->setLineWidth(1);
     Label3->setIndent(0);
     Label3->setFont(uifont::readableFont());
 
-    Label4 = new QLabel(layout::captions::Label4, area);
-    Label4->setObjectName(layout::Label4.objectName());
-    Label4->setGeometry(layout::Label4.pixels());
+    Label4 = twips::place(new QLabel(layout::captions::Label4, area), layout::Label4);
 
     Check1 = makeCheckBox(area, layout::Check1, layout::captions::Check1);
 
-    Text2 = new QPlainTextEdit(area);
-    Text2->setObjectName(layout::Text2.objectName());
+    Text2 = twips::place(new QPlainTextEdit(area), layout::Text2);
     Text2->setAccessibleName(QStringLiteral("スケジュール"));
-    Text2->setGeometry(layout::Text2.pixels());
     Text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -256,9 +242,7 @@ void wincal::buildControls()
     Text2->setTabChangesFocus(true);
     Text2->setFont(uifont::readableFont());
 
-    List1 = new QListWidget(area);
-    List1->setObjectName(layout::List1.objectName());
-    List1->setGeometry(layout::List1.pixels());
+    List1 = twips::place(new QListWidget(area), layout::List1);
     List1->setFrameStyle(QFrame::Box | QFrame::Plain);
     List1->setLineWidth(1);
     List1->setUniformItemSizes(true);
@@ -297,7 +281,7 @@ void wincal::Form_Load()
     // The clock is read once: the year shown, today's colour and the alarm check agree.
     const QDate date = platform.today();
     initApp(date);
-    setWindowSize(kyotu1::calWidth, kyotu1::calHeight);
+    setWindowSize(layout::calWidth, layout::calHeight);
     setWindowTitle(messages::applicationTitle());
     curMonth = date.month();
     curDay = date.day();
@@ -316,7 +300,7 @@ void wincal::initApp(QDate date)
 {
     const kyotu1::AppStart start = kyotu1::initApp(date);
     // Centred at the design size, which is that of the entry state.
-    setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    setWindowSize(layout::entryWidth, layout::calHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->geometry();
         move(available.left() + (available.width() - frameGeometry().width()) / 2,
@@ -384,7 +368,7 @@ void wincal::drawMonth(int year, int month, const std::optional<rekovabas::Month
 
 void wincal::resetView()
 {
-    setWindowSize(kyotu1::calWidth, kyotu1::calHeight);
+    setWindowSize(layout::calWidth, layout::calHeight);
     List1->hide();
     Text2->show();
     Command4->setEnabled(true);
@@ -397,7 +381,7 @@ void wincal::openDayEntry(int year, int month, int day)
 {
     const QString heading = kyotu1::dayHeading(year, month, day, holidays);
     curDay = day;
-    setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    setWindowSize(layout::entryWidth, layout::calHeight);
     Label3->setText(heading);
     uifont::fitHeading(Label3);
     // Heard with the memo box, which takes the focus.

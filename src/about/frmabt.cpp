@@ -91,7 +91,7 @@ QPixmap iconPicture(const QWidget &label)
 
 } // namespace
 
-QPointer<frmabt> frmabt::s_instance;
+QPointer<frmabt> frmabt::openWindow;
 
 frmabt *frmabt::showInstance(Platform &platform)
 {
@@ -101,19 +101,19 @@ frmabt *frmabt::showInstance(Platform &platform)
         open->activateWindow();
         return open;
     }
-    s_instance = new frmabt(platform);
-    s_instance->Form_Load();
-    s_instance->show();
-    return s_instance;
+    openWindow = new frmabt(platform);
+    openWindow->Form_Load();
+    openWindow->show();
+    return openWindow;
 }
 
 frmabt *frmabt::instance()
 {
     // A closed window only waits for its deferred deletion: it no longer counts as open.
-    return s_instance && s_instance->isVisible() ? s_instance.data() : nullptr;
+    return openWindow && openWindow->isVisible() ? openWindow.data() : nullptr;
 }
 
-frmabt::frmabt(Platform &platform) : QDialog(nullptr), m_platform(platform)
+frmabt::frmabt(Platform &platform) : QDialog(nullptr), platform(platform)
 {
     setObjectName(QStringLiteral("frmabt"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -264,5 +264,5 @@ bool frmabt::eventFilter(QObject *watched, QEvent *event)
 
 void frmabt::Command1_Click()
 {
-    kyotu1::openHomePage(m_platform);
+    kyotu1::openHomePage(platform);
 }

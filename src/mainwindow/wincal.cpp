@@ -694,7 +694,7 @@ void wincal::ske2_Click()
 
 void wincal::skedels_Click()
 {
-    setaside::skedels(platform);
+    setaside::setAsideAndTell(platform);
 }
 
 void wincal::hlptxt_Click()

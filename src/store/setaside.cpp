@@ -99,7 +99,7 @@ Result setAside(const QString &path, const StoreOptions &options)
     return finished(Status::Renamed, backup);
 }
 
-Result skedels(Platform &platform, const StoreOptions &options)
+Result setAsideAndTell(Platform &platform, const StoreOptions &options)
 {
     const QString path = dirs::schedulePath(platform);
     const Result result = setAside(path, options);

@@ -2,8 +2,8 @@
 #include "desktop/qtplatform.h"
 #include "mainwindow/uifont.h"
 #include "mainwindow/wincal.h"
-#include "platform/commandline.h"
-#include "platform/session.h"
+#include "session/commandline.h"
+#include "session/session.h"
 
 #include <QApplication>
 

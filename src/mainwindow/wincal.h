@@ -139,7 +139,7 @@ private:
 
     QGroupBox *Frame1 = nullptr;                                // the month: "2000年12月" frame
     std::array<QLabel *, 7> Label1 {};                          // weekday headers 日 … 土
-    std::array<DayCellLabel *, rekovabas::cellCount> Label2 {}; // the day cells, 6 rows of 7
+    std::array<DayCellLabel *, rekovabas::cellCount> Label2 {}; // the 37 day cells, 7 to a row
     DayGrid *dayGrid = nullptr;                                 // keyboard focus over Label2
     MouseUpButton *Command1 = nullptr;                          // 前月
     MouseUpButton *Command2 = nullptr;                          // 翌月

@@ -513,7 +513,8 @@ void wincal::alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDeskt
 
 bool wincal::dateChanged(QDate before, QDate today)
 {
-    if (QApplication::activeModalWidget())
+    // Taken at the next check: a box, or an add that will redraw the month itself, is pending.
+    if (adding || QApplication::activeModalWidget())
         return false;
     // The month of the old today follows the clock while only the calendar is seen; an open
     // entry area keeps its date, for which an add is made.

@@ -27,13 +27,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <vector>
+
+#include <sys/resource.h>
+#include <time.h>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr int sizes[] = {1000, 32767, 100000};
 
@@ -43,13 +45,26 @@ struct Target
     double limit; // operation ÷ baseline must not exceed this; 0 for a row shown for information
 };
 
+// Every round's times in seconds, gathered over all the runs of one row. A row's figures are
+// the medians, which neither a round slowed by other work nor one that found its memory
+// already in place can move.
 struct Measured
 {
-    double operationSeconds = 0;
-    double baselineSeconds = 0;
-    double rawSeconds = 0; // reading the file's bytes alone, when measured
-    double iterations = 1;
+    std::vector<double> operation;
+    std::vector<double> baseline;
+    std::vector<double> raw; // reading the file's bytes alone, when measured
 };
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    const auto middle = values.begin() + values.size() / 2;
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 != 0)
+        return *middle;
+    return (*middle + *std::max_element(values.begin(), middle)) / 2;
+}
 
 std::map<std::pair<std::string, int>, Measured> results;
 QTemporaryDir *workDir = nullptr;
@@ -92,40 +107,62 @@ void writeBaseline(const QString &path, const QString &text)
         qFatal("cannot save %s", qPrintable(path));
 }
 
-double seconds(Clock::time_point from, Clock::time_point to)
+// The processor time of this process and of the children it has waited for. Rows are timed
+// by it to compare the work of an operation and its baseline: on a busy machine a long round's
+// wall time grows with every other program's share and a short round's hardly, and a sync to
+// disk waits as long as other programs' writes take, which would move the ratios from run to
+// run.
+double processorSeconds()
 {
-    return std::chrono::duration<double>(to - from).count();
+    timespec self {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &self);
+    rusage children {};
+    getrusage(RUSAGE_CHILDREN, &children);
+    return double(self.tv_sec) + double(self.tv_nsec) / 1e9 + double(children.ru_utime.tv_sec)
+            + double(children.ru_stime.tv_sec)
+            + double(children.ru_utime.tv_usec + children.ru_stime.tv_usec) / 1e6;
 }
 
-// Runs `baseline` and `operation` once each per iteration; the operation's time is the
-// iteration time, and the ratio of the totals becomes a counter and a line of the summary.
-// With `rawPath` set, a raw read of that file is timed too, as a second baseline.
+// Runs `baseline` and `operation` once each per iteration, the baseline first in one round
+// and last in the next, so that neither always finds the caches the other left. The
+// operation's time is the iteration time; the ratio of the medians becomes a counter and a
+// line of the summary. With `rawPath` set, a raw read of that file is timed too, as a second
+// baseline, beside the baseline.
 template<typename Baseline, typename Operation, typename Reset>
 void measure(benchmark::State &state, const std::string &name, Baseline baseline,
              Operation operation, Reset reset, const QString &rawPath = QString())
 {
-    Measured m;
+    Measured &m = results[{name, int(state.range(0))}];
+    const auto timeBaselines = [&] {
+        const double t0 = processorSeconds();
+        baseline();
+        m.baseline.push_back(processorSeconds() - t0);
+        if (!rawPath.isEmpty()) {
+            const double t1 = processorSeconds();
+            benchmark::DoNotOptimize(rawReadBaseline(rawPath));
+            m.raw.push_back(processorSeconds() - t1);
+        }
+    };
+    bool baselineFirst = m.operation.size() % 2 == 0;
     for (auto _ : state) {
         state.PauseTiming();
         reset();
+        if (baselineFirst)
+            timeBaselines();
         state.ResumeTiming();
-        const auto t0 = Clock::now();
-        baseline();
-        const auto t1 = Clock::now();
+        const double t0 = processorSeconds();
         operation();
-        const auto t2 = Clock::now();
-        if (!rawPath.isEmpty()) {
-            benchmark::DoNotOptimize(rawReadBaseline(rawPath));
-            m.rawSeconds += seconds(t2, Clock::now());
-        }
-        m.baselineSeconds += seconds(t0, t1);
-        m.operationSeconds += seconds(t1, t2);
-        state.SetIterationTime(seconds(t1, t2));
+        const double operationSeconds = processorSeconds() - t0;
+        state.SetIterationTime(operationSeconds);
+        state.PauseTiming();
+        m.operation.push_back(operationSeconds);
+        if (!baselineFirst)
+            timeBaselines();
+        baselineFirst = !baselineFirst;
+        state.ResumeTiming();
     }
-    m.iterations = double(state.iterations());
-    state.counters["baseline_ms"] = 1000 * m.baselineSeconds / m.iterations;
-    state.counters["ratio"] = m.operationSeconds / m.baselineSeconds;
-    results[{name, int(state.range(0))}] = m;
+    state.counters["baseline_ms"] = 1000 * median(m.baseline);
+    state.counters["ratio"] = median(m.operation) / median(m.baseline);
 }
 
 void noReset() { }
@@ -378,9 +415,9 @@ void printSummary()
             const auto it = results.find({target.operation, size});
             if (it == results.end())
                 continue;
-            const double ratio = it->second.operationSeconds / it->second.baselineSeconds;
-            const double operationMs = 1000 * it->second.operationSeconds / it->second.iterations;
-            const double baselineMs = 1000 * it->second.baselineSeconds / it->second.iterations;
+            const double operationMs = 1000 * median(it->second.operation);
+            const double baselineMs = 1000 * median(it->second.baseline);
+            const double ratio = operationMs / baselineMs;
             if (target.limit == 0) {
                 std::printf("%-32s %9d %12.3f %12.3f %7.2f %7s\n", target.operation, size,
                             operationMs, baselineMs, ratio, "(none)");
@@ -406,13 +443,13 @@ void printSummary()
             const auto it = results.find({target.operation, size});
             if (it == results.end())
                 continue;
-            const double ratio = it->second.operationSeconds / it->second.rawSeconds;
+            const double operationMs = 1000 * median(it->second.operation);
+            const double rawMs = 1000 * median(it->second.raw);
+            const double ratio = operationMs / rawMs;
             const bool held = size >= 32767;
             allMet = allMet && (!held || ratio <= target.limit);
             std::printf("%-32s %9d %12.3f %12.3f %7.2f %6s%.1f%s\n", target.operation, size,
-                        1000 * it->second.operationSeconds / it->second.iterations,
-                        1000 * it->second.rawSeconds / it->second.iterations, ratio,
-                        held ? "≤" : "(≤", target.limit,
+                        operationMs, rawMs, ratio, held ? "≤" : "(≤", target.limit,
                         !held                           ? ")"
                                 : ratio <= target.limit ? ""
                                                         : "  MISSED");
@@ -425,12 +462,26 @@ void printSummary()
         const auto it = results.find({"open a day with a long memo", megabytes});
         if (it == results.end())
             continue;
-        const double ms = 1000 * it->second.operationSeconds / it->second.iterations;
+        const double ms = 1000 * median(it->second.operation);
         allMet = allMet && ms <= 1000;
         std::printf("%-32s %9d %12.1f %6s%d%s\n", "open a day with a long memo", megabytes, ms, "≤",
                     1000, ms <= 1000 ? "" : "  MISSED");
     }
     std::printf("%s\n", allMet ? "Every target met." : "Some targets missed.");
+}
+
+// Registers a row: the same number of rounds in each of three repetitions, so that a slow row
+// has as many as a fast one, and each row's rounds are spread over time.
+benchmark::internal::Benchmark *registerRow(const char *name, void (*bench)(benchmark::State &))
+{
+    constexpr int rounds = 15;
+    constexpr int repetitions = 3;
+    return benchmark::RegisterBenchmark(name, bench)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(rounds)
+            ->Repetitions(repetitions)
+            ->DisplayAggregatesOnly();
 }
 
 } // namespace
@@ -462,29 +513,14 @@ int main(int argc, char **argv)
                 : bench == &BM_add                ? "add"
                 : bench == &BM_listAll            ? "list_all"
                                                   : "alarm_check";
-        auto *b = benchmark::RegisterBenchmark(name, bench)
-                          ->UseManualTime()
-                          ->Unit(benchmark::kMillisecond);
+        auto *b = registerRow(name, bench);
         for (const int size : sizes)
             b->Arg(size);
     }
-    benchmark::RegisterBenchmark("long_memo_day", &BM_longMemoDay)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->Arg(1)
-            ->Arg(10);
-    benchmark::RegisterBenchmark("window_startup_against_no_file", &BM_windowStartupAgainstNoFile)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->Arg(32767);
-    benchmark::RegisterBenchmark("warm_window_against_no_file", &BM_warmWindowAgainstNoFile)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->Arg(32767);
-    benchmark::RegisterBenchmark("window_startup", &BM_windowStartup)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->Arg(32767);
+    registerRow("long_memo_day", &BM_longMemoDay)->Arg(1)->Arg(10);
+    registerRow("window_startup_against_no_file", &BM_windowStartupAgainstNoFile)->Arg(32767);
+    registerRow("warm_window_against_no_file", &BM_warmWindowAgainstNoFile)->Arg(32767);
+    registerRow("window_startup", &BM_windowStartup)->Arg(32767);
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

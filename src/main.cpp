@@ -1,9 +1,9 @@
+#include "desktop/desktop.h"
+#include "desktop/qtplatform.h"
 #include "mainwindow/uifont.h"
 #include "mainwindow/wincal.h"
-#include "platform/commandline.h"
-#include "platform/desktop.h"
-#include "platform/qtplatform.h"
-#include "platform/session.h"
+#include "session/commandline.h"
+#include "session/session.h"
 
 #include <QApplication>
 

@@ -645,7 +645,7 @@ void tst_dirs::linkOfAnotherUserInASharedFolder()
     m_platform.setSchedulePath(link);
     QCOMPARE(dirs::addSchedule(m_platform, request(2000, 12, 17, "x")).status,
              dirs::AddStatus::FileUnreadable);
-    QCOMPARE(setaside::skedels(m_platform).status, setaside::Status::Failed);
+    QCOMPARE(setaside::setAsideAndTell(m_platform).status, setaside::Status::Failed);
     const QString why = link
             + " は、誰でも書き込めるフォルダにある他のユーザーのシンボリックリンクです。安全のため"
               "、"

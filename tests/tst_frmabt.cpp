@@ -1,7 +1,7 @@
 #include "about/frmabt.h"
 #include "common/kyotu1.h"
+#include "desktop/desktop.h"
 #include "fakeplatform.h"
-#include "platform/desktop.h"
 
 #include <QApplication>
 #include <QLabel>

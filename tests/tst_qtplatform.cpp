@@ -1,5 +1,5 @@
+#include "desktop/qtplatform.h"
 #include "filebytes.h"
-#include "platform/qtplatform.h"
 
 #include <QApplication>
 #include <QDir>

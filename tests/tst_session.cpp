@@ -1,4 +1,4 @@
-#include "platform/session.h"
+#include "session/session.h"
 
 #include <QTest>
 

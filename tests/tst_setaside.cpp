@@ -34,8 +34,8 @@ class tst_setaside : public QObject
 private slots:
     void backupName_data();
     void backupName();
-    void skedels_data();
-    void skedels();
+    void setAsideAndTell_data();
+    void setAsideAndTell();
     void secondSetAsideKeepsTheBackup();
     void linkedFileIsSetAsideBesideItself();
 };
@@ -64,7 +64,7 @@ void tst_setaside::backupName()
     QCOMPARE(setaside::backupName(path), backup);
 }
 
-void tst_setaside::skedels_data()
+void tst_setaside::setAsideAndTell_data()
 {
     QTest::addColumn<QString>("setup"); // words: file, backup, backup-linked, backup-symlink,
                                         // folder-at-path, folder-at-backup, no-path,
@@ -108,7 +108,7 @@ void tst_setaside::skedels_data()
     // clang-format on
 }
 
-void tst_setaside::skedels()
+void tst_setaside::setAsideAndTell()
 {
     QFETCH(QString, setup);
     QFETCH(setaside::Status, status);
@@ -139,10 +139,10 @@ void tst_setaside::skedels()
     if (words.contains("locked"))
         QVERIFY(lock.tryLock(0));
 
-    const setaside::Result result
-            = setaside::skedels(platform,
-                                {words.contains("failing-rename") ? &failingRename : nullptr,
-                                 std::chrono::milliseconds(50)});
+    const setaside::Result result = setaside::setAsideAndTell(
+            platform,
+            {words.contains("failing-rename") ? &failingRename : nullptr,
+             std::chrono::milliseconds(50)});
     QCOMPARE(result.status, status);
     QCOMPARE(platform.messages(), QStringList {message.replace("%1", path).replace("%2", backup)});
     QCOMPARE(platform.shown.first().title, QStringLiteral("暦丸"));
@@ -161,8 +161,8 @@ void tst_setaside::secondSetAsideKeepsTheBackup()
     FakePlatform platform;
     platform.setSchedulePath(path);
 
-    QCOMPARE(setaside::skedels(platform).status, setaside::Status::Renamed);
-    QCOMPARE(setaside::skedels(platform).status, setaside::Status::NoFile);
+    QCOMPARE(setaside::setAsideAndTell(platform).status, setaside::Status::Renamed);
+    QCOMPARE(setaside::setAsideAndTell(platform).status, setaside::Status::NoFile);
     QCOMPARE(readBytes(path + "bak"), memos);
     QCOMPARE(platform.messages().size(), 2);
     QCOMPARE(platform.messages().first(), path + "bak\n\nのファイルに改名しました");

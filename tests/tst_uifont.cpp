@@ -2,6 +2,7 @@
 #include "fakeplatform.h"
 #include "mainwindow/uifont.h"
 #include "mainwindow/wincal.h"
+#include "widgets/fontfit.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -35,7 +36,7 @@ class tst_uifont : public QObject
 private slots:
     void cleanup()
     {
-        uifont::useFamilies({}, {});
+        fontfit::useFamilies({}, {});
         delete frmabt::instance();
     }
     void captionsFitAndBoxLinesShow_data();
@@ -207,7 +208,7 @@ void tst_uifont::captionsFitAndBoxLinesShow()
             screen = candidate;
     }
     QVERIFY(screen);
-    uifont::useFamilies({faces[0]}, {faces[1]});
+    fontfit::useFamilies({faces[0]}, {faces[1]});
 
     // A two-digit month and the longest heading; the frame in the narrow window, the list in the
     // list state.

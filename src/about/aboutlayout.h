@@ -3,7 +3,7 @@
 // The about window's controls in twips, each named as its objectName, placed from the top-left
 // of the window's inside. Twips become pixels as they do in the main window.
 
-#include "mainwindow/twips.h"
+#include "widgets/twips.h"
 
 namespace aboutlayout {
 

@@ -3,9 +3,9 @@
 #include "about/aboutlayout.h"
 #include "common/helptexts.h"
 #include "common/kyotu1.h"
-#include "mainwindow/boxlines.h"
-#include "mainwindow/uifont.h"
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
+#include "widgets/boxlines.h"
+#include "widgets/fontfit.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,7 +32,7 @@ constexpr int addressTopGap = 1;
 QFont minchoFont(qreal points)
 {
     QFont font;
-    font.setFamilies(QStringList {QStringLiteral("ＭＳ 明朝")} + uifont::minchoFamilies());
+    font.setFamilies(QStringList {QStringLiteral("ＭＳ 明朝")} + fontfit::minchoFamilies());
     font.setPointSizeF(points);
     return font;
 }
@@ -40,7 +40,7 @@ QFont minchoFont(qreal points)
 QFont gothicFont(qreal points)
 {
     QFont font;
-    font.setFamilies(QStringList {QStringLiteral("ＭＳ Ｐゴシック")} + uifont::gothicFamilies());
+    font.setFamilies(QStringList {QStringLiteral("ＭＳ Ｐゴシック")} + fontfit::gothicFamilies());
     font.setPointSizeF(points);
     return font;
 }
@@ -61,9 +61,7 @@ void setTextColour(QWidget *widget, const QColor &colour)
 
 QLabel *makeLabel(QWidget *parent, const aboutlayout::Control &control, const QFont &font)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(control.objectName());
-    label->setGeometry(control.pixels());
+    auto *label = twips::place(new QLabel(parent), control);
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
@@ -93,7 +91,7 @@ QPixmap iconPicture(const QWidget &label)
 
 } // namespace
 
-QPointer<frmabt> frmabt::s_instance;
+QPointer<frmabt> frmabt::openWindow;
 
 frmabt *frmabt::showInstance(Platform &platform)
 {
@@ -103,19 +101,19 @@ frmabt *frmabt::showInstance(Platform &platform)
         open->activateWindow();
         return open;
     }
-    s_instance = new frmabt(platform);
-    s_instance->Form_Load();
-    s_instance->show();
-    return s_instance;
+    openWindow = new frmabt(platform);
+    openWindow->Form_Load();
+    openWindow->show();
+    return openWindow;
 }
 
 frmabt *frmabt::instance()
 {
     // A closed window only waits for its deferred deletion: it no longer counts as open.
-    return s_instance && s_instance->isVisible() ? s_instance.data() : nullptr;
+    return openWindow && openWindow->isVisible() ? openWindow.data() : nullptr;
 }
 
-frmabt::frmabt(Platform &platform) : QDialog(nullptr), m_platform(platform)
+frmabt::frmabt(Platform &platform) : QDialog(nullptr), platform(platform)
 {
     setObjectName(QStringLiteral("frmabt"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -134,9 +132,7 @@ frmabt::frmabt(Platform &platform) : QDialog(nullptr), m_platform(platform)
 
 void frmabt::buildControls()
 {
-    picIcon = new QLabel(this);
-    picIcon->setObjectName(aboutlayout::picIcon.objectName());
-    picIcon->setGeometry(aboutlayout::picIcon.pixels());
+    picIcon = twips::place(new QLabel(this), aboutlayout::picIcon);
     picIcon->setFrameStyle(QFrame::Box | QFrame::Plain);
     picIcon->setLineWidth(1);
     picIcon->setAlignment(Qt::AlignCenter);
@@ -152,18 +148,14 @@ void frmabt::buildControls()
     exename = makeLabel(this, aboutlayout::exename, minchoFont(9.75));
     lblVersion = makeLabel(this, aboutlayout::lblVersion, minchoFont(9.75));
 
-    Command1 = new QPushButton(QStringLiteral("作者HP"), this);
-    Command1->setObjectName(aboutlayout::Command1.objectName());
-    Command1->setGeometry(aboutlayout::Command1.pixels());
+    Command1 = twips::place(new QPushButton(QStringLiteral("作者HP"), this), aboutlayout::Command1);
     Command1->setFont(gothicFont(8.25));
 
     lblDescription = makeLabel(this, aboutlayout::lblDescription, minchoFont(9.75));
     lblDescription->setWordWrap(true);
     setTextColour(lblDescription, Qt::black);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(aboutlayout::cmdOK.objectName());
-    cmdOK->setGeometry(aboutlayout::cmdOK.pixels());
+    cmdOK = twips::place(new QPushButton(QStringLiteral("OK"), this), aboutlayout::cmdOK);
     // Enter presses it as the default button; Esc closes the dialog just as it does.
     cmdOK->setDefault(true);
 
@@ -171,9 +163,7 @@ void frmabt::buildControls()
     makeLine(this, aboutlayout::Line1_0, 2, Qt::white);
     makeLine(this, aboutlayout::Line1_1, 1, QColor(128, 128, 128));
 
-    Text1 = new QTextEdit(this);
-    Text1->setObjectName(aboutlayout::Text1.objectName());
-    Text1->setGeometry(aboutlayout::Text1.pixels());
+    Text1 = twips::place(new QTextEdit(this), aboutlayout::Text1);
     Text1->setFont(minchoFont(9.75));
     Text1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Text1->setLineWidth(1);
@@ -219,9 +209,9 @@ void frmabt::fitCaptions()
 {
     for (QLabel *label : {lblTitle, exename, lblVersion, lblDescription}) {
         changeFont(label,
-                   uifont::fitted(label->font(),
-                                  {{label->text(), label->size(), label->wordWrap(),
-                                    label->alignment()}}));
+                   fontfit::fitted(label->font(),
+                                   {{label->text(), label->size(), label->wordWrap(),
+                                     label->alignment()}}));
     }
 
     QStyleOptionButton button;
@@ -229,8 +219,8 @@ void frmabt::fitCaptions()
     const QRect room
             = Command1->style()->subElementRect(QStyle::SE_PushButtonContents, &button, Command1);
     changeFont(Command1,
-               uifont::fitted(Command1->font(),
-                              {{Command1->text(), room.size(), false, Qt::AlignCenter}}));
+               fontfit::fitted(Command1->font(),
+                               {{Command1->text(), room.size(), false, Qt::AlignCenter}}));
 
     // Every address line within the box. Qt sets the baseline of a line of fixed height at four
     // fifths of it: the first line's ink must stay below the top and the last line's above the
@@ -241,14 +231,14 @@ void frmabt::fitCaptions()
     const qreal firstBaseline = margin + addressTopGap + addressLinePitch * 0.8;
     const auto fits = [&](const QFont &font) {
         for (qsizetype i = 0; i < addresses.size(); ++i) {
-            const QRect ink = uifont::inkOnBaseline(font, addresses[i]);
+            const QRect ink = fontfit::inkOnBaseline(font, addresses[i]);
             const QPoint pen(qRound(margin), qRound(firstBaseline + addressLinePitch * i));
-            if (!uifont::clearOfEdges(ink.translated(pen), inside))
+            if (!fontfit::clearOfEdges(ink.translated(pen), inside))
                 return false;
         }
         return true;
     };
-    changeFont(Text1, uifont::fitted(Text1->font(), fits));
+    changeFont(Text1, fontfit::fitted(Text1->font(), fits));
 }
 
 void frmabt::cmdOK_Click()
@@ -274,5 +264,5 @@ bool frmabt::eventFilter(QObject *watched, QEvent *event)
 
 void frmabt::Command1_Click()
 {
-    kyotu1::openHomePage(m_platform);
+    kyotu1::openHomePage(platform);
 }

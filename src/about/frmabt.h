@@ -36,15 +36,16 @@ private:
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-    static QPointer<frmabt> s_instance;
+    static QPointer<frmabt> openWindow; // the one window, while it exists
 
-    Platform &m_platform;
-    QLabel *picIcon = nullptr;
-    QLabel *lblTitle = nullptr;
-    QLabel *exename = nullptr;
-    QLabel *lblVersion = nullptr;
-    QPushButton *Command1 = nullptr;
-    QLabel *lblDescription = nullptr;
-    QPushButton *cmdOK = nullptr;
-    QTextEdit *Text1 = nullptr;
+    // Members carry the names the window's procedures use, without a prefix, as in the main window.
+    Platform &platform;
+    QLabel *picIcon = nullptr;        // the program's icon
+    QLabel *lblTitle = nullptr;       // 暦丸カレンダー
+    QLabel *exename = nullptr;        // the program file's name
+    QLabel *lblVersion = nullptr;     // the version line
+    QPushButton *Command1 = nullptr;  // 作者HP: opens the home page (not 前月 as in wincal)
+    QLabel *lblDescription = nullptr; // what the program is
+    QPushButton *cmdOK = nullptr;     // OK: closes the window
+    QTextEdit *Text1 = nullptr;       // the author's addresses
 };

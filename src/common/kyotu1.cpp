@@ -133,7 +133,7 @@ void openHomePage(Platform &platform)
     if (!platform.askYesNo(messages::internetQuestion(), messages::internetTitle()))
         return;
     if (!platform.openUrl(QUrl(homePageUrl())))
-        platform.showMessage(messages::browserFailed(homePageUrl()));
+        platform.showMessage(messages::browserFailed(homePageUrl()), messages::applicationTitle());
 }
 
 } // namespace kyotu1

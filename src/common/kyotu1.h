@@ -90,12 +90,6 @@ QString dayHeading(int year, int month, int day, const HolidayTable &holidays);
 // Returns: the text of the right-click message for a holiday, or "" when the day is none.
 QString dayInfoText(int year, int month, int day, const HolidayTable &holidays);
 
-// Sizes of the main window in twips: calendar state calWidth × calHeight, entry and list
-// states entryWidth × calHeight.
-constexpr int calWidth = 2025;
-constexpr int entryWidth = 7620;
-constexpr int calHeight = 3360;
-
 // What the main window starts with.
 struct AppStart
 {

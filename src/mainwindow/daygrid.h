@@ -10,7 +10,7 @@
 
 #include "calendar/monthstep.h"
 #include "calendar/monthview.h"
-#include "mainwindow/mouseup.h"
+#include "widgets/mouseup.h"
 
 #include <QDate>
 

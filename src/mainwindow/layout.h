@@ -4,8 +4,7 @@
 // of the area below the menu bar, or of Frame1's inside for the weekday headers and day cells.
 // The conversion to pixels (15 twips a pixel) is the one the about window uses too.
 
-#include "common/kyotu1.h"
-#include "mainwindow/twips.h"
+#include "widgets/twips.h"
 
 #include <QRect>
 #include <QString>
@@ -16,6 +15,12 @@ namespace layout {
 
 using twips::Control;
 using twips::toPixels;
+
+// Sizes of the main window: calendar state calWidth × calHeight, entry and list states
+// entryWidth × calHeight.
+constexpr int calWidth = 2025;
+constexpr int entryWidth = 7620;
+constexpr int calHeight = 3360;
 
 // The window's outer size less these is the area below the menu bar.
 constexpr int borderWidth = 90;

@@ -5,13 +5,11 @@
 #include "common/background.h"
 #include "common/helptexts.h"
 #include "common/messages.h"
-#include "mainwindow/boxlines.h"
 #include "mainwindow/daygrid.h"
 #include "mainwindow/layout.h"
-#include "mainwindow/mouseup.h"
 #include "mainwindow/uifont.h"
-#include "platform/autostart.h"
 #include "platform/platform.h"
+#include "session/autostart.h"
 #include "store/conflictcopy.h"
 #include "store/dirs.h"
 #include "store/filewatch.h"
@@ -19,6 +17,8 @@
 #include "store/icsimport.h"
 #include "store/record.h"
 #include "store/setaside.h"
+#include "widgets/boxlines.h"
+#include "widgets/mouseup.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,27 +64,21 @@ void makeCell(QLabel *label)
 
 QCheckBox *makeCheckBox(QWidget *parent, const layout::Control &control, const QString &caption)
 {
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(control.objectName());
-    box->setGeometry(control.pixels());
+    auto *box = twips::place(new QCheckBox(caption, parent), control);
     return box;
 }
 
 template<typename Button>
 Button *makeButton(QWidget *parent, const layout::Control &control, const QString &caption)
 {
-    auto *button = new Button(caption, parent);
-    button->setObjectName(control.objectName());
-    button->setGeometry(control.pixels());
+    auto *button = twips::place(new Button(caption, parent), control);
     button->setAutoDefault(false);
     return button;
 }
 
 QFrame *makePicture(QWidget *parent, const layout::Control &control, quint32 colour)
 {
-    auto *picture = new QFrame(parent);
-    picture->setObjectName(control.objectName());
-    picture->setGeometry(control.pixels());
+    auto *picture = twips::place(new QFrame(parent), control);
     picture->setFrameShape(QFrame::NoFrame);
     picture->setFocusPolicy(Qt::StrongFocus);
     setBackground(picture, colour);
@@ -133,7 +127,7 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platf
     buildMenus();
     buildControls();
     boxlines::useFor(this);
-    setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    setWindowSize(layout::entryWidth, layout::calHeight);
     dateWatcher = new DateWatcher(
             platform, [this](QDate before, QDate today) { return dateChanged(before, today); },
             this);
@@ -186,9 +180,7 @@ void wincal::buildControls()
     area->setObjectName(QStringLiteral("area"));
     setCentralWidget(area);
 
-    Frame1 = new QGroupBox(area);
-    Frame1->setObjectName(layout::Frame1.objectName());
-    Frame1->setGeometry(layout::Frame1.pixels());
+    Frame1 = twips::place(new QGroupBox(area), layout::Frame1);
 
     for (int i = 0; i < int(Label1.size()); ++i) {
         QLabel *header = new QLabel(Frame1);
@@ -230,24 +222,18 @@ void wincal::buildControls()
     Command2 = makeButton<MouseUpButton>(area, layout::Command2, layout::captions::Command2);
     connect(Command2, &MouseUpButton::mouseUp, this, &wincal::Command2_MouseUp);
 
-    Label3 = new QLabel(area);
-    Label3->setObjectName(layout::Label3.objectName());
-    Label3->setGeometry(layout::Label3.pixels());
+    Label3 = twips::place(new QLabel(area), layout::Label3);
     Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label3->setLineWidth(1);
     Label3->setIndent(0);
     Label3->setFont(uifont::readableFont());
 
-    Label4 = new QLabel(layout::captions::Label4, area);
-    Label4->setObjectName(layout::Label4.objectName());
-    Label4->setGeometry(layout::Label4.pixels());
+    Label4 = twips::place(new QLabel(layout::captions::Label4, area), layout::Label4);
 
     Check1 = makeCheckBox(area, layout::Check1, layout::captions::Check1);
 
-    Text2 = new QPlainTextEdit(area);
-    Text2->setObjectName(layout::Text2.objectName());
+    Text2 = twips::place(new QPlainTextEdit(area), layout::Text2);
     Text2->setAccessibleName(QStringLiteral("スケジュール"));
-    Text2->setGeometry(layout::Text2.pixels());
     Text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -256,9 +242,7 @@ void wincal::buildControls()
     Text2->setTabChangesFocus(true);
     Text2->setFont(uifont::readableFont());
 
-    List1 = new QListWidget(area);
-    List1->setObjectName(layout::List1.objectName());
-    List1->setGeometry(layout::List1.pixels());
+    List1 = twips::place(new QListWidget(area), layout::List1);
     List1->setFrameStyle(QFrame::Box | QFrame::Plain);
     List1->setLineWidth(1);
     List1->setUniformItemSizes(true);
@@ -297,7 +281,7 @@ void wincal::Form_Load()
     // The clock is read once: the year shown, today's colour and the alarm check agree.
     const QDate date = platform.today();
     initApp(date);
-    setWindowSize(kyotu1::calWidth, kyotu1::calHeight);
+    setWindowSize(layout::calWidth, layout::calHeight);
     setWindowTitle(messages::applicationTitle());
     curMonth = date.month();
     curDay = date.day();
@@ -316,7 +300,7 @@ void wincal::initApp(QDate date)
 {
     const kyotu1::AppStart start = kyotu1::initApp(date);
     // Centred at the design size, which is that of the entry state.
-    setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    setWindowSize(layout::entryWidth, layout::calHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->geometry();
         move(available.left() + (available.width() - frameGeometry().width()) / 2,
@@ -363,7 +347,7 @@ void wincal::drawMonth(int year, int month, const std::optional<rekovabas::Month
                        QDate date)
 {
     for (int leftOut = kyotu1::buildHolidays(holidays, year); leftOut > 0; --leftOut)
-        platform.showMessage(messages::bug());
+        platform.showMessage(messages::bug(), messages::applicationTitle());
     if (marks)
         monthSchedules = *marks;
 
@@ -384,7 +368,7 @@ void wincal::drawMonth(int year, int month, const std::optional<rekovabas::Month
 
 void wincal::resetView()
 {
-    setWindowSize(kyotu1::calWidth, kyotu1::calHeight);
+    setWindowSize(layout::calWidth, layout::calHeight);
     List1->hide();
     Text2->show();
     Command4->setEnabled(true);
@@ -397,7 +381,7 @@ void wincal::openDayEntry(int year, int month, int day)
 {
     const QString heading = kyotu1::dayHeading(year, month, day, holidays);
     curDay = day;
-    setWindowSize(kyotu1::entryWidth, kyotu1::calHeight);
+    setWindowSize(layout::entryWidth, layout::calHeight);
     Label3->setText(heading);
     uifont::fitHeading(Label3);
     // Heard with the memo box, which takes the focus.
@@ -412,7 +396,7 @@ void wincal::showDayInfo(int year, int month, int day)
 {
     const QString text = kyotu1::dayInfoText(year, month, day, holidays);
     if (!text.isEmpty())
-        platform.showMessage(text);
+        platform.showMessage(text, messages::applicationTitle());
 }
 
 void wincal::loadDayMemo()
@@ -425,7 +409,7 @@ void wincal::showDayMemo(const rekovabas::Schedules &source)
     Check1->setChecked(true);
     loadedDay = {record::dateKey(curYear, curMonth, curDay), QString(), true, std::nullopt};
     if (!source.file.isSet()) {
-        platform.showMessage(messages::scheduleFileNotSet());
+        platform.showMessage(messages::scheduleFileNotSet(), messages::applicationTitle());
         return;
     }
     const rekovabas::DayMemo day = rekovabas::loadDayMemo(source.bytes, curYear, curMonth, curDay);
@@ -438,7 +422,8 @@ void wincal::showDayMemo(const rekovabas::Schedules &source)
         const QString part = memoBoxPart(memo);
         Text2->setPlainText(part);
         Text2->setReadOnly(true);
-        platform.showMessage(messages::memoShownInPart(memo.size(), part.size()));
+        platform.showMessage(messages::memoShownInPart(memo.size(), part.size()),
+                             messages::applicationTitle());
         memoShownInPart = std::move(memo);
     } else {
         Text2->setPlainText(memo);
@@ -494,7 +479,7 @@ void wincal::offerConflictCopies()
         if (!QFileInfo::exists(copy))
             continue;
         const conflictcopy::Result merged = conflictcopy::merge(path, copy);
-        platform.showMessage(conflictcopy::messageFor(merged, copy));
+        platform.showMessage(conflictcopy::messageFor(merged, copy), messages::applicationTitle());
         if (merged.status == conflictcopy::Status::Merged
             || merged.status == conflictcopy::Status::RenameFailed)
             drawMonth(curYear, curMonth);
@@ -523,12 +508,13 @@ void wincal::alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDeskt
             platform.notifyDesktop(messages::applicationTitle(), notices.text(i).trimmed());
     }
     for (qsizetype i : fresh)
-        platform.showMessage(notices.text(i));
+        platform.showMessage(notices.text(i), messages::applicationTitle());
 }
 
 bool wincal::dateChanged(QDate before, QDate today)
 {
-    if (QApplication::activeModalWidget())
+    // Taken at the next check: a box, or an add that will redraw the month itself, is pending.
+    if (adding || QApplication::activeModalWidget())
         return false;
     // The month of the old today follows the clock while only the calendar is seen; an open
     // entry area keeps its date, for which an add is made.
@@ -557,7 +543,8 @@ rekovabas::Schedules wincal::readSchedules()
 {
     rekovabas::Schedules source = rekovabas::readSchedules(platform);
     if (source.file.status == schedulefile::Status::Unreadable)
-        platform.showMessage(messages::fileUnreadable(source.file.path, source.file.error));
+        platform.showMessage(messages::fileUnreadable(source.file.path, source.file.error),
+                             messages::applicationTitle());
     return source;
 }
 
@@ -629,7 +616,7 @@ void wincal::Command4_Click()
         request = *next;
     }
     if (result.status != dirs::AddStatus::Cancelled)
-        platform.showMessage(dirs::addMessage(result, path));
+        platform.showMessage(dirs::addMessage(result, path), messages::applicationTitle());
     // The boxes belong to the day of the add; another day may be open by now.
     const bool sameDay
             = curDay == request.day && curMonth == request.month && curYear == request.year;
@@ -688,7 +675,7 @@ void wincal::ske_Click()
             current.isEmpty() ? QDir::home().filePath(QStringLiteral("ｽｹｼﾞｭｰﾙ.txt")) : current,
             {QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")});
     if (!chosen) {
-        platform.showMessage(messages::selectionCancelled());
+        platform.showMessage(messages::selectionCancelled(), messages::applicationTitle());
         return;
     }
     if (chosen->size() <= 3)
@@ -702,17 +689,18 @@ void wincal::ske_Click()
 
 void wincal::ske2_Click()
 {
-    platform.showMessage(messages::showSchedulePath(dirs::schedulePath(platform)));
+    platform.showMessage(messages::showSchedulePath(dirs::schedulePath(platform)),
+                         messages::applicationTitle());
 }
 
 void wincal::skedels_Click()
 {
-    setaside::skedels(platform);
+    setaside::setAsideAndTell(platform);
 }
 
 void wincal::hlptxt_Click()
 {
-    platform.showMessage(helptexts::helpMessage(appName));
+    platform.showMessage(helptexts::helpMessage(appName), messages::applicationTitle());
 }
 
 void wincal::sakusya_Click()
@@ -722,7 +710,7 @@ void wincal::sakusya_Click()
 
 void wincal::about_Click()
 {
-    platform.showMessage(helptexts::versionMessage(appName));
+    platform.showMessage(helptexts::versionMessage(appName), messages::applicationTitle());
 }
 
 void wincal::icsexp_Click()
@@ -745,6 +733,6 @@ void wincal::autostart_Click(bool on)
 {
     const QString error = autostart::switchTo(on, QCoreApplication::applicationFilePath());
     if (!error.isEmpty())
-        platform.showMessage(error);
+        platform.showMessage(error, messages::applicationTitle());
     findChild<QAction *>(QStringLiteral("autostart"))->setChecked(autostart::isOn());
 }

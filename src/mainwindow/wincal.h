@@ -137,21 +137,21 @@ private:
     // The controls of the entry pane with the focus policy each has while it can be seen.
     std::vector<std::pair<QWidget *, Qt::FocusPolicy>> entryPane;
 
-    QGroupBox *Frame1 = nullptr;
-    std::array<QLabel *, 7> Label1 {};
-    std::array<DayCellLabel *, rekovabas::cellCount> Label2 {};
-    DayGrid *dayGrid = nullptr;
-    MouseUpButton *Command1 = nullptr;
-    MouseUpButton *Command2 = nullptr;
-    QFrame *Picture1 = nullptr;
-    QFrame *Picture2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label4 = nullptr;
-    QCheckBox *Check1 = nullptr;
-    QPlainTextEdit *Text2 = nullptr;
-    QListWidget *List1 = nullptr;
-    std::array<QCheckBox *, 5> repeatBoxes {}; // Check2 … Check6
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command4 = nullptr;
-    QPushButton *Command5 = nullptr;
+    QGroupBox *Frame1 = nullptr;                                // the month: "2000年12月" frame
+    std::array<QLabel *, 7> Label1 {};                          // weekday headers 日 … 土
+    std::array<DayCellLabel *, rekovabas::cellCount> Label2 {}; // the 37 day cells, 7 to a row
+    DayGrid *dayGrid = nullptr;                                 // keyboard focus over Label2
+    MouseUpButton *Command1 = nullptr;                          // 前月
+    MouseUpButton *Command2 = nullptr;                          // 翌月
+    QFrame *Picture1 = nullptr;                                 // the blue swatch, 青の色見本
+    QFrame *Picture2 = nullptr;                                 // the red swatch, 赤の色見本
+    QLabel *Label3 = nullptr;                                   // the open day's heading
+    QLabel *Label4 = nullptr;                                   // the hint 知らせたい日に…
+    QCheckBox *Check1 = nullptr;                                // ｱﾗｰﾑに追加
+    QPlainTextEdit *Text2 = nullptr;                            // the memo box
+    QListWidget *List1 = nullptr;                               // the list of all memos
+    std::array<QCheckBox *, 5> repeatBoxes {}; // Check2 … Check6: １年後も … ５年後も
+    QPushButton *Command3 = nullptr;           // 元に戻る
+    QPushButton *Command4 = nullptr;           // スケジュールに追加
+    QPushButton *Command5 = nullptr;           // 全ｽｹｼﾞｭｰﾙ表示
 };

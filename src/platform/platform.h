@@ -4,8 +4,6 @@
 // settings store, today's date and the web browser. The windows receive one Platform in their
 // constructors; tests pass a fake that records what was shown and answers from a script.
 
-#include "common/messages.h"
-
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -19,9 +17,7 @@ public:
     virtual ~Platform() = default;
 
     // A modal box with the OK button only and no icon. Line breaks in `text` are single "\n".
-    virtual void showMessage(const QString &text,
-                             const QString &title = messages::applicationTitle())
-            = 0;
+    virtual void showMessage(const QString &text, const QString &title) = 0;
 
     // A modal Yes/No question with the warning icon, Yes the default.
     // Returns: true for Yes, false for No (or the box closed without an answer).

@@ -83,7 +83,7 @@ bool storeSchedulePath(Platform &platform, const QString &path)
     QString error;
     if (platform.writeSetting(settingsSection, settingsKey, path, &error))
         return true;
-    platform.showMessage(messages::settingNotSaved(error));
+    platform.showMessage(messages::settingNotSaved(error), messages::applicationTitle());
     return false;
 }
 
@@ -273,7 +273,7 @@ AddResult addSchedule(Platform &platform, const AddRequest &request, const Store
     for (;;) {
         AddResult result = addRecords(path, attempt, options);
         if (result.status != AddStatus::DateChanged) {
-            platform.showMessage(messageFor(result, path));
+            platform.showMessage(messageFor(result, path), messages::applicationTitle());
             return result;
         }
         const std::optional<AddRequest> next

@@ -60,17 +60,18 @@ bool exportSchedules(Platform &platform, const StoreOptions &options)
 {
     const QString path = dirs::schedulePath(platform);
     if (path.isEmpty()) {
-        platform.showMessage(messages::scheduleFileNotSet());
+        platform.showMessage(messages::scheduleFileNotSet(), messages::applicationTitle());
         return false;
     }
     const schedulefile::Bytes file = schedulefile::readBytes(path);
     if (file.status == schedulefile::Status::Unreadable) {
-        platform.showMessage(messages::fileUnreadable(path, file.error));
+        platform.showMessage(messages::fileUnreadable(path, file.error),
+                             messages::applicationTitle());
         return false;
     }
     const QList<icalendar::Memo> memos = memosOf(file.bytes);
     if (memos.isEmpty()) {
-        platform.showMessage(messages::icsExportNothing());
+        platform.showMessage(messages::icsExportNothing(), messages::applicationTitle());
         return false;
     }
 
@@ -81,24 +82,29 @@ bool exportSchedules(Platform &platform, const StoreOptions &options)
         return false;
     // UTF-8 over the memos would lose them all.
     if (isSameFile(*chosen, path)) {
-        platform.showMessage(messages::icsFileNotWritten(*chosen, messages::icsSameAsSchedule()));
+        platform.showMessage(messages::icsFileNotWritten(*chosen, messages::icsSameAsSchedule()),
+                             messages::applicationTitle());
         return false;
     }
     const target::Target target = target::resolve(*chosen);
     if (!target.ok()) {
         platform.showMessage(messages::icsFileNotWritten(
-                *chosen,
-                target.refusedLink.isEmpty() ? messages::systemError(target.error)
-                                             : messages::linkNotFollowed(target.refusedLink)));
+                                     *chosen,
+                                     target.refusedLink.isEmpty()
+                                             ? messages::systemError(target.error)
+                                             : messages::linkNotFollowed(target.refusedLink)),
+                             messages::applicationTitle());
         return false;
     }
     const savefile::Result saved
             = savefile::save(target.path, icalendar::format(memos, platform.today()), options);
     if (!saved.ok) {
-        platform.showMessage(messages::icsFileNotWritten(*chosen, saved.error));
+        platform.showMessage(messages::icsFileNotWritten(*chosen, saved.error),
+                             messages::applicationTitle());
         return false;
     }
-    platform.showMessage(messages::icsExportDone(memos.size(), *chosen));
+    platform.showMessage(messages::icsExportDone(memos.size(), *chosen),
+                         messages::applicationTitle());
     return true;
 }
 

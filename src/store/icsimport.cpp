@@ -125,22 +125,24 @@ std::optional<icalendar::Parsed> chosenCalendar(Platform &platform)
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
     if (QFileInfo(*chosen).size() > sizeLimit) {
-        platform.showMessage(messages::icsTooLarge(*chosen));
+        platform.showMessage(messages::icsTooLarge(*chosen), messages::applicationTitle());
         return std::nullopt;
     }
     const schedulefile::Bytes calendar = schedulefile::readBytes(*chosen);
     if (calendar.status != schedulefile::Status::Present) {
-        platform.showMessage(messages::icsFileUnreadable(
-                *chosen,
-                calendar.status == schedulefile::Status::Unreadable ? calendar.error
-                                                                    : messages::notRegularFile()));
+        platform.showMessage(
+                messages::icsFileUnreadable(*chosen,
+                                            calendar.status == schedulefile::Status::Unreadable
+                                                    ? calendar.error
+                                                    : messages::notRegularFile()),
+                messages::applicationTitle());
         return std::nullopt;
     }
     // Events outside the years the calendar shows are left out.
     icalendar::Parsed parsed = icalendar::parse(calendar.bytes, QDate(kyotu1::firstYear, 1, 1),
                                                 QDate(kyotu1::lastYear, 12, 31));
     if (!parsed.isCalendar) {
-        platform.showMessage(messages::icsNotCalendar(*chosen));
+        platform.showMessage(messages::icsNotCalendar(*chosen), messages::applicationTitle());
         return std::nullopt;
     }
     return parsed;
@@ -189,14 +191,16 @@ void reportImport(Platform &platform, const AddResult &result, const QString &pa
 {
     if (result.status == dirs::AddStatus::Written && result.added == 0) {
         // Another program added the same memos since the question.
-        platform.showMessage(messages::icsImportNothing(result.present, {}, 0));
+        platform.showMessage(messages::icsImportNothing(result.present, {}, 0),
+                             messages::applicationTitle());
     } else if (result.status == dirs::AddStatus::Written) {
-        platform.showMessage(messages::icsImportDone(result.added, result.present));
+        platform.showMessage(messages::icsImportDone(result.added, result.present),
+                             messages::applicationTitle());
     } else {
         dirs::AddResult failure;
         failure.status = result.status;
         failure.detail = result.detail;
-        platform.showMessage(dirs::addMessage(failure, path));
+        platform.showMessage(dirs::addMessage(failure, path), messages::applicationTitle());
     }
 }
 
@@ -206,7 +210,7 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
 {
     const QString path = dirs::schedulePath(platform);
     if (path.isEmpty()) {
-        platform.showMessage(messages::scheduleFileNotSet());
+        platform.showMessage(messages::scheduleFileNotSet(), messages::applicationTitle());
         return false;
     }
     const std::optional<icalendar::Parsed> parsed = chosenCalendar(platform);
@@ -217,14 +221,16 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
     // lock, against the file as it is then.
     const schedulefile::Bytes existing = schedulefile::readBytes(path);
     if (existing.status == schedulefile::Status::Unreadable) {
-        platform.showMessage(messages::fileUnreadable(path, existing.error));
+        platform.showMessage(messages::fileUnreadable(path, existing.error),
+                             messages::applicationTitle());
         return false;
     }
     const Plan preview = plan(parsed->memos, fieldsOf(existing.bytes));
     const QList<icalendar::LeftOut> leftOut = parsed->leftOut + preview.leftOut;
     if (preview.records.isEmpty()) {
         platform.showMessage(
-                messages::icsImportNothing(preview.present, leftOutLines(leftOut), leftOut.size()));
+                messages::icsImportNothing(preview.present, leftOutLines(leftOut), leftOut.size()),
+                messages::applicationTitle());
         return false;
     }
     if (!platform.askYesNo(messages::icsImportQuestion(preview.records.size(), preview.present,

@@ -94,11 +94,11 @@ Result setAside(const QString &path, const StoreOptions &options)
     return finished(Status::Renamed, backup);
 }
 
-Result skedels(Platform &platform, const StoreOptions &options)
+Result setAsideAndTell(Platform &platform, const StoreOptions &options)
 {
     const QString path = dirs::schedulePath(platform);
     const Result result = setAside(path, options);
-    platform.showMessage(messageFor(result, path));
+    platform.showMessage(messageFor(result, path), messages::applicationTitle());
     return result;
 }
 

@@ -39,6 +39,6 @@ Result setAside(const QString &path, const StoreOptions &options = {});
 
 // The command as the user sees it: reads the path, sets the file aside and tells the user what
 // happened through `platform`. Nothing is redrawn.
-Result skedels(Platform &platform, const StoreOptions &options = {});
+Result setAsideAndTell(Platform &platform, const StoreOptions &options = {});
 
 } // namespace setaside

@@ -5,6 +5,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QWidget>
 
 #include <string_view>
 
@@ -34,5 +35,13 @@ struct Control
         return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
     }
 };
+
+// Returns: `widget`, named after `control` and put where the layout places it.
+template<typename Widget> Widget *place(Widget *widget, const Control &control)
+{
+    widget->setObjectName(control.objectName());
+    widget->setGeometry(control.pixels());
+    return widget;
+}
 
 } // namespace twips

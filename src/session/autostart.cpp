@@ -1,4 +1,4 @@
-#include "platform/autostart.h"
+#include "session/autostart.h"
 
 #include "common/messages.h"
 #include "store/savefile.h"

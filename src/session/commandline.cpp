@@ -1,4 +1,4 @@
-#include "platform/commandline.h"
+#include "session/commandline.h"
 
 #include "common/helptexts.h"
 #include "common/messages.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/mouseup.h"
+#include "widgets/mouseup.h"
 
 #include <QMouseEvent>
 

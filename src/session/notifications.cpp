@@ -1,4 +1,4 @@
-#include "platform/notifications.h"
+#include "session/notifications.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

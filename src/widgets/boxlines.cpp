@@ -1,4 +1,4 @@
-#include "mainwindow/boxlines.h"
+#include "widgets/boxlines.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,7 +1,7 @@
-#include "platform/qtplatform.h"
+#include "desktop/qtplatform.h"
 
 #include "common/messages.h"
-#include "platform/notifications.h"
+#include "session/notifications.h"
 
 #include <QApplication>
 #include <QDesktopServices>

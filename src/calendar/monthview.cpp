@@ -40,11 +40,6 @@ QString monthCaption(int year, int month)
     return QStringLiteral("%1年 %2月").arg(year).arg(month);
 }
 
-QString weekdayName(int weekday)
-{
-    return kyotu1::weekdayFullName(weekday);
-}
-
 namespace {
 
 // Returns: the number of days of `month` (1..12); February has 29 in leap years.
@@ -89,8 +84,8 @@ MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays
         cell.caption = QStringLiteral("%1").arg(d, 2);
         cell.visible = true;
 
-        cell.accessibleName
-                = QStringLiteral("%1年%2月%3日 ").arg(year).arg(month).arg(d) + weekdayName(k % 7);
+        cell.accessibleName = QStringLiteral("%1年%2月%3日 ").arg(year).arg(month).arg(d)
+                + kyotu1::weekdayFullName(k % 7);
         QStringList facts;
         if (isToday)
             facts << QStringLiteral("今日");

@@ -94,10 +94,6 @@ struct MonthView
 // Returns: the caption of the frame around the grid, e.g. "2000年 12月".
 QString monthCaption(int year, int month);
 
-// Returns: the name of weekday `weekday` (0 = Sunday … 6), "日曜日" … "土曜日"
-// (kyotu1::weekdayFullName).
-QString weekdayName(int weekday);
-
 // Preconditions: `year` in 1980..2069, `month` in 1..12, `holidays` built for `year`.
 // Returns: the grid of the month. Colour precedence: today, then a memo, then a Sunday or a
 // day of the holiday table (substitute and in-between days included), then white.

@@ -64,8 +64,8 @@ std::vector<Caption> mainWindowCaptions()
 
     // Weekday headers and day cells: inside their one-pixel borders.
     const QSize cellInside = label2(0).size() - QSize(2, 2);
-    for (const QString &weekday : kyotu1::initApp(QDate(2000, 1, 1)).weekdayHeaders)
-        all.push_back({weekday, cellInside, false, Qt::AlignCenter});
+    for (int weekday = 0; weekday < 7; ++weekday)
+        all.push_back({kyotu1::weekdayHeader(weekday), cellInside, false, Qt::AlignCenter});
     for (int day = 1; day <= 31; ++day)
         all.push_back({QStringLiteral("%1").arg(day, 2), cellInside, false, Qt::AlignCenter});
 

@@ -186,7 +186,7 @@ void wincal::buildControls()
         QLabel *header = new QLabel(Frame1);
         header->setObjectName(QStringLiteral("Label1_%1").arg(i));
         header->setGeometry(layout::label1(i));
-        header->setAccessibleName(rekovabas::weekdayName(i));
+        header->setAccessibleName(kyotu1::weekdayFullName(i));
         makeCell(header);
         Label1[std::size_t(i)] = header;
     }
@@ -518,8 +518,8 @@ bool wincal::dateChanged(QDate before, QDate today)
         return false;
     // The month of the old today follows the clock while only the calendar is seen; an open
     // entry area keeps its date, for which an add is made.
-    if (!entryPaneOpen() && curYear == kyotu1::initApp(before).year && curMonth == before.month()) {
-        curYear = kyotu1::initApp(today).year;
+    if (!entryPaneOpen() && curYear == kyotu1::yearShownFor(before) && curMonth == before.month()) {
+        curYear = kyotu1::yearShownFor(today);
         curMonth = today.month();
         curDay = today.day();
     }

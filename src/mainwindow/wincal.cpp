@@ -592,31 +592,18 @@ void wincal::Command4_Click()
     // Records of the date that arrived since the box was loaded are not replaced unasked.
     if (loadedDay.key == record::dateKey(curYear, curMonth, curDay))
         request.seen = loadedDay.records;
-    const std::optional<QStringList> loaded = request.seen;
     // The window keeps answering while the add waits for another program or writes; it shows
     // that it is busy and takes no second add meanwhile.
-    const QString path = dirs::schedulePath(platform);
-    dirs::AddResult result;
-    for (;;) {
+    const auto whileBusy = [this](const std::function<void()> &work) {
         Command4->setEnabled(false);
         setCursor(Qt::WaitCursor);
         adding = true;
-        background::run([&] { result = dirs::addRecords(path, request); });
+        background::run(work);
         adding = false;
         unsetCursor();
         Command4->setEnabled(Command5->isEnabled());
-        if (result.status != dirs::AddStatus::DateChanged)
-            break;
-        const std::optional<dirs::AddRequest> next
-                = dirs::askAboutChangedDate(platform, request, loaded, result);
-        if (!next) {
-            result.status = dirs::AddStatus::Cancelled;
-            break;
-        }
-        request = *next;
-    }
-    if (result.status != dirs::AddStatus::Cancelled)
-        platform.showMessage(dirs::addMessage(result, path), messages::applicationTitle());
+    };
+    const dirs::AddResult result = dirs::addSchedule(platform, request, {}, whileBusy);
     // The boxes belong to the day of the add; another day may be open by now.
     const bool sameDay
             = curDay == request.day && curMonth == request.month && curYear == request.year;

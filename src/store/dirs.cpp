@@ -241,6 +241,11 @@ QString addMessage(const AddResult &result, const QString &path)
     return messageFor(result, path);
 }
 
+namespace {
+
+// After an add of `request` returned DateChanged (`changed`): asks the user whether to keep
+// both, to replace or to cancel. `loaded` holds the records the box was loaded from. Returns:
+// the add to try next (asked again should the date change once more), or nullopt to cancel.
 std::optional<AddRequest> askAboutChangedDate(Platform &platform, AddRequest request,
                                               const std::optional<QStringList> &loaded,
                                               const AddResult &changed)
@@ -266,12 +271,20 @@ std::optional<AddRequest> askAboutChangedDate(Platform &platform, AddRequest req
     return request;
 }
 
-AddResult addSchedule(Platform &platform, const AddRequest &request, const StoreOptions &options)
+} // namespace
+
+AddResult addSchedule(Platform &platform, const AddRequest &request, const StoreOptions &options,
+                      const Runner &run)
 {
     const QString path = schedulePath(platform);
     AddRequest attempt = request;
     for (;;) {
-        AddResult result = addRecords(path, attempt, options);
+        AddResult result;
+        const auto add = [&] { result = addRecords(path, attempt, options); };
+        if (run)
+            run(add);
+        else
+            add();
         if (result.status != AddStatus::DateChanged) {
             platform.showMessage(messageFor(result, path), messages::applicationTitle());
             return result;

@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class Platform;
@@ -93,15 +94,11 @@ QString addMessage(const AddResult &result, const QString &path);
 // The add as the user sees it: reads the path, adds, and shows "書込み完了" or the reason the
 // add did not happen through `platform`. When the date's records changed since the box was
 // loaded, the user is first asked whether to keep both, to replace them or to cancel. The
-// caller redraws the month and shows the repeat boxes of the result.
+// caller redraws the month and shows the repeat boxes of the result. Each try of the add runs
+// through `run`, which the window gives to keep answering while it waits or writes; by default
+// the add runs on the caller's thread.
+using Runner = std::function<void(const std::function<void()> &work)>;
 AddResult addSchedule(Platform &platform, const AddRequest &request,
-                      const StoreOptions &options = {});
-
-// After an add of `request` returned DateChanged (`changed`): asks the user whether to keep
-// both, to replace or to cancel. `loaded` holds the records the box was loaded from. Returns:
-// the add to try next (asked again should the date change once more), or nullopt to cancel.
-std::optional<AddRequest> askAboutChangedDate(Platform &platform, AddRequest request,
-                                              const std::optional<QStringList> &loaded,
-                                              const AddResult &changed);
+                      const StoreOptions &options = {}, const Runner &run = {});
 
 } // namespace dirs

@@ -1,11 +1,10 @@
+#include "desktop/application.h"
 #include "desktop/desktop.h"
 #include "desktop/qtplatform.h"
 #include "mainwindow/uifont.h"
 #include "mainwindow/wincal.h"
 #include "session/commandline.h"
 #include "session/session.h"
-
-#include <QApplication>
 
 #include <cstdio>
 
@@ -18,7 +17,7 @@ int main(int argc, char *argv[])
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     const bool platformChosen = session::choosePlatform(argc, argv);
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     if (platformChosen)
         session::forgetChoice();
     QApplication::setWindowIcon(desktop::applicationIcon());
@@ -31,7 +30,8 @@ int main(int argc, char *argv[])
     wincal window(platform);
     window.setWindowIcon(desktop::applicationIcon());
     platform.setDialogParent(&window);
-    window.Form_Load();
+    app.setPlatform(&platform);
+    app.guarded([&window] { window.Form_Load(); });
     window.show();
     return app.exec();
 }

@@ -1,4 +1,7 @@
+#include "common/messages.h"
+#include "desktop/application.h"
 #include "desktop/qtplatform.h"
+#include "fakeplatform.h"
 #include "filebytes.h"
 
 #include <QApplication>
@@ -88,7 +91,29 @@ private slots:
             QCOMPARE(readBytes(file), before);
         }
     }
+
+    // Memory that runs out in a handler is told, and the program goes on.
+    void outOfMemoryIsToldAndSurvived()
+    {
+        struct Greedy : QObject
+        {
+            bool event(QEvent *) override { throw std::bad_alloc(); }
+        } greedy;
+        FakePlatform platform;
+        auto *app = static_cast<Application *>(QCoreApplication::instance());
+        app->setPlatform(&platform);
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&greedy, &event);
+        app->guarded([] { throw std::bad_alloc(); });
+        app->setPlatform(nullptr);
+        QCOMPARE(platform.messages(), QStringList(2, messages::stoppedForWantOfMemory()));
+    }
 };
 
-QTEST_MAIN(tst_qtplatform)
+int main(int argc, char *argv[])
+{
+    Application app(argc, argv);
+    tst_qtplatform test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_qtplatform.moc"

@@ -520,6 +520,11 @@ QString outOfMemory()
     return QStringLiteral("メモリが足りません。");
 }
 
+QString stoppedForWantOfMemory()
+{
+    return QStringLiteral("メモリが足りないため、操作を中止しました。ファイルは変更していません。");
+}
+
 QString fileKeptBeingReplaced()
 {
     return QStringLiteral("書き込みの間に、他のプログラムがファイルを何度も置き換えました。");

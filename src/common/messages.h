@@ -116,6 +116,8 @@ QString linkNotFollowed(const QString &link);
 // The schedule file has `otherNames` names besides the path (hard links).
 QString fileHasOtherNames(qsizetype otherNames);
 QString outOfMemory();
+// The window stopped what it was doing because memory ran out; the program goes on.
+QString stoppedForWantOfMemory();
 // Another program kept replacing the file while an add was writing it.
 QString fileKeptBeingReplaced();
 // No fresh name could be made for the new file beside the schedule file; `inTheWay` is the

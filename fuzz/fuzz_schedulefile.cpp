@@ -2,6 +2,7 @@
 // field reader and the record helpers. The reader over the undecoded bytes must give exactly
 // the fields of the reader over the decoded text: any difference aborts.
 
+#include "fieldlist.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
 #include "store/record.h"
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (fields > decoded.text.size() + 1)
         std::abort();
 
-    const QStringList textFields = fieldreader::readFields(decoded.text);
+    const QStringList textFields = readFields(decoded.text);
     qsizetype index = 0;
     fieldreader::forEachField(bytes, [&](QByteArrayView field) {
         if (index >= textFields.size() || cp932::decode(field).text != textFields[index])

@@ -2,7 +2,8 @@
 
 // Calendar engine shared by every part of the program:
 //   weekdayOf / weekdayLabel   the weekday of a date, counted from 1 January 1980;
-//   weekdayHeader / weekdayName   the one table of weekday names, Sunday first;
+//   weekdayHeader / weekdayBracketed / weekdayFullName   the one table of weekday names,
+//       Sunday first;
 //   HolidayTable / buildHolidays   the holidays of one year, by month and day (holidays.cpp);
 //   dayHeading / dayInfoText   the texts that name a chosen day;
 //   initApp   the values the main window starts with;

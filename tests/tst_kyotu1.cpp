@@ -121,10 +121,13 @@ static std::map<std::tuple<int, int, int>, QString> publicHolidays()
     QFile file(QFINDTESTDATA("data/holidays-jp-1980-2050.txt"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return all;
+    // "yyyy: mmdd name; mmdd name; …", one line per year.
     for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        const QDate date = QDate::fromString(line.left(10), Qt::ISODate);
-        if (!line.startsWith(u'#') && date.isValid())
-            all[{date.year(), date.month(), date.day()}] = line.mid(11);
+        if (line.startsWith(u'#') || line.size() < 6)
+            continue;
+        const int year = line.left(4).toInt();
+        for (const QString &entry : line.mid(6).split(QStringLiteral("; ")))
+            all[{year, entry.left(2).toInt(), entry.mid(2, 2).toInt()}] = entry.mid(5);
     }
     return all;
 }

@@ -133,6 +133,12 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platf
             this);
     fileWatch = new FileWatch(this);
     connect(fileWatch, &FileWatch::changed, this, &wincal::scheduleFileChanged);
+    connect(fileWatch, &FileWatch::folderChanged, this, [this] {
+        if (adding || QApplication::activeModalWidget())
+            fileWatch->postpone();
+        else
+            offerConflictCopies();
+    });
 }
 
 wincal::~wincal() = default;
@@ -611,8 +617,11 @@ void wincal::Command4_Click()
         for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
             repeatBoxes[i]->setChecked(result.repeat[i]);
     }
-    // The month is redrawn from the bytes just written: the add has read the file already.
+    // The month is redrawn from the bytes just written: the add has read the file already, and
+    // the file watch need not read it once more for this change.
     if (result.status == dirs::AddStatus::Written) {
+        if (QFileInfo(dirs::schedulePath(platform)).size() == result.written.size())
+            fileWatch->seenAsItIs();
         drawMonth(curYear, curMonth,
                   rekovabas::loadMonthSchedules(result.written, curYear, curMonth),
                   platform.today());

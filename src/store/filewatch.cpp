@@ -1,7 +1,9 @@
 #include "store/filewatch.h"
 
+#include "store/posix.h"
 #include "store/target.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 
@@ -9,7 +11,7 @@ FileWatch::FileWatch(QObject *parent) : QObject(parent), m_watcher(new QFileSyst
 {
     m_delay.setSingleShot(true);
     m_delay.setInterval(delay);
-    connect(&m_delay, &QTimer::timeout, this, &FileWatch::changed);
+    connect(&m_delay, &QTimer::timeout, this, &FileWatch::settled);
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &FileWatch::noticed);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FileWatch::noticed);
 }
@@ -31,6 +33,27 @@ void FileWatch::watch(const QString &path)
     if (QFileInfo(folder).isDir())
         m_watcher->addPath(folder);
     watchFileAgain();
+    m_seen = stampNow();
+}
+
+FileWatch::Stamp FileWatch::stampNow() const
+{
+    const std::optional<posix::Status> status = posix::fileStatus(QFile::encodeName(m_target));
+    if (m_target.isEmpty() || !status)
+        return {};
+    return Stamp {true, status->st_dev, status->st_ino, qint64(status->st_size),
+                  qint64(status->st_ctim.tv_sec) * 1000000000 + status->st_ctim.tv_nsec};
+}
+
+void FileWatch::settled()
+{
+    const Stamp now = stampNow();
+    if (now == m_seen) {
+        emit folderChanged();
+        return;
+    }
+    m_seen = now;
+    emit changed();
 }
 
 void FileWatch::noticed()

@@ -6,12 +6,16 @@
 // out of the file watch, and only the folder sees the next replacement; the file is watched
 // again after each change. A burst of changes (a tool writing in several steps) gives one
 // signal a short while after its first change, and the changes after that signal give another.
+// Only a file that is not as last seen (another file, size or time of change) gives changed():
+// the folder may be a busy one such as the home folder, and a large file is not read again for
+// every change beside it; those give folderChanged(), for the copies sync tools leave there.
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <chrono>
+#include <sys/types.h>
 
 class QFileSystemWatcher;
 
@@ -32,18 +36,42 @@ public:
     QString watchedPath() const { return m_path; }
 
     // Emits changed() again after the delay: the last one came at a bad moment.
-    void postpone() { m_delay.start(); }
+    void postpone()
+    {
+        m_seen = {};
+        m_delay.start();
+    }
+
+    // Takes the file as it is now as seen: this program wrote it and shows what it wrote.
+    void seenAsItIs() { m_seen = stampNow(); }
 
 signals:
-    // The file, or another file in its folder, was written, replaced, created or removed.
+    // The file was written, replaced, created or removed.
     void changed();
+    // Another file in its folder was written, made or removed; the file is as it was.
+    void folderChanged();
 
 private:
+    // What tells one state of the file from another without reading it.
+    struct Stamp
+    {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        qint64 size = 0;
+        qint64 changedNs = 0;
+
+        bool operator==(const Stamp &) const = default;
+    };
+
+    Stamp stampNow() const;
     void noticed();
+    void settled();
     void watchFileAgain();
 
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer m_delay;
     QString m_path;   // as given
     QString m_target; // the file really written, links followed
+    Stamp m_seen;
 };

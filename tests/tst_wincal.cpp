@@ -1069,10 +1069,6 @@ void tst_wincal::conflictCopyOfferedAtEachStart()
              QStringList {"競合コピーから 1 件のスケジュールを取り込みました。\n"
                           "コピーは次の名前に変えました。\n"
                           + copy + ".merged"});
-    QCOMPARE(t.fileContents(),
-             QStringLiteral("\"200102200会議\"\r\n\"200102210別の機械\"\r\n\"200102220x\"\r\n"));
-    QVERIFY(!QFile::exists(copy));
-    QVERIFY(QFile::exists(copy + ".merged"));
     QCOMPARE(colourOfCell(t, 21), QColor(128, 255, 128));
 }
 
@@ -1139,13 +1135,6 @@ void tst_wincal::exportAndImportThroughTheMenus()
              QStringLiteral("\"200102140会議\"\r\n\"200102151一行目\r\n二行目\"\r\n"
                             "\"200102160a,b;c\\d\"\r\n\"手書き\"\r\n"));
     QCOMPARE(colourOfCell(t, 15), QColor(128, 255, 128));
-
-    t.platform.shown.clear();
-    t.platform.openAnswers.enqueue(ics);
-    t.trigger("icsimp");
-    QCOMPARE(t.platform.shown.size(), 2);
-    QCOMPARE(t.platform.messages(),
-             QStringList {"追加する予定がありません。\n（既にある 4 件は追加しません）"});
 }
 
 void tst_wincal::helpMenu()

@@ -1,3 +1,4 @@
+#include "common/messages.h"
 #include "desktop/application.h"
 #include "desktop/desktop.h"
 #include "desktop/qtplatform.h"
@@ -15,6 +16,11 @@ int main(int argc, char *argv[])
         const QByteArray bytes = text->toUtf8();
         std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    if (!session::displayGiven(session::currentEnvironment(), argc, argv)) {
+        const QByteArray bytes = messages::noDisplay().toUtf8();
+        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
+        return 1;
     }
     const bool platformChosen = session::choosePlatform(argc, argv);
     Application app(argc, argv);

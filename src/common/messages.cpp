@@ -352,6 +352,14 @@ QString commandLineHelp()
                           "で選びます。\n");
 }
 
+QString noDisplay()
+{
+    return QStringLiteral(
+            "rekova: ウィンドウを表示する画面がありません（DISPLAY も WAYLAND_DISPLAY も"
+            "設定されていません）。\n"
+            "デスクトップのセッションの中で起動してください。\n");
+}
+
 QString autostartNotWritten(const QString &path, const QString &reason)
 {
     return QStringLiteral("ログイン時に起動する設定を書き込めませんでした。\n%1\n%2")

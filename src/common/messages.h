@@ -75,6 +75,10 @@ QString copyHasStrayText(const QString &line);
 // What `rekova --help` prints.
 QString commandLineHelp();
 
+// What the program prints, instead of opening its window, when it is started with no display to
+// open it on.
+QString noDisplay();
+
 // The autostart entry at `path` could not be written or removed; `reason` says why.
 QString autostartNotWritten(const QString &path, const QString &reason);
 QString autostartNotRemoved(const QString &path, const QString &reason);

@@ -31,11 +31,21 @@ QByteArray preferredPlatform(const Environment &environment, int argc, const cha
     return QByteArrayLiteral("xcb;wayland");
 }
 
+bool displayGiven(const Environment &environment, int argc, const char *const *argv)
+{
+    return !environment.qpaPlatform.isEmpty() || platformArgumentGiven(argc, argv)
+            || !environment.display.isEmpty() || !environment.waylandDisplay.isEmpty();
+}
+
+Environment currentEnvironment()
+{
+    return {qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("XDG_SESSION_TYPE"),
+            qgetenv("DISPLAY")};
+}
+
 bool choosePlatform(int argc, const char *const *argv)
 {
-    const Environment environment {qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"),
-                                   qgetenv("XDG_SESSION_TYPE"), qgetenv("DISPLAY")};
-    const QByteArray platform = preferredPlatform(environment, argc, argv);
+    const QByteArray platform = preferredPlatform(currentEnvironment(), argc, argv);
     if (platform.isEmpty())
         return false;
     qputenv("QT_QPA_PLATFORM", platform);

@@ -24,6 +24,13 @@ struct Environment
 // platform (QT_QPA_PLATFORM or -platform); otherwise "" to leave the choice to Qt.
 QByteArray preferredPlatform(const Environment &environment, int argc, const char *const *argv);
 
+// Whether Qt has a display to open the window on, or a platform the user chose. Without either it
+// ends the program with an abort and a core dump, so the program says so itself instead.
+bool displayGiven(const Environment &environment, int argc, const char *const *argv);
+
+// The environment of this process.
+Environment currentEnvironment();
+
 // Sets QT_QPA_PLATFORM to preferredPlatform() for this process. Call it before QApplication.
 // Returns: whether it set the variable, which forgetChoice() then removes again.
 bool choosePlatform(int argc, const char *const *argv);

@@ -147,6 +147,7 @@ enum class Fault {
     ReadOnlyFile,      // the folder may be written, the file may not
     UnenterableFolder, // the folder may be read but not entered
     AddressSpaceLimit, // the add may take half the file's size in memory
+    UnreadableLock,    // a lock file that the adding user may not open is in the way
 };
 
 // Prepares `folder` (which holds the file) for `fault` and says how to run the child.
@@ -168,6 +169,12 @@ ChildSetup inject(Fault fault, const QString &folder, const QString &file)
         return ChildSetup {0, true};
     case Fault::AddressSpaceLimit:
         return ChildSetup {0, false, 0, int(QFileInfo(file).size() / (2 << 20))};
+    case Fault::UnreadableLock:
+        setMode(file, 0666);
+        setMode(folder, 0777);
+        writeBytes(file + ".lock", QByteArray());
+        setMode(file + ".lock", 0);
+        return ChildSetup {0, true};
     }
     return {};
 }
@@ -251,6 +258,10 @@ void tst_faults::realFaultsLeaveTheFile_data()
             << Fault::ReadOnlyFile << notWritten + denied + unchanged;
     QTest::newRow("too little memory")
             << Fault::AddressSpaceLimit << notWritten + "メモリが足りません。" + unchanged;
+    QTest::newRow("lock file of another user that may not be read")
+            << Fault::UnreadableLock
+            << notWritten + "保存先のフォルダを使えません。\n%2\nロックファイル %1.lock を開けません。"
+                   + denied + unchanged;
     // clang-format on
 }
 
@@ -287,6 +298,8 @@ void tst_faults::realFaultsLeaveTheFile()
     QCOMPARE(shown.first(),
              message.replace(QStringLiteral("%1"), m_path).replace(QStringLiteral("%2"), m_folder));
     QCOMPARE(readBytes(m_path), before);
+    if (fault == Fault::UnreadableLock)
+        QVERIFY(QFile::remove(m_path + ".lock"));
     QCOMPARE(filesIn(m_folder), QStringList {nameOfFile});
 }
 

@@ -912,7 +912,8 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     Window t(QDate(2001, 2, 14), "");
     QVERIFY(t.start());
     QTest::mouseClick(t.cell(21), Qt::LeftButton);
-    t.find<QPlainTextEdit>("Text2")->setPlainText(QStringLiteral("会議"));
+    auto *box = t.find<QPlainTextEdit>("Text2");
+    box->setPlainText(QStringLiteral("会議"));
     // Another program holds the file while the add starts; the window sees its events meanwhile,
     // shows that it is busy, and the add goes through once the other program lets go.
     auto held = std::make_unique<QLockFile>(t.path + ".lock");
@@ -920,6 +921,7 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     bool busy = false;
     QTimer::singleShot(50, t.w.get(), [&] {
         busy = !t.find("Command4")->isEnabled() && t.w->cursor().shape() == Qt::WaitCursor;
+        box->setPlainText(QStringLiteral("会議と昼食")); // typed while the add waits
         held.reset();
     });
     QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
@@ -927,6 +929,13 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     QCOMPARE(t.platform.messages(), QStringList {"書込み完了"});
     QVERIFY(t.find("Command4")->isEnabled());
     QCOMPARE(t.w->cursor().shape(), Qt::ArrowCursor);
+
+    // What was typed meanwhile is not in the file: another program's change leaves it in the box.
+    QFile file(t.path);
+    QVERIFY(file.open(QIODevice::Append) && file.write("\"200102230x\"\r\n") > 0);
+    file.close();
+    QTRY_COMPARE(colourOfCell(t, 23), QColor(128, 255, 128));
+    QCOMPARE(box->toPlainText(), QStringLiteral("会議と昼食"));
 }
 
 void tst_wincal::addOn29February()

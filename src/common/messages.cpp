@@ -252,6 +252,11 @@ QString lockNotRegularFile(const QString &lockPath)
             .arg(shown(lockPath));
 }
 
+QString lockNotOpened(const QString &lockPath, const QString &reason)
+{
+    return QStringLiteral("ロックファイル %1 を開けません。").arg(shown(lockPath)) + reason;
+}
+
 QString writeInterrupted()
 {
     return QStringLiteral(

@@ -54,6 +54,9 @@ QString writeInterrupted();          // a write stopped before all bytes were wr
 QString settingsNotWritable(const QString &settingsFile);
 // Something other than a regular file (a FIFO, a folder) is at the lock file's name.
 QString lockNotRegularFile(const QString &lockPath);
+// The lock file is there but cannot be opened (another user's that this user may not read);
+// `reason` says why.
+QString lockNotOpened(const QString &lockPath, const QString &reason);
 
 // The records of the date being added changed on disk after its memo box was loaded:
 // `date` as "yyyy/mm/dd", `memos` the memos the date has now. The buttons are keep both,

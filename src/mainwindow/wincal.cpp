@@ -598,6 +598,10 @@ void wincal::Command4_Click()
     // Records of the date that arrived since the box was loaded are not replaced unasked.
     if (loadedDay.key == record::dateKey(curYear, curMonth, curDay))
         request.seen = loadedDay.records;
+    // What the box holds as the add takes it: the window keeps answering while the add runs, and
+    // what is typed meanwhile is not in the file.
+    const QString boxText = Text2->toPlainText();
+    const bool boxAlarm = Check1->isChecked();
     // The window keeps answering while the add waits for another program or writes; it shows
     // that it is busy and takes no second add meanwhile.
     const auto whileBusy = [this](const std::function<void()> &work) {
@@ -628,8 +632,8 @@ void wincal::Command4_Click()
     }
     // The box now says what the file holds for the date.
     if (result.status == dirs::AddStatus::Written && sameDay) {
-        loadedDay.text = Text2->toPlainText();
-        loadedDay.alarm = Check1->isChecked();
+        loadedDay.text = boxText;
+        loadedDay.alarm = boxAlarm;
         loadedDay.records
                 = rekovabas::loadDayMemo(result.written, curYear, curMonth, curDay).records;
     }

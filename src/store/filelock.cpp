@@ -94,6 +94,14 @@ ScheduleLock::Attempt ScheduleLock::tryOnce()
         opened = ::open(m_lockName.constData(), O_RDONLY | flags);
         if (opened < 0 && errno == ENOENT)
             return Attempt::TryAgain; // its holder removed it in the meantime
+        // One that this user may not read (another user's) stands in the way: it is named.
+        if (const int error = errno; opened < 0 && (error == EACCES || error == EPERM)) {
+            m_error = messages::folderUnusable(
+                    m_folder,
+                    messages::lockNotOpened(QFile::decodeName(m_lockName),
+                                            messages::systemError(error)));
+            return Attempt::Unusable;
+        }
     }
     if (opened < 0) {
         explain(errno);

@@ -1218,7 +1218,8 @@ void tst_wincal::dateChangeRedrawsAndAnnouncesOnce()
 {
     Window t(QDate(2001, 2, 28),
              "\"200102281今日\"\r\n\"200103011明日\"\r\n\"200103011明日\"\r\n"
-             "\"200103021明後日\"\r\n");
+             "\"200103021明後日\"\r\n\"200104051a\"\r\n\"200104051b\"\r\n\"200104051c\"\r\n"
+             "\"200104051d\"\r\n");
     QVERIFY(t.start());
     const auto check = [&t](QDate today) {
         t.platform.todayDate = today;
@@ -1241,6 +1242,11 @@ void tst_wincal::dateChangeRedrawsAndAnnouncesOnce()
     // The clock set back and forth again shows nothing twice.
     QCOMPARE(check(QDate(2001, 3, 1)).size(), 5);
     QCOMPARE(check(QDate(2001, 4, 3)).size(), 5);
+    // A day of many: three on the desktop, and one that counts the rest.
+    QCOMPARE(check(QDate(2001, 4, 5)).mid(5),
+             (QStringList {"desktop a", "desktop b", "desktop c",
+                           "desktop ほかに 1 件のスケジュールのお知らせがあります。", "a", "b", "c",
+                           "d"}));
 }
 
 void tst_wincal::autostartEntryFollowsTheTick()

@@ -344,6 +344,11 @@ QString copyHasStrayText(const QString &line)
             .arg(line);
 }
 
+QString furtherReminders(qsizetype count)
+{
+    return QStringLiteral("ほかに %1 件のスケジュールのお知らせがあります。").arg(count);
+}
+
 QString commandLineHelp()
 {
     return QStringLiteral("使い方: rekova [Qt のオプション]\n"

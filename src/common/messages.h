@@ -75,6 +75,10 @@ QString conflictCopyNotRenamed(qsizetype added, const QString &copyPath, const Q
 QString copyHasInvalidBytes();
 QString copyHasStrayText(const QString &line);
 
+// The desktop notification that stands for `count` further reminders of one check, so that a
+// day of many does not cover the screen with notifications.
+QString furtherReminders(qsizetype count);
+
 // What `rekova --help` prints.
 QString commandLineHelp();
 

@@ -508,10 +508,15 @@ void wincal::listAll()
 void wincal::alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDesktop)
 {
     const QList<qsizetype> fresh = announcedNotices.takeNew(notices);
-    // All go to the desktop before the first box waits for its OK.
+    // All go to the desktop before the first box waits for its OK; beyond the first few, one
+    // notification counts the rest.
+    constexpr qsizetype desktopNoticesAtOnce = 3;
     if (alsoOnDesktop) {
-        for (qsizetype i : fresh)
+        for (qsizetype i : fresh.first(qMin(fresh.size(), desktopNoticesAtOnce)))
             platform.notifyDesktop(messages::applicationTitle(), notices.text(i).trimmed());
+        if (fresh.size() > desktopNoticesAtOnce)
+            platform.notifyDesktop(messages::applicationTitle(),
+                                   messages::furtherReminders(fresh.size() - desktopNoticesAtOnce));
     }
     for (qsizetype i : fresh)
         platform.showMessage(notices.text(i), messages::applicationTitle());

@@ -70,7 +70,8 @@ private:
     void drawMonth(int year, int month, const std::optional<rekovabas::MonthSchedules> &marks,
                    QDate date);
     // Shows the alarm notices found that were not shown before, one box after another, and
-    // first through the desktop's notification service too when `alsoOnDesktop`.
+    // first through the desktop's notification service too when `alsoOnDesktop` (the first three,
+    // and one that counts the rest).
     void alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDesktop = false);
     // Today became `today`: the month is drawn anew and the notices due since are shown.
     // Returns: false while a box or dialog waits for an answer, so that the handler that shows

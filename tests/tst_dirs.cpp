@@ -656,6 +656,10 @@ void tst_dirs::linkOfAnotherUserInASharedFolder()
                                   + "/ｽｹｼﾞｭｰﾙ.bak\n" + why
                                   + "\nどちらのファイルも変更していません。"}));
     QCOMPARE(readBytes(own), oldContent.toLatin1());
+    // Nor is the file read through it to show its memos.
+    const schedulefile::Bytes shown = schedulefile::readBytes(link);
+    QCOMPARE(shown.status, schedulefile::Status::Unreadable);
+    QCOMPARE(shown.error, why);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList {"own.txt"});
     QCOMPARE(QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System),
              QStringList {nameOfFile});

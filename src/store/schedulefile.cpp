@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "store/cp932.h"
 #include "store/posix.h"
+#include "store/target.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -39,6 +40,13 @@ Bytes readBytes(const QString &path)
     if (path.isEmpty())
         return contents;
 
+    // Another user's link in a shared folder is not followed, as an add does not follow it, even
+    // where the system would let it be read.
+    if (const target::Target resolved = target::resolve(path); !resolved.refusedLink.isEmpty()) {
+        contents.status = Status::Unreadable;
+        contents.error = messages::linkNotFollowed(resolved.refusedLink);
+        return contents;
+    }
     const QByteArray name = QFile::encodeName(path);
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below as not a regular file.
     const posix::FileDescriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));

@@ -4,6 +4,7 @@
 #include "store/conflictcopy.h"
 #include "store/dirs.h"
 #include "store/faultinjector.h"
+#include "store/filelock.h"
 #include "store/schedulefile.h"
 #include "store/setaside.h"
 
@@ -520,6 +521,16 @@ void tst_dirs::keepsPermissionsAndLinks()
     { };
     QCOMPARE(::stat(QFile::encodeName(target).constData(), &info), 0);
     QCOMPARE(info.st_mode & 07777, mode_t(0640));
+    // Who may read the file may wait for its lock, whatever the umask of the user adding.
+    {
+        const mode_t umaskBefore = ::umask(077);
+        filelock::ScheduleLock lock(target);
+        const auto status = lock.acquire(std::chrono::milliseconds(0));
+        ::umask(umaskBefore);
+        QCOMPARE(status, filelock::ScheduleLock::Status::Locked);
+        QCOMPARE(::stat(QFile::encodeName(target + ".lock").constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0640));
+    }
 
     // What killed adds leave beside the file goes with the next add; the user's own files with
     // similar names stay.

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace filelock {
@@ -31,6 +32,14 @@ void writeOwner(int fd)
     const QByteArray owner = QByteArray::number(qint64(::getpid())) + "\nrekova\n"
             + QSysInfo::machineHostName().toUtf8() + '\n';
     [[maybe_unused]] const ssize_t written = ::pwrite(fd, owner.constData(), owner.size(), 0);
+}
+
+// Whoever may read the memo file may open its lock file and wait for it, whatever the umask of
+// the user who made it: a lock file that a group member cannot open refuses their add at once.
+void shareLikeTarget(int fd, const QByteArray &targetName)
+{
+    if (const std::optional<posix::Status> target = posix::fileStatus(targetName)) [[maybe_unused]]
+        const int changed = ::fchmod(fd, 0600 | (target->st_mode & 0044));
 }
 
 // The lock file of the file at `targetPath`.
@@ -135,8 +144,10 @@ bool ScheduleLock::keepIfCurrent(posix::FileDescriptor &fd, bool created, const 
         ::unlink(m_lockName.constData());
         return false;
     }
-    if (created)
+    if (created) {
         writeOwner(fd.get());
+        shareLikeTarget(fd.get(), m_lockName.chopped(int(sizeof(".lock")) - 1));
+    }
     m_fd = std::move(fd);
     m_removable = removable;
     return true;

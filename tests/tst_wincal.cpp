@@ -630,6 +630,12 @@ void tst_wincal::nothingHappensOnPictures()
     QCOMPARE(stateOf(t), QStringLiteral("calendar"));
     QCOMPARE(t.caption(), QStringLiteral("2001年 2月"));
     QVERIFY(t.platform.shown.isEmpty());
+    // Tab stops on them, and the one with the focus shows it.
+    QWidget *swatch = t.find("Picture1");
+    const QColor inside(swatch->grab().toImage().pixelColor(1, 1));
+    swatch->setFocus();
+    QVERIFY(swatch->hasFocus());
+    QCOMPARE_NE(QColor(swatch->grab().toImage().pixelColor(1, 1)), inside);
 }
 
 // The names of the controls that Tab visits from Command1, once round.

@@ -30,6 +30,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -76,9 +77,28 @@ Button *makeButton(QWidget *parent, const layout::Control &control, const QStrin
     return button;
 }
 
+// A colour swatch: it does nothing, but Tab stops on it, so it shows where the focus is.
+class Swatch : public QFrame
+{
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QFrame::paintEvent(event);
+        if (!hasFocus())
+            return;
+        // White dots show on both pure blue and pure red.
+        QPainter painter(this);
+        painter.setPen(QPen(Qt::white, 0, Qt::DotLine));
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
+};
+
 QFrame *makePicture(QWidget *parent, const layout::Control &control, quint32 colour)
 {
-    auto *picture = twips::place(new QFrame(parent), control);
+    auto *picture = twips::place(new Swatch(parent), control);
     picture->setFrameShape(QFrame::NoFrame);
     picture->setFocusPolicy(Qt::StrongFocus);
     setBackground(picture, colour);

@@ -20,9 +20,29 @@ namespace {
 // repeats by the second over decades must not hold the program for minutes.
 constexpr int stepLimit = 200000;
 
+// libical frees a component's children by recursion, one call deep for each level: a calendar
+// nested a few hundred thousand levels deep (a few megabytes of BEGIN lines) would overflow the
+// stack. The deepest component goes first, so that each free has no child left to recurse into.
+void freeComponent(icalcomponent *root)
+{
+    icalcomponent *current = root;
+    for (;;) {
+        if (icalcomponent *child = icalcomponent_get_first_component(current, ICAL_ANY_COMPONENT)) {
+            current = child;
+            continue;
+        }
+        if (current == root)
+            return icalcomponent_free(root);
+        icalcomponent *parent = icalcomponent_get_parent(current);
+        icalcomponent_remove_component(parent, current);
+        icalcomponent_free(current);
+        current = parent;
+    }
+}
+
 struct ComponentFree
 {
-    void operator()(icalcomponent *component) const { icalcomponent_free(component); }
+    void operator()(icalcomponent *component) const { freeComponent(component); }
 };
 using Component = std::unique_ptr<icalcomponent, ComponentFree>;
 

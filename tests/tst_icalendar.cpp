@@ -206,6 +206,12 @@ void tst_icalendar::hostileCalendar_data()
                     + QByteArray("BEGIN:X\r\n").repeated(300000) + QByteArray("END:X\r\n").repeated(300000)
                     + "END:VEVENT\r\nEND:VCALENDAR\r\n"
             << Memos {{QDate(2026, 12, 7), "会議", false}};
+    QTest::newRow("time zone that changes by the minute")
+            << "BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:Z\r\nBEGIN:STANDARD\r\n"
+               "DTSTART:19700101T000000\r\nRRULE:FREQ=MINUTELY\r\nTZOFFSETFROM:+0000\r\n"
+               "TZOFFSETTO:+0000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+                    + event + "DTSTART;TZID=Z:20261207T100000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"
+            << Memos {{QDate(2026, 12, 7), "19:00 会議", false}};
     // clang-format on
 }
 

@@ -67,6 +67,8 @@ private slots:
     void clientExport();
     void clientExportLeavesOut();
     void repeatsAreBounded();
+    void hostileCalendar_data();
+    void hostileCalendar();
     void plan_data();
     void plan();
 };
@@ -190,6 +192,34 @@ void tst_icalendar::repeatsAreBounded()
     QCOMPARE(byMinute.leftOut.size(), 1);
     QCOMPARE(byMinute.leftOut[0].reason,
              QStringLiteral("1日に何度も繰り返す予定のため、最初の1回だけを取り込みます。"));
+}
+
+void tst_icalendar::hostileCalendar_data()
+{
+    QTest::addColumn<QByteArray>("ics");
+    QTest::addColumn<Memos>("memos");
+
+    const QByteArray event = "BEGIN:VEVENT\r\nUID:x\r\nSUMMARY:会議\r\n";
+    // clang-format off
+    QTest::newRow("nested 300,000 levels deep")
+            << "BEGIN:VCALENDAR\r\n" + event + "DTSTART;VALUE=DATE:20261207\r\n"
+                    + QByteArray("BEGIN:X\r\n").repeated(300000) + QByteArray("END:X\r\n").repeated(300000)
+                    + "END:VEVENT\r\nEND:VCALENDAR\r\n"
+            << Memos {{QDate(2026, 12, 7), "会議", false}};
+    QTest::newRow("time zone that changes by the minute")
+            << "BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:Z\r\nBEGIN:STANDARD\r\n"
+               "DTSTART:19700101T000000\r\nRRULE:FREQ=MINUTELY\r\nTZOFFSETFROM:+0000\r\n"
+               "TZOFFSETTO:+0000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+                    + event + "DTSTART;TZID=Z:20261207T100000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"
+            << Memos {{QDate(2026, 12, 7), "19:00 会議", false}};
+    // clang-format on
+}
+
+void tst_icalendar::hostileCalendar()
+{
+    QFETCH(QByteArray, ics);
+    QFETCH(Memos, memos);
+    QCOMPARE(icalendar::parse(ics, first, last).memos, memos);
 }
 
 void tst_icalendar::plan_data()

@@ -20,9 +20,29 @@ namespace {
 // repeats by the second over decades must not hold the program for minutes.
 constexpr int stepLimit = 200000;
 
+// libical frees a component's children by recursion, one call deep for each level: a calendar
+// nested a few hundred thousand levels deep (a few megabytes of BEGIN lines) would overflow the
+// stack. The deepest component goes first, so that each free has no child left to recurse into.
+void freeComponent(icalcomponent *root)
+{
+    icalcomponent *current = root;
+    for (;;) {
+        if (icalcomponent *child = icalcomponent_get_first_component(current, ICAL_ANY_COMPONENT)) {
+            current = child;
+            continue;
+        }
+        if (current == root)
+            return icalcomponent_free(root);
+        icalcomponent *parent = icalcomponent_get_parent(current);
+        icalcomponent_remove_component(parent, current);
+        icalcomponent_free(current);
+        current = parent;
+    }
+}
+
 struct ComponentFree
 {
-    void operator()(icalcomponent *component) const { icalcomponent_free(component); }
+    void operator()(icalcomponent *component) const { freeComponent(component); }
 };
 using Component = std::unique_ptr<icalcomponent, ComponentFree>;
 
@@ -86,6 +106,37 @@ Start localStart(icaltimetype value)
     const QDateTime local = QDateTime::fromSecsSinceEpoch(
             qint64(icaltime_as_timet_with_zone(value, zone)), Qt::LocalTime);
     return {local.date(), local.time()};
+}
+
+bool repeatsWithinADay(icalrecurrencetype_frequency frequency)
+{
+    return frequency == ICAL_SECONDLY_RECURRENCE || frequency == ICAL_MINUTELY_RECURRENCE
+            || frequency == ICAL_HOURLY_RECURRENCE;
+}
+
+// libical works out every change of a time zone's offset from the zone's rules, from their start
+// to the year asked, before it converts one time: a rule by the minute makes tens of millions of
+// changes and holds the program for minutes or takes all memory. No real zone changes its offset
+// within a day: such a rule is dropped, and the zone keeps the offset it starts with.
+void dropZoneRulesWithinADay(icalcomponent *calendar)
+{
+    QList<std::pair<icalcomponent *, icalproperty *>> dropped;
+    for (icalcomponent *zone
+         = icalcomponent_get_first_component(calendar, ICAL_VTIMEZONE_COMPONENT);
+         zone; zone = icalcomponent_get_next_component(calendar, ICAL_VTIMEZONE_COMPONENT)) {
+        for (icalcomponent *part = icalcomponent_get_first_component(zone, ICAL_ANY_COMPONENT);
+             part; part = icalcomponent_get_next_component(zone, ICAL_ANY_COMPONENT)) {
+            for (icalproperty *rule = icalcomponent_get_first_property(part, ICAL_RRULE_PROPERTY);
+                 rule; rule = icalcomponent_get_next_property(part, ICAL_RRULE_PROPERTY)) {
+                if (repeatsWithinADay(icalproperty_get_rrule(rule).freq))
+                    dropped.append({part, rule});
+            }
+        }
+    }
+    for (const auto &[part, rule] : dropped) {
+        icalcomponent_remove_property(part, rule);
+        icalproperty_free(rule);
+    }
 }
 
 // One moment as a key that is equal for the same occurrence written in different zones.
@@ -157,6 +208,7 @@ public:
 
     void readCalendar(icalcomponent *calendar)
     {
+        dropZoneRulesWithinADay(calendar);
         const Replaced replaced = replacedOccurrences(calendar);
         for (icalcomponent *event
              = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
@@ -214,9 +266,7 @@ public:
             // libical looks for the next match inside one call, up to the year 2582, so a rule
             // by the hour or finer that never matches would hold the program for minutes. A
             // memo is for a day: such an event gives its first day only.
-            if (recurrence.freq == ICAL_SECONDLY_RECURRENCE
-                || recurrence.freq == ICAL_MINUTELY_RECURRENCE
-                || recurrence.freq == ICAL_HOURLY_RECURRENCE) {
+            if (repeatsWithinADay(recurrence.freq)) {
                 take(start, text, alarm);
                 return leaveOut(label, messages::icsRepeatsWithinADay());
             }

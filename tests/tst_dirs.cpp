@@ -667,11 +667,16 @@ void tst_dirs::linkOfAnotherUserInASharedFolder()
                                   + "/ｽｹｼﾞｭｰﾙ.bak\n" + why
                                   + "\nどちらのファイルも変更していません。"}));
     QCOMPARE(readBytes(own), oldContent.toLatin1());
-    // Nor is the file read through it to show its memos.
+    // Nor is the file read through it to show its memos, or merged as a sync tool's copy into
+    // a file that others may read.
     const schedulefile::Bytes shown = schedulefile::readBytes(link);
     QCOMPARE(shown.status, schedulefile::Status::Unreadable);
     QCOMPARE(shown.error, why);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList {"own.txt"});
+    const QString mine = m_dir->filePath("mine.txt");
+    QVERIFY(writeBytes(mine, QByteArray()));
+    QCOMPARE(conflictcopy::merge(mine, link).status, conflictcopy::Status::CopyUnreadable);
+    QCOMPARE(readBytes(mine), QByteArray());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), (QStringList {"mine.txt", "own.txt"}));
     QCOMPARE(QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System),
              QStringList {nameOfFile});
 }

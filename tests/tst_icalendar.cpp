@@ -212,6 +212,10 @@ void tst_icalendar::hostileCalendar_data()
                "TZOFFSETTO:+0000\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
                     + event + "DTSTART;TZID=Z:20261207T100000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"
             << Memos {{QDate(2026, 12, 7), "19:00 会議", false}};
+    QTest::newRow("counted from centuries back")
+            << "BEGIN:VCALENDAR\r\n" + event + "DTSTART;VALUE=DATE:17000101\r\nRRULE:FREQ=YEARLY;COUNT=1000\r\n"
+                    "END:VEVENT\r\nEND:VCALENDAR\r\n"
+            << Memos {};
     // clang-format on
 }
 

@@ -495,6 +495,12 @@ QString icsRepeatsWithinADay()
     return QStringLiteral("1日に何度も繰り返す予定のため、最初の1回だけを取り込みます。");
 }
 
+QString icsCountedFromLongAgo(int years)
+{
+    return QStringLiteral("回数を数える繰り返しが %1 年以上前から始まるため、取り込みません。")
+            .arg(years);
+}
+
 QString icsHasQuote()
 {
     return QStringLiteral(

@@ -112,6 +112,8 @@ QString icsNoText();
 QString icsCancelled();
 QString icsTooManyOccurrences(int limit, const QString &fromDate);
 QString icsRepeatsWithinADay();
+// A repeat counted from a start more than `years` years before the calendar's first year.
+QString icsCountedFromLongAgo(int years);
 QString icsHasQuote();
 QString icsNotEncodable(const QString &character);
 

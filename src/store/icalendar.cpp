@@ -19,6 +19,8 @@ namespace {
 // Every repeating event stops after this many steps of its rule, taken or not: a rule that
 // repeats by the second over decades must not hold the program for minutes.
 constexpr int stepLimit = 200000;
+// How far before the calendar's first day a repeat with a count may start.
+constexpr int countedYearsBefore = 200;
 
 // libical frees a component's children by recursion, one call deep for each level: a calendar
 // nested a few hundred thousand levels deep (a few megabytes of BEGIN lines) would overflow the
@@ -270,6 +272,11 @@ public:
                 take(start, text, alarm);
                 return leaveOut(label, messages::icsRepeatsWithinADay());
             }
+            // Counted occurrences are counted from the event's own start, which libical walks
+            // to day by day inside one call: from centuries back, seconds for one event.
+            if (recurrence.count != 0
+                && localStart(start).date < m_first.addYears(-countedYearsBefore))
+                return leaveOut(label, messages::icsCountedFromLongAgo(countedYearsBefore));
             // The search for a match stops at UNTIL: no later than the calendar's last day.
             const icaltimetype end = onDay(start, m_last.addDays(1));
             if (icaltime_is_null_time(recurrence.until)

@@ -1014,6 +1014,12 @@ void tst_wincal::followsTheFileOnDisk()
                         t.dir.filePath("ｽｹｼﾞｭｰﾙ.sync-conflict-20010214-101500-ABCDEF1.txt")));
     QTRY_COMPARE(t.platform.shown.size(), 1);
     QCOMPARE(t.platform.shown[0].title, QStringLiteral("競合コピーの取り込み"));
+
+    // The folder removed and made anew, as a sync tool may: the file is followed again.
+    QVERIFY(QDir(t.dir.path()).removeRecursively());
+    QTRY_COMPARE(colourOfCell(t, 21), QColor(Qt::white));
+    QVERIFY(QDir().mkpath(t.dir.path()) && append(t.path, "\"200102230y\"\r\n"));
+    QTRY_COMPARE(colourOfCell(t, 23), memo);
 }
 
 void tst_wincal::addAfterTheDateChanged_data()

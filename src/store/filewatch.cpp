@@ -12,6 +12,13 @@ FileWatch::FileWatch(QObject *parent) : QObject(parent), m_watcher(new QFileSyst
     m_delay.setSingleShot(true);
     m_delay.setInterval(delay);
     connect(&m_delay, &QTimer::timeout, this, &FileWatch::settled);
+    m_folderRetry.setInterval(folderRetry);
+    connect(&m_folderRetry, &QTimer::timeout, this, [this] {
+        watchFolder();
+        // The file may have come back with it.
+        if (!m_folderRetry.isActive())
+            noticed();
+    });
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &FileWatch::noticed);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FileWatch::noticed);
 }
@@ -23,15 +30,14 @@ void FileWatch::watch(const QString &path)
     if (const QStringList folders = m_watcher->directories(); !folders.isEmpty())
         m_watcher->removePaths(folders);
     m_delay.stop();
+    m_folderRetry.stop();
     m_path = path;
     m_target.clear();
     if (path.isEmpty())
         return;
     const target::Target file = target::resolve(path);
     m_target = file.ok() ? file.path : path;
-    const QString folder = QFileInfo(m_target).absolutePath();
-    if (QFileInfo(folder).isDir())
-        m_watcher->addPath(folder);
+    watchFolder();
     watchFileAgain();
     m_seen = stampNow();
 }
@@ -56,10 +62,23 @@ void FileWatch::settled()
     emit changed();
 }
 
+void FileWatch::watchFolder()
+{
+    const QString folder = QFileInfo(m_target).absolutePath();
+    if (m_watcher->directories().contains(folder))
+        return;
+    if (QFileInfo(folder).isDir() && m_watcher->addPath(folder))
+        m_folderRetry.stop();
+    else
+        m_folderRetry.start();
+}
+
 void FileWatch::noticed()
 {
-    // A replaced file is no longer watched under its name; the new one is.
+    // A replaced file is no longer watched under its name; the new one is. A removed folder
+    // is no longer watched either.
     watchFileAgain();
+    watchFolder();
     // Not restarted by later changes: a folder that never rests must not hold the signal back.
     if (!m_delay.isActive())
         m_delay.start();

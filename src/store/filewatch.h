@@ -9,6 +9,8 @@
 // Only a file that is not as last seen (another file, size or time of change) gives changed():
 // the folder may be a busy one such as the home folder, and a large file is not read again for
 // every change beside it; those give folderChanged(), for the copies sync tools leave there.
+// A folder that is missing, or removed (a sync tool or a restored backup makes it anew), is
+// looked for every few seconds until it is there to be watched again.
 
 #include <QObject>
 #include <QString>
@@ -26,6 +28,8 @@ class FileWatch : public QObject
 public:
     // How long after a change changed() is emitted.
     static constexpr std::chrono::milliseconds delay {200};
+    // How often a missing folder is looked for.
+    static constexpr std::chrono::seconds folderRetry {2};
 
     explicit FileWatch(QObject *parent = nullptr);
 
@@ -68,9 +72,12 @@ private:
     void noticed();
     void settled();
     void watchFileAgain();
+    // Watches the folder when it is there, and otherwise looks for it again later.
+    void watchFolder();
 
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer m_delay;
+    QTimer m_folderRetry;
     QString m_path;   // as given
     QString m_target; // the file really written, links followed
     Stamp m_seen;

@@ -1110,14 +1110,17 @@ void tst_wincal::exportAndImportThroughTheMenus()
     // escapes, and a line written by hand, which is no memo.
     Window t(QDate(2001, 2, 14),
              "\"200102140会議\"\r\n\"200102140会議\"\r\n\"200102151一行目\r\n二行目\"\r\n"
-             "\"200102160a,b;c\\d\"\r\n手書きの行\r\n");
+             "\"200102160a,b;c\\d\"\r\n手書きの行\r\n\"300012310遠い先\"\r\n");
     QVERIFY(t.start());
     const QString ics = t.dir.filePath("書き出し.ics");
     t.platform.saveAnswers.enqueue(ics);
     t.trigger("icsexp");
     QCOMPARE(t.platform.shown[0].kind, FakePlatform::Kind::SaveDialog);
     QCOMPARE(t.platform.shown[0].text, t.dir.filePath("ｽｹｼﾞｭｰﾙ.ics"));
-    QCOMPARE(t.platform.messages(), QStringList {"4 件のスケジュールを書き出しました。\n" + ics});
+    QCOMPARE(t.platform.messages(),
+             QStringList {"4 件のスケジュールを書き出しました。\n" + ics
+                          + "\n日付が西暦1年1月2日から3000年12月30日までの外にある 1 件は書き出して"
+                            "いません。"});
 
     // An import that the user declines, of a calendar with an event the file cannot hold.
     const QString other = t.dir.filePath("他.ics");

@@ -404,9 +404,16 @@ QString leftOutLines(const QStringList &leftOut, qsizetype leftOutCount)
 
 } // namespace
 
-QString icsExportDone(qsizetype count, const QString &path)
+QString icsExportDone(qsizetype count, const QString &path, qsizetype unwritable)
 {
-    return QStringLiteral("%1 件のスケジュールを書き出しました。\n").arg(count) + shown(path);
+    QString text
+            = QStringLiteral("%1 件のスケジュールを書き出しました。\n").arg(count) + shown(path);
+    if (unwritable > 0)
+        text += QStringLiteral(
+                        "\n日付が西暦1年1月2日から3000年12月30日までの外にある %1 件は書き出し"
+                        "ていません。")
+                        .arg(unwritable);
+    return text;
 }
 
 QString icsExportNothing()

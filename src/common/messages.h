@@ -91,7 +91,7 @@ QString autostartNotWritten(const QString &path, const QString &reason);
 QString autostartNotRemoved(const QString &path, const QString &reason);
 
 // Calendar files (.ics) out and in.
-QString icsExportDone(qsizetype count, const QString &path);
+QString icsExportDone(qsizetype count, const QString &path, qsizetype unwritable);
 QString icsExportNothing(); // the schedule file holds no memo to write out
 QString icsNotCalendar(const QString &path);
 QString icsTooLarge(const QString &path);

@@ -363,6 +363,11 @@ QString uidOf(const Memo &memo, int occurrence)
 
 } // namespace
 
+bool canWrite(QDate date)
+{
+    return date >= QDate(1, 1, 2) && date < QDate(3000, 12, 31);
+}
+
 QByteArray format(const QList<Memo> &memos, QDate stamp)
 {
     Component calendar(icalcomponent_new_vcalendar());

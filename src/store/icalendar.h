@@ -33,6 +33,10 @@ QString summaryOf(const QString &text);
 // and for a memo with the alarm a display alarm at 09:00 of its day.
 QByteArray format(const QList<Memo> &memos, QDate stamp);
 
+// Whether format() can write a memo of `date`: libical writes all-day dates from 0001-01-02 to
+// 3000-12-31, and an event ends on the day after its own.
+bool canWrite(QDate date);
+
 // An event that was not taken, described for the user.
 struct LeftOut
 {

@@ -69,7 +69,11 @@ bool exportSchedules(Platform &platform, const StoreOptions &options)
                              messages::applicationTitle());
         return false;
     }
-    const QList<icalendar::Memo> memos = memosOf(file.bytes);
+    QList<icalendar::Memo> memos = memosOf(file.bytes);
+    // A date that a hand edit put far out cannot be written as a calendar date: said, not lost
+    // without a word.
+    const qsizetype unwritable = memos.removeIf(
+            [](const icalendar::Memo &memo) { return !icalendar::canWrite(memo.date); });
     if (memos.isEmpty()) {
         platform.showMessage(messages::icsExportNothing(), messages::applicationTitle());
         return false;
@@ -103,7 +107,7 @@ bool exportSchedules(Platform &platform, const StoreOptions &options)
                              messages::applicationTitle());
         return false;
     }
-    platform.showMessage(messages::icsExportDone(memos.size(), *chosen),
+    platform.showMessage(messages::icsExportDone(memos.size(), *chosen, unwritable),
                          messages::applicationTitle());
     return true;
 }

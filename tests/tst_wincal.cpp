@@ -925,11 +925,13 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     auto held = std::make_unique<QLockFile>(t.path + ".lock");
     QVERIFY(held->tryLock(0));
     bool busy = false;
-    QTimer::singleShot(50, t.w.get(), [&] {
-        busy = !t.find("Command4")->isEnabled() && t.w->cursor().shape() == Qt::WaitCursor;
+    const auto busyWhileHeld = [&] {
+        busy = !t.find("Command4")->isEnabled() && !t.w->menuBar()->isEnabled()
+                && t.w->cursor().shape() == Qt::WaitCursor;
         box->setPlainText(QStringLiteral("会議と昼食")); // typed while the add waits
         held.reset();
-    });
+    };
+    QTimer::singleShot(50, t.w.get(), busyWhileHeld);
     QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
     QVERIFY(busy);
     QCOMPARE(t.platform.messages(), QStringList {"書込み完了"});
@@ -942,6 +944,23 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     file.close();
     QTRY_COMPARE(colourOfCell(t, 23), QColor(128, 255, 128));
     QCOMPARE(box->toPlainText(), QStringLiteral("会議と昼食"));
+
+    // An import's add waits the same way.
+    const QString ics = t.dir.filePath("予定.ics");
+    file.setFileName(ics);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:20010224\r\n"
+               "SUMMARY:歯医者\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    file.close();
+    t.platform.openAnswers.enqueue(ics);
+    t.platform.yesNoAnswers.enqueue(true);
+    held = std::make_unique<QLockFile>(t.path + ".lock");
+    QVERIFY(held->tryLock(0));
+    busy = false;
+    QTimer::singleShot(50, t.w.get(), busyWhileHeld);
+    t.trigger("icsimp");
+    QVERIFY(busy);
+    QVERIFY(t.fileContents().contains(QStringLiteral("歯医者")));
 }
 
 void tst_wincal::addOn29February()

@@ -504,7 +504,8 @@ void wincal::offerConflictCopies()
         // Another instance of the program may have merged it while the question was open.
         if (!QFileInfo::exists(copy))
             continue;
-        const conflictcopy::Result merged = conflictcopy::merge(path, copy);
+        conflictcopy::Result merged;
+        runBusy([&] { merged = conflictcopy::merge(path, copy); });
         platform.showMessage(conflictcopy::messageFor(merged, copy), messages::applicationTitle());
         if (merged.status == conflictcopy::Status::Merged
             || merged.status == conflictcopy::Status::RenameFailed)
@@ -609,6 +610,21 @@ void wincal::Command3_Click()
     resetView();
 }
 
+void wincal::runBusy(const std::function<void()> &work)
+{
+    // The window keeps answering while the store waits for another program or writes; it shows
+    // that it is busy and takes no second add and no menu command meanwhile.
+    Command4->setEnabled(false);
+    menuBar()->setEnabled(false);
+    setCursor(Qt::WaitCursor);
+    adding = true;
+    background::run(work);
+    adding = false;
+    unsetCursor();
+    menuBar()->setEnabled(true);
+    Command4->setEnabled(Command5->isEnabled());
+}
+
 void wincal::Command4_Click()
 {
     dirs::AddRequest request;
@@ -627,18 +643,8 @@ void wincal::Command4_Click()
     // what is typed meanwhile is not in the file.
     const QString boxText = Text2->toPlainText();
     const bool boxAlarm = Check1->isChecked();
-    // The window keeps answering while the add waits for another program or writes; it shows
-    // that it is busy and takes no second add meanwhile.
-    const auto whileBusy = [this](const std::function<void()> &work) {
-        Command4->setEnabled(false);
-        setCursor(Qt::WaitCursor);
-        adding = true;
-        background::run(work);
-        adding = false;
-        unsetCursor();
-        Command4->setEnabled(Command5->isEnabled());
-    };
-    const dirs::AddResult result = dirs::addSchedule(platform, request, {}, whileBusy);
+    const dirs::AddResult result = dirs::addSchedule(
+            platform, request, {}, [this](const std::function<void()> &work) { runBusy(work); });
     // The boxes belong to the day of the add; another day may be open by now.
     const bool sameDay
             = curDay == request.day && curMonth == request.month && curYear == request.year;
@@ -745,7 +751,8 @@ void wincal::icsexp_Click()
 
 void wincal::icsimp_Click()
 {
-    if (icsimport::importSchedules(platform))
+    if (icsimport::importSchedules(platform, {},
+                                   [this](const std::function<void()> &work) { runBusy(work); }))
         drawMonth(curYear, curMonth);
 }
 

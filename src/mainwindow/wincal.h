@@ -18,6 +18,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -87,6 +88,9 @@ private:
     bool dayBoxEdited() const;
     // Offers to merge each sync tool's conflict copy of the file not declined in this run.
     void offerConflictCopies();
+    // Runs `work` (an add, a merge, an import's add) on a thread of its own while the window
+    // keeps answering and shows that it is busy.
+    void runBusy(const std::function<void()> &work);
 
     // Event handlers.
     void Command1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);

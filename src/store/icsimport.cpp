@@ -206,7 +206,7 @@ void reportImport(Platform &platform, const AddResult &result, const QString &pa
 
 } // namespace
 
-bool importSchedules(Platform &platform, const StoreOptions &options)
+bool importSchedules(Platform &platform, const StoreOptions &options, const dirs::Runner &run)
 {
     const QString path = dirs::schedulePath(platform);
     if (path.isEmpty()) {
@@ -238,7 +238,9 @@ bool importSchedules(Platform &platform, const StoreOptions &options)
                            messages::icsImportTitle()))
         return false;
 
-    const AddResult result = addMemos(path, parsed->memos, options);
+    AddResult result;
+    const auto add = [&] { result = addMemos(path, parsed->memos, options); };
+    run ? run(add) : add();
     reportImport(platform, result, path);
     return result.status == dirs::AddStatus::Written && result.added > 0;
 }

@@ -88,7 +88,7 @@ private:
     bool dayBoxEdited() const;
     // Offers to merge each sync tool's conflict copy of the file not declined in this run.
     void offerConflictCopies();
-    // Runs `work` (an add, a merge, an import's add) on a thread of its own while the window
+    // Runs `work` (an add, a merge, an import) on a thread of its own while the window
     // keeps answering and shows that it is busy.
     void runBusy(const std::function<void()> &work);
 

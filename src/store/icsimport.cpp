@@ -116,9 +116,10 @@ Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields)
 
 namespace {
 
-// Asks for a calendar file and reads its events. Returns: nothing, after telling the user why
-// when there was a reason, when no calendar was chosen or it cannot be read.
-std::optional<icalendar::Parsed> chosenCalendar(Platform &platform)
+// Asks for a calendar file and reads its events, through `run` as the add: a large calendar takes
+// seconds. Returns: nothing, after telling the user why when there was a reason, when no
+// calendar was chosen or it cannot be read.
+std::optional<icalendar::Parsed> chosenCalendar(Platform &platform, const dirs::Runner &run)
 {
     const std::optional<QString> chosen = platform.chooseOpenFileName(
             {QStringLiteral("iCalendar (*.ics *.ical *.ifb)"), QStringLiteral("All Files (*)")});
@@ -139,8 +140,12 @@ std::optional<icalendar::Parsed> chosenCalendar(Platform &platform)
         return std::nullopt;
     }
     // Events outside the years the calendar shows are left out.
-    icalendar::Parsed parsed = icalendar::parse(calendar.bytes, QDate(kyotu1::firstYear, 1, 1),
-                                                QDate(kyotu1::lastYear, 12, 31));
+    icalendar::Parsed parsed;
+    const auto read = [&] {
+        parsed = icalendar::parse(calendar.bytes, QDate(kyotu1::firstYear, 1, 1),
+                                  QDate(kyotu1::lastYear, 12, 31));
+    };
+    run ? run(read) : read();
     if (!parsed.isCalendar) {
         platform.showMessage(messages::icsNotCalendar(*chosen), messages::applicationTitle());
         return std::nullopt;
@@ -213,7 +218,7 @@ bool importSchedules(Platform &platform, const StoreOptions &options, const dirs
         platform.showMessage(messages::scheduleFileNotSet(), messages::applicationTitle());
         return false;
     }
-    const std::optional<icalendar::Parsed> parsed = chosenCalendar(platform);
+    const std::optional<icalendar::Parsed> parsed = chosenCalendar(platform, run);
     if (!parsed)
         return false;
 

@@ -31,8 +31,9 @@ Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields);
 
 // The command as the user sees it: asks for the calendar file through the open dialog of
 // `platform`, reads it, tells what will be added, what is there already and what is left out
-// and why, and adds only when the user agrees; the add runs through `run`, as an add of a memo
-// does. Returns: true when the schedule file was written, so that the month is redrawn.
+// and why, and adds only when the user agrees; reading the calendar and the add run through
+// `run`, as an add of a memo does. Returns: true when the schedule file was written, so that the
+// month is redrawn.
 bool importSchedules(Platform &platform, const StoreOptions &options = {},
                      const dirs::Runner &run = {});
 

@@ -3,12 +3,14 @@
 #include "fakeplatform.h"
 #include "mainwindow/wincal.h"
 #include "store/cp932.h"
+#include "store/filewatch.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -1116,11 +1118,18 @@ void tst_wincal::setAside()
 {
     Window t(QDate(2001, 2, 14), "\"200102201x\"\r\n");
     QVERIFY(t.start());
+    // The window hears of it under the box that says so, and drops the marks once it is closed.
+    QDialog box(t.w.get());
+    box.setModal(true);
+    box.show();
     t.trigger("skedels");
     const QString backup = t.dir.filePath("ｽｹｼﾞｭｰﾙ.bak");
     QCOMPARE(t.platform.messages(), QStringList {backup + "\n\nのファイルに改名しました"});
     QVERIFY(QFile::exists(backup));
     QVERIFY(!QFile::exists(t.path));
+    QTest::qWait(3 * int(FileWatch::delay.count()));
+    box.close();
+    QTRY_COMPARE(colourOfCell(t, 20), QColor(Qt::white));
 }
 
 void tst_wincal::exportAndImportThroughTheMenus()

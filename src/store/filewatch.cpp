@@ -30,6 +30,7 @@ void FileWatch::watch(const QString &path)
     if (const QStringList folders = m_watcher->directories(); !folders.isEmpty())
         m_watcher->removePaths(folders);
     m_delay.stop();
+    m_changePending = false;
     m_folderRetry.stop();
     m_path = path;
     m_target.clear();
@@ -54,10 +55,11 @@ FileWatch::Stamp FileWatch::stampNow() const
 void FileWatch::settled()
 {
     const Stamp now = stampNow();
-    if (now == m_seen) {
+    if (now == m_seen && !m_changePending) {
         emit folderChanged();
         return;
     }
+    m_changePending = false;
     m_seen = now;
     emit changed();
 }

@@ -42,12 +42,16 @@ public:
     // Emits changed() again after the delay: the last one came at a bad moment.
     void postpone()
     {
-        m_seen = {};
+        m_changePending = true;
         m_delay.start();
     }
 
     // Takes the file as it is now as seen: this program wrote it and shows what it wrote.
-    void seenAsItIs() { m_seen = stampNow(); }
+    void seenAsItIs()
+    {
+        m_seen = stampNow();
+        m_changePending = false;
+    }
 
 signals:
     // The file was written, replaced, created or removed.
@@ -81,4 +85,7 @@ private:
     QString m_path;   // as given
     QString m_target; // the file really written, links followed
     Stamp m_seen;
+    // Set by postpone(): the next signal is changed() even when the file is as last seen, as a
+    // file removed under a message box is when the box is closed.
+    bool m_changePending = false;
 };

@@ -927,15 +927,19 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     auto held = std::make_unique<QLockFile>(t.path + ".lock");
     QVERIFY(held->tryLock(0));
     bool busy = false;
+    bool closed = false;
     const auto busyWhileHeld = [&] {
         busy = !t.find("Command4")->isEnabled() && !t.w->menuBar()->isEnabled()
                 && t.w->cursor().shape() == Qt::WaitCursor;
+        // Closed now, the program would end before it says whether the memo was written.
+        closed = t.w->close();
         box->setPlainText(QStringLiteral("会議と昼食")); // typed while the add waits
         held.reset();
     };
     QTimer::singleShot(50, t.w.get(), busyWhileHeld);
     QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
     QVERIFY(busy);
+    QVERIFY(!closed);
     QCOMPARE(t.platform.messages(), QStringList {"書込み完了"});
     QVERIFY(t.find("Command4")->isEnabled());
     QCOMPARE(t.w->cursor().shape(), Qt::ArrowCursor);

@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -759,6 +760,17 @@ void wincal::icsimp_Click()
 void wincal::EXIT_Click()
 {
     close();
+}
+
+void wincal::closeEvent(QCloseEvent *event)
+{
+    // Not while an add, an import or a merge runs, as EXIT is not: the program would end before
+    // it said whether the memo was written, or asked about a date changed meanwhile.
+    if (adding) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void wincal::autostart_Click(bool on)

@@ -58,6 +58,9 @@ public:
     void loadDayMemo();
     void listAll();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void buildControls();
     void buildMenus();

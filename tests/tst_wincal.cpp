@@ -963,7 +963,13 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     held = std::make_unique<QLockFile>(t.path + ".lock");
     QVERIFY(held->tryLock(0));
     busy = false;
-    QTimer::singleShot(50, t.w.get(), busyWhileHeld);
+    QTimer::singleShot(50, t.w.get(), [&] {
+        // A month step meanwhile lets no add start inside this one.
+        QTest::mouseClick(t.find("Command2"), Qt::LeftButton);
+        QTest::mouseClick(t.cell(24), Qt::LeftButton);
+        busy = !t.find("Command4")->isEnabled() && !t.w->menuBar()->isEnabled();
+        held.reset();
+    });
     t.trigger("icsimp");
     QVERIFY(busy);
     QVERIFY(t.fileContents().contains(QStringLiteral("歯医者")));
@@ -1039,6 +1045,12 @@ void tst_wincal::followsTheFileOnDisk()
                         t.dir.filePath("ｽｹｼﾞｭｰﾙ.sync-conflict-20010214-101500-ABCDEF1.txt")));
     QTRY_COMPARE(t.platform.shown.size(), 1);
     QCOMPARE(t.platform.shown[0].title, QStringLiteral("競合コピーの取り込み"));
+
+    // Another instance chooses another file beside it: followed, by the list shown too.
+    QTest::mouseClick(t.find("Command5"), Qt::LeftButton);
+    t.useFile("\"200102250別のファイル\"\r\n", "別.txt");
+    QTRY_COMPARE(colourOfCell(t, 25), memo);
+    QCOMPARE(t.find<QListWidget>("List1")->count(), 1);
 
     // The folder removed and made anew, as a sync tool may: the file is followed again.
     QVERIFY(QDir(t.dir.path()).removeRecursively());

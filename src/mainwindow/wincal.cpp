@@ -157,6 +157,8 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platf
     connect(fileWatch, &FileWatch::folderChanged, this, [this] {
         if (adding || QApplication::activeModalWidget())
             fileWatch->postpone();
+        else if (dirs::schedulePath(this->platform) != fileWatch->watchedPath())
+            scheduleFileChanged(); // another instance chose another file
         else
             offerConflictCopies();
     });
@@ -398,7 +400,8 @@ void wincal::resetView()
     setWindowSize(layout::calWidth, layout::calHeight);
     List1->hide();
     Text2->show();
-    Command4->setEnabled(true);
+    // No second add starts inside a running one.
+    Command4->setEnabled(!adding);
     Command5->setEnabled(true);
     for (QCheckBox *box : repeatBoxes)
         box->show();
@@ -487,6 +490,9 @@ void wincal::scheduleFileChanged()
         Text2->clear();
         showDayMemo(source);
     }
+    // The list of all memos shown says what the file holds now.
+    if (!List1->isHidden())
+        listAll();
     offerConflictCopies();
 }
 

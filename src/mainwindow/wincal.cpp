@@ -492,7 +492,7 @@ void wincal::scheduleFileChanged()
     }
     // The list of all memos shown says what the file holds now.
     if (!List1->isHidden())
-        listAll();
+        listAll(source.bytes);
     offerConflictCopies();
 }
 
@@ -524,7 +524,12 @@ void wincal::offerConflictCopies()
 
 void wincal::listAll()
 {
-    QStringList lines = rekovabas::listLines(readSchedules().bytes);
+    listAll(readSchedules().bytes);
+}
+
+void wincal::listAll(const QByteArray &bytes)
+{
+    QStringList lines = rekovabas::listLines(bytes);
     // Lines of an earlier listing, perhaps of another file, must not pass for this file's.
     List1->clear();
     // The whole of a long memo is in the memo box of its day.

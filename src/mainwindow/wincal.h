@@ -57,6 +57,8 @@ public:
     void showDayInfo(int year, int month, int day);
     void loadDayMemo();
     void listAll();
+    // The list from the file's bytes, already read.
+    void listAll(const QByteArray &bytes);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -125,30 +125,6 @@ QList<QByteArray> newRecords(const AddRequest &request, const QByteArray &memo,
     return records;
 }
 
-AddStatus statusOf(transaction::Status status)
-{
-    switch (status) {
-    case transaction::Status::Done:
-        return AddStatus::Written;
-    case transaction::Status::FileHasInvalidBytes:
-        return AddStatus::FileHasInvalidBytes;
-    case transaction::Status::FileHasStrayText:
-        return AddStatus::FileHasStrayText;
-    case transaction::Status::FileUnreadable:
-        return AddStatus::FileUnreadable;
-    case transaction::Status::FileLocked:
-        return AddStatus::FileLocked;
-    case transaction::Status::Refused:
-    case transaction::Status::WriteFailed:
-        break;
-    }
-    return AddStatus::WriteFailed;
-}
-
-} // namespace
-
-namespace {
-
 // The change an add makes to the file's fields: every record the date had is replaced (or only
 // those the box was loaded from, to keep both) by the new records; lines without a date key
 // are kept. Nothing is changed when the date's records are not those the box was loaded from.
@@ -234,6 +210,26 @@ AddResult addRecords(const QString &path, const AddRequest &request, const Store
     } catch (const std::bad_alloc &) {
         return refused(result, AddStatus::WriteFailed, messages::outOfMemory());
     }
+}
+
+AddStatus statusOf(transaction::Status status)
+{
+    switch (status) {
+    case transaction::Status::Done:
+        return AddStatus::Written;
+    case transaction::Status::FileHasInvalidBytes:
+        return AddStatus::FileHasInvalidBytes;
+    case transaction::Status::FileHasStrayText:
+        return AddStatus::FileHasStrayText;
+    case transaction::Status::FileUnreadable:
+        return AddStatus::FileUnreadable;
+    case transaction::Status::FileLocked:
+        return AddStatus::FileLocked;
+    case transaction::Status::Refused:
+    case transaction::Status::WriteFailed:
+        break;
+    }
+    return AddStatus::WriteFailed;
 }
 
 QString addMessage(const AddResult &result, const QString &path)

@@ -11,6 +11,7 @@
 // The namespace dirs spans dirs.* and sort.* (the order of the file).
 
 #include "store/storeoptions.h"
+#include "store/transaction.h"
 
 #include <QByteArray>
 #include <QString>
@@ -86,6 +87,10 @@ struct AddResult
 // as CR LF.
 AddResult addRecords(const QString &path, const AddRequest &request,
                      const StoreOptions &options = {});
+
+// How the shared locked step of store/transaction.h ended, as an add's status. A step that its
+// change refused wrote nothing: WriteFailed here; a caller for whom that is no failure says so.
+AddStatus statusOf(transaction::Status status);
 
 // The text that tells the user how an add of the file at `path` ended: "書込み完了" or why it
 // did not happen.

@@ -54,26 +54,6 @@ QList<QByteArray> fieldsOf(const QByteArray &bytes)
     return fields;
 }
 
-dirs::AddStatus statusOf(transaction::Status status)
-{
-    switch (status) {
-    case transaction::Status::Done:
-    case transaction::Status::Refused: // nothing new: nothing to write
-        return dirs::AddStatus::Written;
-    case transaction::Status::FileHasInvalidBytes:
-        return dirs::AddStatus::FileHasInvalidBytes;
-    case transaction::Status::FileHasStrayText:
-        return dirs::AddStatus::FileHasStrayText;
-    case transaction::Status::FileUnreadable:
-        return dirs::AddStatus::FileUnreadable;
-    case transaction::Status::FileLocked:
-        return dirs::AddStatus::FileLocked;
-    case transaction::Status::WriteFailed:
-        break;
-    }
-    return dirs::AddStatus::WriteFailed;
-}
-
 } // namespace
 
 Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields)
@@ -183,7 +163,9 @@ AddResult addMemos(const QString &path, const QList<icalendar::Memo> &memos,
                 return !added.records.isEmpty();
             },
             options);
-    result.status = statusOf(done.status);
+    // Nothing new refuses the step: the file already holds every memo.
+    result.status = done.status == transaction::Status::Refused ? dirs::AddStatus::Written
+                                                                : dirs::statusOf(done.status);
     result.detail = std::move(done.detail);
     result.present = added.present;
     if (done.status == transaction::Status::Done)

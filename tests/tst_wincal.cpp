@@ -1105,10 +1105,20 @@ void tst_wincal::conflictCopyOfferedAtEachStart()
     file.write(
             cp932::encode(QStringLiteral("\"200102200会議\"\r\n\"200102210別の機械\"\r\n")).bytes);
     file.close();
+    // A link of a copy's name, planted in the synced folder: named once a run, never read.
+    const QString secret = t.dir.filePath("id_ed25519");
+    QVERIFY(QFile(secret).open(QIODevice::WriteOnly));
+    const QString planted
+            = t.dir.filePath("ｽｹｼﾞｭｰﾙ (x\n（安全です）'s conflicted copy 2001-02-14).txt");
+    QVERIFY(QFile::link(secret, planted));
 
     // Declined: nothing changes, and it is not asked again in this run.
     QVERIFY(t.start());
-    QCOMPARE(t.platform.shown.size(), 1);
+    QCOMPARE(t.platform.shown.size(), 2);
+    QCOMPARE(t.platform.shown.takeFirst().text,
+             "競合コピーと同じ形の名前のものがありますが、安全のため読み込みませんでした。\n\n"
+                     + t.dir.filePath("ｽｹｼﾞｭｰﾙ (x\\n（安全です）'s conflicted copy 2001-02-14).txt")
+                     + "\nシンボリックリンクです。リンクの先のファイルは読みません。");
     QCOMPARE(t.platform.shown[0].kind, FakePlatform::Kind::Question);
     QCOMPARE(t.platform.shown[0].text,
              "同期ツールが作ったスケジュールファイルの競合コピーがあります。\n" + copy
@@ -1123,7 +1133,7 @@ void tst_wincal::conflictCopyOfferedAtEachStart()
     t.platform.shown.clear();
     t.platform.yesNoAnswers.enqueue(true);
     QVERIFY(t.start());
-    QCOMPARE(t.platform.messages(),
+    QCOMPARE(t.platform.messages().mid(1),
              QStringList {"競合コピーから 1 件のスケジュールを取り込みました。\n"
                           "コピーは次の名前に変えました。\n"
                           + copy + ".merged"});

@@ -2,6 +2,7 @@
 
 #include <QStringBuilder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -9,11 +10,9 @@ namespace messages {
 
 namespace {
 
-// A path is shown whole unless it is longer than any the system accepts (a damaged setting can
-// hold megabytes): then only its beginning.
 QString shown(const QString &path)
 {
-    return path.size() <= 4096 ? path : elided(path, 200);
+    return shownPath(path);
 }
 
 // A box grows with its text: the memo of a notice is cut to a length and a number of lines that
@@ -34,6 +33,35 @@ QString noticeMemo(const QString &memo)
 }
 
 } // namespace
+
+QString shownPath(const QString &path)
+{
+    // A damaged setting can hold megabytes: only the beginning of a path longer than any the
+    // system accepts is shown.
+    const QString text = path.size() <= 4096 ? path : elided(path, 200);
+    // A name may hold any character but the slash: a line feed would put lines of its own into
+    // a question, and a direction mark would show its end reversed.
+    const auto hidden = [](char16_t c) {
+        return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0) || c == 0x061C
+                || (c >= 0x200E && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E)
+                || (c >= 0x2066 && c <= 0x2069);
+    };
+    if (std::none_of(text.cbegin(), text.cend(), [&](QChar c) { return hidden(c.unicode()); }))
+        return text;
+    QString escaped;
+    escaped.reserve(text.size() + 16);
+    for (const QChar c : text) {
+        if (c == u'\n')
+            escaped += QStringLiteral("\\n");
+        else if (c == u'\t')
+            escaped += QStringLiteral("\\t");
+        else if (hidden(c.unicode()))
+            escaped += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            escaped += c;
+    }
+    return escaped;
+}
 
 QString elided(const QString &text, qsizetype limit)
 {
@@ -342,6 +370,29 @@ QString copyHasStrayText(const QString &line)
 {
     return QStringLiteral("コピーの %1 行目に、「\"」の後に続く読み取れない文字があります。")
             .arg(line);
+}
+
+QString conflictCopiesPassedOver(const QStringList &entries)
+{
+    return QStringLiteral("競合コピーと同じ形の名前のものがありますが、安全のため読み込みません"
+                          "でした。\n\n")
+            + entries.join(QStringLiteral("\n\n"));
+}
+
+QString copyIsLink()
+{
+    return QStringLiteral("シンボリックリンクです。リンクの先のファイルは読みません。");
+}
+
+QString copyOfAnotherUser()
+{
+    return QStringLiteral("他のユーザーのファイルです。");
+}
+
+QString copyHasOtherNames(qsizetype otherNames)
+{
+    return QStringLiteral("このファイルには別の名前（ハードリンク）が %1 個あります。")
+            .arg(otherNames);
 }
 
 QString furtherReminders(qsizetype count)

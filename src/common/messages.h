@@ -11,6 +11,9 @@ namespace messages {
 // `text` itself, or when it is longer than `limit` its beginning and its length: a box or a
 // list line lays out all of its text, which takes seconds for a memo of megabytes.
 QString elided(const QString &text, qsizetype limit);
+// A path as a box shows it: the beginning of one too long for the system, and characters that
+// would change the box's lines or their direction (a line feed, a direction mark) escaped.
+QString shownPath(const QString &path);
 
 // Fixed texts of the program.
 QString applicationTitle();   // "暦丸", the title of every box that names none of its own
@@ -74,6 +77,14 @@ QString conflictCopyNotRenamed(qsizetype added, const QString &copyPath, const Q
 // Reasons for conflictCopyNotMerged.
 QString copyHasInvalidBytes();
 QString copyHasStrayText(const QString &line);
+// Names of a conflict copy's form that are not offered: each of `entries` is a path and, on
+// the next line, why it was passed over.
+QString conflictCopiesPassedOver(const QStringList &entries);
+// Why a name of a copy's form is passed over: a symbolic link, another user's file, a file
+// with `otherNames` further names (hard links).
+QString copyIsLink();
+QString copyOfAnotherUser();
+QString copyHasOtherNames(qsizetype otherNames);
 
 // The desktop notification that stands for `count` further reminders of one check, so that a
 // day of many does not cover the screen with notifications.

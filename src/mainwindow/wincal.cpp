@@ -499,7 +499,18 @@ void wincal::scheduleFileChanged()
 void wincal::offerConflictCopies()
 {
     const QString path = dirs::schedulePath(platform);
-    for (const QString &copy : conflictcopy::find(path)) {
+    const conflictcopy::Found found = conflictcopy::find(path);
+    QList<conflictcopy::PassedOver> unreported;
+    for (const conflictcopy::PassedOver &entry : found.passedOver) {
+        if (!reportedPassedOver.contains(entry.path)) {
+            reportedPassedOver.insert(entry.path);
+            unreported.append(entry);
+        }
+    }
+    if (!unreported.isEmpty())
+        platform.showMessage(conflictcopy::passedOverMessage(unreported),
+                             messages::conflictCopyTitle());
+    for (const QString &copy : found.copies) {
         if (declinedCopies.contains(copy))
             continue;
         if (!platform.askYesNo(messages::conflictCopyFound(copy, conflictcopy::mergedName(copy)),

@@ -16,6 +16,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QSet>
 
 #include <array>
 #include <functional>
@@ -143,6 +144,8 @@ private:
     };
     LoadedDay loadedDay;
     QStringList declinedCopies;
+    // Names of a copy's form that were not offered, each reported once a run.
+    QSet<QString> reportedPassedOver;
     bool adding = false; // an add runs on its own thread
     // The controls of the entry pane with the focus policy each has while it can be seen.
     std::vector<std::pair<QWidget *, Qt::FocusPolicy>> entryPane;

@@ -3,20 +3,24 @@
 #include "common/messages.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
-#include "store/schedulefile.h"
+#include "store/posix.h"
 #include "store/target.h"
 #include "store/transaction.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <optional>
+#include <unistd.h>
 
 namespace conflictcopy {
 
@@ -95,22 +99,65 @@ Result addFromCopy(const QString &path, const QByteArray &copyBytes, const Store
     return failed(Status::FileProblem, fileProblem(done, path));
 }
 
-// Returns: 0, or the errno of the failed rename. A file that took the new name meanwhile stays.
-int renameWithoutReplacing(const QString &from, const QString &to)
+// Returns: 0, or the errno of the failed rename of `from` to `to` in the folder open as
+// `folderFd`. A file that took the new name meanwhile stays.
+int renameWithoutReplacing(int folderFd, const QByteArray &from, const QByteArray &to)
 {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray destination = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, destination.constData(),
-                    RENAME_NOREPLACE)
-        == 0)
+    if (::renameat2(folderFd, from.constData(), folderFd, to.constData(), RENAME_NOREPLACE) == 0)
         return 0;
     const int error = errno;
     // Some file systems cannot refuse for us: look first, then rename.
     if (error != EINVAL && error != ENOSYS)
         return error;
-    if (QFileInfo::exists(to))
+    if (posix::linkStatusAt(folderFd, to.constData()))
         return EEXIST;
-    return ::rename(source.constData(), destination.constData()) == 0 ? 0 : errno;
+    return ::renameat(folderFd, from.constData(), folderFd, to.constData()) == 0 ? 0 : errno;
+}
+
+// Why the folder entry `info` describes is no copy to read; nothing when it is one.
+std::optional<QString> refusal(const posix::Status &info)
+{
+    if (S_ISLNK(info.st_mode))
+        return messages::copyIsLink();
+    if (!S_ISREG(info.st_mode))
+        return messages::notRegularFile();
+    if (info.st_uid != ::geteuid())
+        return messages::copyOfAnotherUser();
+    if (info.st_nlink != 1)
+        return messages::copyHasOtherNames(qsizetype(info.st_nlink) - 1);
+    return std::nullopt;
+}
+
+struct CopyBytes
+{
+    QByteArray bytes;
+    std::optional<QString> error;
+};
+
+// Reads the copy `name` in the folder open as `folderFd` by the rule of find(): looked at
+// before it is opened, so that nothing else is ever opened, then opened without following a
+// link and looked at again, since the name may have been given to something else meanwhile.
+CopyBytes readCopy(int folderFd, const QByteArray &name)
+{
+    const std::optional<posix::Status> entry = posix::linkStatusAt(folderFd, name.constData());
+    if (!entry)
+        return {QByteArray(), messages::systemError(errno)};
+    if (auto reason = refusal(*entry))
+        return {QByteArray(), std::move(reason)};
+    const posix::FileDescriptor fd(::openat(
+            folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.isOpen())
+        return {QByteArray(),
+                errno == ELOOP ? messages::copyIsLink() : messages::systemError(errno)};
+    const std::optional<posix::Status> info = posix::fileStatus(fd.get());
+    if (!info)
+        return {QByteArray(), messages::systemError(errno)};
+    if (auto reason = refusal(*info))
+        return {QByteArray(), std::move(reason)};
+    QByteArray bytes = posix::readToEnd(fd.get(), qsizetype(info->st_size));
+    if (bytes.isNull())
+        return {QByteArray(), messages::systemError(errno)};
+    return {std::move(bytes), std::nullopt};
 }
 
 // The names the sync tools give conflict copies of the file named `originalName`.
@@ -145,30 +192,56 @@ bool matchesAny(const QList<QRegularExpression> &patterns, const QString &fileNa
 
 } // namespace
 
-QStringList find(const QString &path)
+Found find(const QString &path)
 {
+    Found found;
     if (path.isEmpty())
-        return {};
+        return found;
     const target::Target file = target::resolve(path);
     const QFileInfo info(file.ok() ? file.path : path);
     const QList<QRegularExpression> patterns = copyPatterns(info.fileName());
-    QStringList copies;
-    const QDir folder = info.absoluteDir();
-    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    for (const QString &name : names) {
-        if (matchesAny(patterns, name) && QFileInfo(folder.filePath(name)).isFile())
-            copies.append(folder.filePath(name));
+    const QString folder = info.absolutePath();
+    DIR *entries = patterns.isEmpty() ? nullptr : ::opendir(QFile::encodeName(folder).constData());
+    if (!entries)
+        return found;
+    const int folderFd = ::dirfd(entries);
+    QStringList names;
+    QHash<QString, QString> reasons;
+    while (const dirent *entry = ::readdir(entries)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!matchesAny(patterns, name))
+            continue;
+        const std::optional<posix::Status> status = posix::linkStatusAt(folderFd, entry->d_name);
+        if (!status)
+            continue; // gone meanwhile
+        names.append(name);
+        if (const std::optional<QString> reason = refusal(*status))
+            reasons.insert(name, *reason);
     }
-    return copies;
+    ::closedir(entries);
+    names.sort();
+    const QDir dir(folder);
+    for (const QString &name : std::as_const(names)) {
+        if (const auto reason = reasons.constFind(name); reason != reasons.cend())
+            found.passedOver.append(PassedOver {dir.filePath(name), *reason});
+        else
+            found.copies.append(dir.filePath(name));
+    }
+    return found;
 }
 
 Result merge(const QString &path, const QString &copyPath, const StoreOptions &options)
 {
-    const schedulefile::Bytes copy = schedulefile::readBytes(copyPath);
-    if (copy.status == schedulefile::Status::Unreadable)
-        return failed(Status::CopyUnreadable, copy.error);
-    if (copy.status == schedulefile::Status::Absent)
-        return failed(Status::CopyUnreadable, messages::systemError(ENOENT));
+    const QFileInfo copyInfo(copyPath);
+    const posix::FileDescriptor folder(
+            ::open(QFile::encodeName(copyInfo.absolutePath()).constData(),
+                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.isOpen())
+        return failed(Status::CopyUnreadable, messages::systemError(errno));
+    const QByteArray copyName = QFile::encodeName(copyInfo.fileName());
+    const CopyBytes copy = readCopy(folder.get(), copyName);
+    if (copy.error)
+        return failed(Status::CopyUnreadable, *copy.error);
     // Its records would come in changed.
     if (cp932::firstInvalidByte(copy.bytes) >= 0)
         return failed(Status::CopyHasInvalidBytes);
@@ -190,7 +263,9 @@ Result merge(const QString &path, const QString &copyPath, const StoreOptions &o
         return result;
     // Never over another file: the name is taken only when it is free.
     const QString renamed = mergedName(copyPath);
-    if (const int error = renameWithoutReplacing(copyPath, renamed); error != 0) {
+    if (const int error = renameWithoutReplacing(folder.get(), copyName,
+                                                 QFile::encodeName(QFileInfo(renamed).fileName()));
+        error != 0) {
         result.status = Status::RenameFailed;
         result.detail = messages::systemError(error);
         return result;
@@ -206,6 +281,14 @@ QString mergedName(const QString &copyPath)
     for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = first + QString::number(n);
     return name;
+}
+
+QString passedOverMessage(const QList<PassedOver> &passedOver)
+{
+    QStringList entries;
+    for (const PassedOver &entry : passedOver)
+        entries.append(messages::shownPath(entry.path) + QLatin1Char('\n') + entry.reason);
+    return messages::conflictCopiesPassedOver(entries);
 }
 
 QString messageFor(const Result &result, const QString &copyPath)

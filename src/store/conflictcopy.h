@@ -15,10 +15,27 @@
 
 namespace conflictcopy {
 
-// Returns: the full paths of the conflict copies of the schedule file at `path` (a symbolic
-// link is followed: the copies sit beside the file it names), in name order. Only regular
-// files count.
-QStringList find(const QString &path);
+// A name of a conflict copy's form that is not offered, and why (one sentence, in Japanese).
+struct PassedOver
+{
+    QString path;
+    QString reason;
+
+    bool operator==(const PassedOver &) const = default;
+};
+
+struct Found
+{
+    QStringList copies;           // full paths, in name order
+    QList<PassedOver> passedOver; // in name order
+};
+
+// Finds the conflict copies of the schedule file at `path` (a symbolic link at `path` is
+// followed: the copies sit beside the file it names). Whoever may write into a synced folder
+// can put anything there under a copy's name, so only a regular file of this user's with one
+// name, reached without following a link, counts as a copy: a link could carry a private file
+// of the user's into the memos, and from there to every machine of the folder.
+Found find(const QString &path);
 
 // Returns: the name a merged copy gets: `copyPath` with ".merged" appended, or ".merged2",
 // ".merged3" … when that name is taken.
@@ -42,9 +59,13 @@ struct Result
 };
 
 // Adds every record (and hand-written line) of the copy at `copyPath` that the schedule file
-// at `path` lacks, in one locked rewrite of the file, and then renames the copy. Records of
-// one date are kept side by side: nothing of the file is replaced. Blank lines are not copied.
+// at `path` lacks (the copy is opened by the rule of find(), whatever came to its name since), in
+// one locked rewrite of the file, and then renames the copy. Records of one date are kept side by
+// side: nothing of the file is replaced. Blank lines are not copied.
 Result merge(const QString &path, const QString &copyPath, const StoreOptions &options = {});
+
+// The message that names the copies passed over and why.
+QString passedOverMessage(const QList<PassedOver> &passedOver);
 
 // The message that tells the user what became of merging the copy at `copyPath`.
 QString messageFor(const Result &result, const QString &copyPath);

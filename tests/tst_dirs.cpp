@@ -638,13 +638,22 @@ void tst_dirs::waitsForTheLock()
 
 // Puts another program's version of the file in its place, by rename, whenever the add is
 // about to put its own there: `times` times.
+// Another program that puts its own version in the file's place just before the add's does.
 class ReplacingStep : public FaultInjector
 {
 public:
-    ReplacingStep(QString path, int times) : m_path(std::move(path)), m_times(times) { }
+    ReplacingStep(QString path, int times, bool inPlace)
+        : m_path(std::move(path)), m_times(times), m_inPlace(inPlace)
+    { }
     bool fails(SaveStep step) override
     {
-        if (step == SaveStep::Commit && m_times-- > 0) {
+        if (step != SaveStep::Commit || m_times-- <= 0)
+            return false;
+        if (m_inPlace) {
+            // As a file replaced twice that gets back the inode number read, within one tick
+            // of the clock and with the same size.
+            writeBytes(m_path, "\"200012160OLD\"\r\n\"200012171before\"\r\n");
+        } else {
             writeBytes(m_path + ".sync", "\"200012180synced\"\r\n");
             std::rename(QFile::encodeName(m_path + ".sync"), QFile::encodeName(m_path));
         }
@@ -654,26 +663,32 @@ public:
 private:
     QString m_path;
     int m_times;
+    bool m_inPlace;
 };
 
 void tst_dirs::replacedWhileAddingIsReadAgain_data()
 {
     QTest::addColumn<int>("times");
+    QTest::addColumn<bool>("inPlace");
     QTest::addColumn<dirs::AddStatus>("status");
     QTest::addColumn<QByteArray>("after");
     const QByteArray synced("\"200012180synced\"\r\n");
     QTest::newRow("once: added to the new version")
-            << 1 << dirs::AddStatus::Written << "\"200012171x\"\r\n" + synced;
-    QTest::newRow("every time: refused") << 3 << dirs::AddStatus::WriteFailed << synced;
+            << 1 << false << dirs::AddStatus::Written << "\"200012171x\"\r\n" + synced;
+    QTest::newRow("every time: refused") << 3 << false << dirs::AddStatus::WriteFailed << synced;
+    QTest::newRow("same inode, same size: added to the new version")
+            << 1 << true << dirs::AddStatus::Written
+            << QByteArray("\"200012160OLD\"\r\n\"200012171x\"\r\n");
 }
 
 void tst_dirs::replacedWhileAddingIsReadAgain()
 {
     QFETCH(int, times);
+    QFETCH(bool, inPlace);
     QFETCH(dirs::AddStatus, status);
     QFETCH(QByteArray, after);
     QVERIFY(writeBytes(m_path, oldContent.toLatin1()));
-    ReplacingStep sync(m_path, times);
+    ReplacingStep sync(m_path, times, inPlace);
     const dirs::AddResult result = dirs::addRecords(m_path, request(2000, 12, 17, "x"), {&sync});
     QCOMPARE(result.status, status);
     QCOMPARE(readBytes(m_path), after);

@@ -45,6 +45,23 @@ void ignoreFileSizeSignal()
     (void)ignored;
 }
 
+// Whether the file at `target` is still the version `expected` of it, holding `bytes`. A link
+// that has appeared at the name is not followed: it is another file.
+bool stillAsRead(const QByteArray &target, const Identity &expected, QByteArrayView bytes)
+{
+    const posix::FileDescriptor fd(
+            ::open(target.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.isOpen())
+        return errno == ENOENT && !expected.exists;
+    const std::optional<posix::Status> info = posix::fileStatus(fd.get());
+    if (!info || identityOf(info) != expected)
+        return false;
+    if (!S_ISREG(info->st_mode))
+        return true; // refused by open() before anything was written
+    const QByteArray now = posix::readToEnd(fd.get(), qsizetype(info->st_size));
+    return !now.isNull() && QByteArrayView(now) == bytes;
+}
+
 // Something other than a regular file at the path is never replaced: a folder would make the
 // save fail anyway, and a FIFO or device is nothing this program wrote.
 std::optional<QString> refuseSpecialFile(const posix::Status &info)
@@ -148,7 +165,15 @@ QByteArray freshName(const QByteArray &target)
 
 Identity identityOf(const std::optional<posix::Status> &status)
 {
-    return status ? Identity {true, status->st_dev, status->st_ino} : Identity {};
+    if (!status)
+        return Identity {};
+    const auto ns = [](const timespec &t) { return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+    return Identity {true,
+                     status->st_dev,
+                     status->st_ino,
+                     status->st_size,
+                     ns(status->st_ctim),
+                     ns(status->st_mtim)};
 }
 
 SaveFile::SaveFile(const QString &targetPath, const StoreOptions &options)
@@ -239,7 +264,7 @@ bool SaveFile::flushBuffer()
     return !m_writeError;
 }
 
-Result SaveFile::commit(const std::optional<Identity> &expected)
+Result SaveFile::commit(const std::optional<Identity> &expected, QByteArrayView expectedBytes)
 {
     if (!m_writeError && !m_buffer.isEmpty())
         flushBuffer();
@@ -255,7 +280,7 @@ Result SaveFile::commit(const std::optional<Identity> &expected)
         return failed(messages::systemError(EIO));
     // Another program (a sync tool, say) may have put its own version in the file's place
     // since it was read: the rename would throw that away unseen.
-    if (expected && identityOf(posix::linkStatus(m_target)) != *expected)
+    if (expected && !stillAsRead(m_target, *expected, expectedBytes))
         return Result {false, messages::fileKeptBeingReplaced(), true};
     if (::rename(m_name.constData(), m_target.constData()) != 0)
         return failed(messages::systemError(errno));

@@ -30,12 +30,18 @@ struct Result
     bool replaced = false; // not ok because the file at the name was no longer the one read
 };
 
-// Which file a name stood for: a file replaced by rename gets another inode.
+// Which file a name stood for, and which version of it. A file replaced by rename usually gets
+// another inode, but not always: a file system may give a freed inode number straight to the
+// next new file, so a sync tool that replaces the file twice can leave one with the inode that
+// was read. Its size and times, to the nanosecond, tell the versions apart.
 struct Identity
 {
     bool exists = false;
     dev_t device = 0;
     ino_t inode = 0;
+    off_t size = 0;
+    qint64 changedNs = 0;  // the status change time (ctime), which no program can set
+    qint64 modifiedNs = 0; // the modification time
 
     bool operator==(const Identity &) const = default;
 };
@@ -57,8 +63,11 @@ public:
     // Appends `bytes`. Returns: false when writing failed; commit() then reports why.
     bool write(QByteArrayView bytes);
     // Syncs the new file and renames it over the old one, provided the name still stands for
-    // `expected` (the file that was read), when given.
-    Result commit(const std::optional<Identity> &expected = std::nullopt);
+    // `expected` (the file that was read), when given, and still holds `expectedBytes`: the
+    // clock that stamps the times moves in steps of some milliseconds, so a file written again
+    // within one step keeps them.
+    Result commit(const std::optional<Identity> &expected = std::nullopt,
+                  QByteArrayView expectedBytes = {});
     // The content now at the target, read back from the new file after commit().
     QByteArray readBack() const;
 

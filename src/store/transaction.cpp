@@ -149,7 +149,7 @@ Attempt attempt(const QString &target, const Change &change, savefile::SaveFile 
         if (!writeLine(file, fields[k]))
             break; // commit() reports it
     }
-    const savefile::Result saved = file.commit(read.identity);
+    const savefile::Result saved = file.commit(read.identity, read.bytes);
     if (saved.replaced)
         return Attempt::Replaced;
     if (!saved.ok) {

@@ -3,6 +3,7 @@
 #include "fakeplatform.h"
 #include "mainwindow/wincal.h"
 #include "store/cp932.h"
+#include "store/faultinjector.h"
 #include "store/filewatch.h"
 
 #include <QAccessible>
@@ -23,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -31,6 +33,21 @@
 #include <memory>
 
 // The main window with a fake desktop, started as the program starts it.
+// A save that waits at its first step until the test lets it go, as a slow disk would; after
+// ten seconds it goes on by itself, so that a save on the window's thread fails the test
+// instead of hanging it.
+class HeldSave : public FaultInjector
+{
+public:
+    QSemaphore release;
+    bool fails(SaveStep step) override
+    {
+        if (step == SaveStep::Open)
+            release.tryAcquire(1, 10'000);
+        return false;
+    }
+};
+
 struct Window
 {
     explicit Window(QDate today = QDate(2001, 2, 14), const QString &fileText = QString())
@@ -973,6 +990,19 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     t.trigger("icsimp");
     QVERIFY(busy);
     QVERIFY(t.fileContents().contains(QStringLiteral("歯医者")));
+
+    // An export writes the calendar off the window's thread too.
+    HeldSave slowDisk;
+    t.w->setStoreOptions({&slowDisk});
+    t.platform.saveAnswers.enqueue(t.dir.filePath("書き出し.ics"));
+    busy = false;
+    QTimer::singleShot(50, t.w.get(), [&] {
+        busy = !t.w->menuBar()->isEnabled() && t.w->cursor().shape() == Qt::WaitCursor;
+        slowDisk.release.release();
+    });
+    t.trigger("icsexp");
+    QVERIFY(busy);
+    QVERIFY(t.platform.messages().last().startsWith(QStringLiteral("3 件のスケジュールを書き出")));
 }
 
 void tst_wincal::addOn29February()
@@ -1164,17 +1194,20 @@ void tst_wincal::exportAndImportThroughTheMenus()
     // escapes, and a line written by hand, which is no memo.
     Window t(QDate(2001, 2, 14),
              "\"200102140会議\"\r\n\"200102140会議\"\r\n\"200102151一行目\r\n二行目\"\r\n"
-             "\"200102160a,b;c\\d\"\r\n手書きの行\r\n\"300012310遠い先\"\r\n");
+             "\"200102160a,b;c\\d\"\r\n\"200102300無い日\"\r\n手書きの行\r\n"
+             "\"300012310遠い先\"\r\n");
     QVERIFY(t.start());
     const QString ics = t.dir.filePath("書き出し.ics");
     t.platform.saveAnswers.enqueue(ics);
     t.trigger("icsexp");
     QCOMPARE(t.platform.shown[0].kind, FakePlatform::Kind::SaveDialog);
     QCOMPARE(t.platform.shown[0].text, t.dir.filePath("ｽｹｼﾞｭｰﾙ.ics"));
-    QCOMPARE(t.platform.messages(),
-             QStringList {"4 件のスケジュールを書き出しました。\n" + ics
-                          + "\n日付が西暦1年1月2日から3000年12月30日までの外にある 1 件は書き出して"
-                            "いません。"});
+    QCOMPARE(
+            t.platform.messages(),
+            QStringList {"4 件のスケジュールを書き出しました。\n" + ics
+                         + "\n\n次の 2 件は書き出していません。\n2001/02/30：この日付はありません。"
+                           "\n3000/12/31：西暦1年1月2日から3000年12月30日までの外にある日付は、"
+                           "カレンダーファイルに書けません。"});
 
     // An import that the user declines, of a calendar with an event the file cannot hold.
     const QString other = t.dir.filePath("他.ics");

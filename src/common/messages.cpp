@@ -455,16 +455,41 @@ QString leftOutLines(const QStringList &leftOut, qsizetype leftOutCount)
 
 } // namespace
 
-QString icsExportDone(qsizetype count, const QString &path, qsizetype unwritable)
+QString icsExportDone(qsizetype count, const QString &path, const QStringList &leftOut)
 {
     QString text
             = QStringLiteral("%1 件のスケジュールを書き出しました。\n").arg(count) + shown(path);
-    if (unwritable > 0)
-        text += QStringLiteral(
-                        "\n日付が西暦1年1月2日から3000年12月30日までの外にある %1 件は書き出し"
-                        "ていません。")
-                        .arg(unwritable);
+    if (leftOut.isEmpty())
+        return text;
+    // A box of thousands of lines would not fit on the screen.
+    constexpr qsizetype linesShown = 10;
+    text += QStringLiteral("\n\n次の %1 件は書き出していません。\n").arg(leftOut.size())
+            + leftOut.first(qMin(leftOut.size(), linesShown)).join(u'\n');
+    if (leftOut.size() > linesShown)
+        text += QStringLiteral("\nほか %1 件").arg(leftOut.size() - linesShown);
     return text;
+}
+
+namespace {
+
+// "yyyymmdd" as "yyyy/mm/dd".
+QString keyShown(const QString &dateKey)
+{
+    return dateKey.first(4) + u'/' + dateKey.sliced(4, 2) + u'/' + dateKey.sliced(6, 2);
+}
+
+} // namespace
+
+QString icsNoSuchDate(const QString &dateKey)
+{
+    return keyShown(dateKey) + QStringLiteral("：この日付はありません。");
+}
+
+QString icsDateOutOfRange(const QString &dateKey)
+{
+    return keyShown(dateKey)
+            + QStringLiteral("：西暦1年1月2日から3000年12月30日までの外にある日付は、"
+                             "カレンダーファイルに書けません。");
 }
 
 QString icsExportNothing()

@@ -102,7 +102,11 @@ QString autostartNotWritten(const QString &path, const QString &reason);
 QString autostartNotRemoved(const QString &path, const QString &reason);
 
 // Calendar files (.ics) out and in.
-QString icsExportDone(qsizetype count, const QString &path, qsizetype unwritable);
+// `leftOut` holds a line for each record that was not written (icsLeftOutDate() and the like).
+QString icsExportDone(qsizetype count, const QString &path, const QStringList &leftOut);
+// A record left out of an export: its date key "yyyymmdd" and why.
+QString icsNoSuchDate(const QString &dateKey);
+QString icsDateOutOfRange(const QString &dateKey);
 QString icsExportNothing(); // the schedule file holds no memo to write out
 QString icsNotCalendar(const QString &path);
 QString icsTooLarge(const QString &path);

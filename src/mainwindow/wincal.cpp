@@ -523,7 +523,7 @@ void wincal::offerConflictCopies()
         if (!QFileInfo::exists(copy))
             continue;
         conflictcopy::Result merged;
-        runBusy([&] { merged = conflictcopy::merge(path, copy); });
+        runBusy([&] { merged = conflictcopy::merge(path, copy, storeOptions); });
         platform.showMessage(conflictcopy::messageFor(merged, copy), messages::applicationTitle());
         if (merged.status == conflictcopy::Status::Merged
             || merged.status == conflictcopy::Status::RenameFailed)
@@ -666,8 +666,9 @@ void wincal::Command4_Click()
     // what is typed meanwhile is not in the file.
     const QString boxText = Text2->toPlainText();
     const bool boxAlarm = Check1->isChecked();
-    const dirs::AddResult result = dirs::addSchedule(
-            platform, request, {}, [this](const std::function<void()> &work) { runBusy(work); });
+    const dirs::AddResult result
+            = dirs::addSchedule(platform, request, storeOptions,
+                                [this](const std::function<void()> &work) { runBusy(work); });
     // The boxes belong to the day of the add; another day may be open by now.
     const bool sameDay
             = curDay == request.day && curMonth == request.month && curYear == request.year;
@@ -769,12 +770,13 @@ void wincal::about_Click()
 
 void wincal::icsexp_Click()
 {
-    icsexport::exportSchedules(platform);
+    icsexport::exportSchedules(platform, storeOptions,
+                               [this](const std::function<void()> &work) { runBusy(work); });
 }
 
 void wincal::icsimp_Click()
 {
-    if (icsimport::importSchedules(platform, {},
+    if (icsimport::importSchedules(platform, storeOptions,
                                    [this](const std::function<void()> &work) { runBusy(work); }))
         drawMonth(curYear, curMonth);
 }

@@ -13,6 +13,7 @@
 #include "calendar/monthview.h"
 #include "calendar/rekovabas.h"
 #include "common/kyotu1.h"
+#include "store/storeoptions.h"
 
 #include <QDate>
 #include <QMainWindow>
@@ -60,6 +61,9 @@ public:
     void listAll();
     // The list from the file's bytes, already read.
     void listAll(const QByteArray &bytes);
+    // What a test may change about the store's steps (store/storeoptions.h); the program keeps
+    // the defaults.
+    void setStoreOptions(const StoreOptions &options) { storeOptions = options; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -144,6 +148,7 @@ private:
     };
     LoadedDay loadedDay;
     QStringList declinedCopies;
+    StoreOptions storeOptions;
     // Names of a copy's form that were not offered, each reported once a run.
     QSet<QString> reportedPassedOver;
     bool adding = false; // an add runs on its own thread

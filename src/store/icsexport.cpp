@@ -25,25 +25,43 @@ bool isSameFile(const QString &a, const QString &b)
                            posix::fileStatus(QFile::encodeName(b)));
 }
 
-// Returns: the memos of the schedule file's bytes, in file order: every record that begins with
-// the date key of a real date, its line breaks as "\n". Other lines are not memos.
-QList<icalendar::Memo> memosOf(QByteArrayView bytes)
+struct Memos
 {
     QList<icalendar::Memo> memos;
+    QStringList leftOut; // a line for each record that cannot be an event, and why
+};
+
+// Returns: the memos of the schedule file's bytes, in file order: every record that begins with
+// the date key of a date a calendar file can hold, its line breaks as "\n". Other lines are not
+// memos; records of other dates (a hand edit's) are named as left out.
+Memos memosOf(QByteArrayView bytes)
+{
+    Memos found;
     fieldreader::forEachField(bytes, [&](QByteArrayView field) {
         if (!record::beginsWithDateKey(field))
             return;
         const QString item = cp932::decode(field).text;
-        const QDate date(item.first(4).toInt(), item.sliced(4, 2).toInt(),
-                         item.sliced(6, 2).toInt());
-        if (!date.isValid())
+        const QString key = item.first(8);
+        const QDate date(key.first(4).toInt(), key.sliced(4, 2).toInt(), key.sliced(6, 2).toInt());
+        if (!date.isValid()) {
+            found.leftOut.append(messages::icsNoSuchDate(key));
             return;
+        }
+        if (!icalendar::canWrite(date)) {
+            found.leftOut.append(messages::icsDateOutOfRange(key));
+            return;
+        }
         QString text = record::memoOf(item).toString();
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(u'\r', u'\n');
-        memos.append({date, text, record::alarmOn(item)});
+        found.memos.append({date, text, record::alarmOn(item)});
     });
-    return memos;
+    return found;
+}
+
+void runHere(const std::function<void()> &work)
+{
+    work();
 }
 
 } // namespace
@@ -56,25 +74,28 @@ QString proposedName(const QString &schedulePath)
     return file.dir().filePath(file.completeBaseName() + QStringLiteral(".ics"));
 }
 
-bool exportSchedules(Platform &platform, const StoreOptions &options)
+bool exportSchedules(Platform &platform, const StoreOptions &options, const dirs::Runner &run)
 {
+    const dirs::Runner &runWork = run ? run : runHere;
     const QString path = dirs::schedulePath(platform);
     if (path.isEmpty()) {
         platform.showMessage(messages::scheduleFileNotSet(), messages::applicationTitle());
         return false;
     }
-    const schedulefile::Bytes file = schedulefile::readBytes(path);
+    schedulefile::Bytes file;
+    Memos found;
+    runWork([&] {
+        file = schedulefile::readBytes(path);
+        if (file.status != schedulefile::Status::Unreadable)
+            found = memosOf(file.bytes);
+    });
     if (file.status == schedulefile::Status::Unreadable) {
         platform.showMessage(messages::fileUnreadable(path, file.error),
                              messages::applicationTitle());
         return false;
     }
-    QList<icalendar::Memo> memos = memosOf(file.bytes);
-    // A date that a hand edit put far out cannot be written as a calendar date: said, not lost
-    // without a word.
-    const qsizetype unwritable = memos.removeIf(
-            [](const icalendar::Memo &memo) { return !icalendar::canWrite(memo.date); });
-    if (memos.isEmpty()) {
+    file.bytes = QByteArray();
+    if (found.memos.isEmpty()) {
         platform.showMessage(messages::icsExportNothing(), messages::applicationTitle());
         return false;
     }
@@ -100,14 +121,17 @@ bool exportSchedules(Platform &platform, const StoreOptions &options)
                              messages::applicationTitle());
         return false;
     }
-    const savefile::Result saved
-            = savefile::save(target.path, icalendar::format(memos, platform.today()), options);
+    const QDate today = platform.today();
+    savefile::Result saved;
+    runWork([&] {
+        saved = savefile::save(target.path, icalendar::format(found.memos, today), options);
+    });
     if (!saved.ok) {
         platform.showMessage(messages::icsFileNotWritten(*chosen, saved.error),
                              messages::applicationTitle());
         return false;
     }
-    platform.showMessage(messages::icsExportDone(memos.size(), *chosen, unwritable),
+    platform.showMessage(messages::icsExportDone(found.memos.size(), *chosen, found.leftOut),
                          messages::applicationTitle());
     return true;
 }

@@ -3,6 +3,7 @@
 // Writing every memo out to a calendar file (.ics) that calendar programs import: one all-day
 // event per record (store/icalendar.h). The schedule file itself is only read.
 
+#include "store/dirs.h"
 #include "store/icalendar.h"
 #include "store/storeoptions.h"
 
@@ -21,7 +22,10 @@ QString proposedName(const QString &schedulePath);
 // The command as the user sees it: reads the schedule file, asks where to write through the
 // save dialog of `platform`, writes the calendar there safely (a new file renamed over the old
 // one) and says how many memos it wrote or why it wrote nothing. The schedule file itself is
-// never the target. Returns: true when the file was written.
-bool exportSchedules(Platform &platform, const StoreOptions &options = {});
+// never the target. Reading the schedule file and writing the calendar run through `run`, as an
+// add of a memo does: a file of many memos takes a while. Returns: true when the file was
+// written.
+bool exportSchedules(Platform &platform, const StoreOptions &options = {},
+                     const dirs::Runner &run = {});
 
 } // namespace icsexport

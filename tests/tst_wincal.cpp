@@ -31,6 +31,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 // The main window with a fake desktop, started as the program starts it.
 // A save that waits at its first step until the test lets it go, as a slow disk would; after
@@ -156,6 +158,7 @@ private slots:
     void marksFollowTheFileAtTheNextRedraw();
     void addMemo();
     void addWaitingForTheLockLeavesTheWindowAnswering();
+    void unchangedFileIsNotOpenedAgain();
     void addOn29February();
     void addRefusedKeepsTheMonth();
     void followsTheFileOnDisk();
@@ -1049,6 +1052,31 @@ static bool append(const QString &path, const QString &text)
 {
     QFile file(path);
     return file.open(QIODevice::Append) && file.write(cp932::encode(text).bytes) > 0;
+}
+
+void tst_wincal::unchangedFileIsNotOpenedAgain()
+{
+    Window t(QDate(2001, 2, 14), "\"200102200会議\"\r\n");
+    QVERIFY(t.start());
+    // On a slow file system each open can take a second: clicks and month steps on a file that
+    // has not changed since it was read open nothing.
+    const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(opens >= 0);
+    const auto closeOpens = qScopeGuard([&] { ::close(opens); });
+    QVERIFY(::inotify_add_watch(opens, QFile::encodeName(t.path).constData(), IN_OPEN) >= 0);
+    char events[4096];
+    QTest::mouseClick(t.cell(20), Qt::LeftButton);
+    QTest::mouseClick(t.find("Command2"), Qt::LeftButton);
+    QTest::mouseClick(t.find("Command1"), Qt::LeftButton);
+    QTest::mouseClick(t.cell(20), Qt::LeftButton);
+    QCOMPARE(t.find<QPlainTextEdit>("Text2")->toPlainText(), QStringLiteral("会議"));
+    QCOMPARE(::read(opens, events, sizeof events), ssize_t(-1));
+    // A file changed since is read at once, before the file watch has said so.
+    QVERIFY(append(t.path, "\"200102210x\"\r\n"));
+    QVERIFY(::read(opens, events, sizeof events) > 0); // the append's own
+    QTest::mouseClick(t.cell(21), Qt::LeftButton);
+    QCOMPARE(t.find<QPlainTextEdit>("Text2")->toPlainText(), QStringLiteral("x"));
+    QVERIFY(::read(opens, events, sizeof events) > 0);
 }
 
 void tst_wincal::followsTheFileOnDisk()

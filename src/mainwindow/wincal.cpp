@@ -592,11 +592,11 @@ bool wincal::entryPaneOpen() const
     return centralWidget()->width() > layout::toPixels(layout::Label3.left);
 }
 
-// Every user action reads the file once, here, and a file that cannot be read is reported
-// once for it.
+// Every user action reads the file once, here (or finds it as last read), and a file that
+// cannot be read is reported once for it.
 rekovabas::Schedules wincal::readSchedules()
 {
-    rekovabas::Schedules source = rekovabas::readSchedules(platform);
+    rekovabas::Schedules source = scheduleCache.read(platform);
     if (source.file.status == schedulefile::Status::Unreadable)
         platform.showMessage(messages::fileUnreadable(source.file.path, source.file.error),
                              messages::applicationTitle());

@@ -12,6 +12,7 @@
 #include "calendar/monthstep.h"
 #include "calendar/monthview.h"
 #include "calendar/rekovabas.h"
+#include "calendar/schedulecache.h"
 #include "common/kyotu1.h"
 #include "store/storeoptions.h"
 
@@ -149,6 +150,7 @@ private:
     LoadedDay loadedDay;
     QStringList declinedCopies;
     StoreOptions storeOptions;
+    rekovabas::ScheduleCache scheduleCache;
     // Names of a copy's form that were not offered, each reported once a run.
     QSet<QString> reportedPassedOver;
     bool adding = false; // an add runs on its own thread

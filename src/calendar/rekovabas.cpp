@@ -95,8 +95,13 @@ QStringList listLinesOfText(QStringView text)
 
 Schedules readSchedules(Platform &platform)
 {
+    return readSchedules(dirs::schedulePath(platform));
+}
+
+Schedules readSchedules(const QString &path)
+{
     Schedules source;
-    source.file.path = dirs::schedulePath(platform);
+    source.file.path = path;
     if (!source.file.isSet())
         return source;
     schedulefile::Bytes contents = schedulefile::readBytes(source.file.path);

@@ -48,6 +48,8 @@ struct Schedules
     QByteArray bytes; // empty unless file.status is Present
 };
 Schedules readSchedules(Platform &platform);
+// The same for the file at `path` ("" for none set); it may run on any thread.
+Schedules readSchedules(const QString &path);
 
 // The days of (year, month) for which some record's first eight characters are the date key.
 MonthSchedules loadMonthSchedules(QByteArrayView bytes, int year, int month);

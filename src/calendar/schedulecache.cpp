@@ -18,21 +18,34 @@ savefile::Identity stampOf(const QString &path)
 
 } // namespace
 
+ScheduleCache::Read ScheduleCache::readNow(const QString &path)
+{
+    Read read;
+    // Taken before the read: a file changed during it is read again the next time.
+    read.stamp = path.isEmpty() ? savefile::Identity {} : stampOf(path);
+    read.source = readSchedules(path);
+    return read;
+}
+
+void ScheduleCache::adopt(const Read &read)
+{
+    if (read.source.file.status == schedulefile::Status::Unreadable) {
+        m_last.reset();
+        return;
+    }
+    m_last = read.source;
+    m_stamp = read.stamp;
+}
+
 Schedules ScheduleCache::read(Platform &platform)
 {
     const QString path = dirs::schedulePath(platform);
-    // Taken before the read: a file changed during it is read again the next time.
-    const savefile::Identity stamp = path.isEmpty() ? savefile::Identity {} : stampOf(path);
-    if (m_last && m_last->file.path == path && m_stamp == stamp)
+    if (m_last && m_last->file.path == path
+        && m_stamp == (path.isEmpty() ? savefile::Identity {} : stampOf(path)))
         return *m_last;
-    Schedules source = readSchedules(platform);
-    if (source.file.status == schedulefile::Status::Unreadable) {
-        m_last.reset();
-    } else {
-        m_last = source;
-        m_stamp = stamp;
-    }
-    return source;
+    Read fresh = readNow(path);
+    adopt(fresh);
+    return std::move(fresh.source);
 }
 
 } // namespace rekovabas

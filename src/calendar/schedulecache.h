@@ -18,6 +18,17 @@ namespace rekovabas {
 class ScheduleCache
 {
 public:
+    // One read of the file at `path` and the file's status before it.
+    struct Read
+    {
+        Schedules source;
+        savefile::Identity stamp;
+    };
+    // Reads the file at `path`; it may run on any thread.
+    static Read readNow(const QString &path);
+    // Keeps `read`, made on another thread, as the last read.
+    void adopt(const Read &read);
+
     // The schedule file named by the setting of `platform`: the last read, while the file is as
     // it was then; else a new read. A file that could not be read is read again each time.
     Schedules read(Platform &platform);

@@ -160,11 +160,18 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platf
         else if (dirs::schedulePath(this->platform) != fileWatch->watchedPath())
             scheduleFileChanged(); // another instance chose another file
         else
-            offerConflictCopies();
+            lookAtTheFileInBackground(false);
     });
 }
 
-wincal::~wincal() = default;
+wincal::~wincal()
+{
+    // A look under way reads nothing of the window's; it is waited for, not cut short.
+    if (looking) {
+        looking->disconnect(this);
+        looking->wait();
+    }
+}
 
 void wincal::buildMenus()
 {
@@ -479,27 +486,78 @@ void wincal::scheduleFileChanged()
     // Another instance may have chosen another file.
     if (const QString path = dirs::schedulePath(platform); path != fileWatch->watchedPath())
         fileWatch->watch(path);
-    const rekovabas::Schedules source = readSchedules();
-    drawMonth(curYear, curMonth,
-              marksOf(source, rekovabas::loadMonthSchedules(source.bytes, curYear, curMonth)),
-              platform.today());
-    const bool entryState = entryPaneOpen() && List1->isHidden();
-    // A memo shown in part cannot be edited, and would be announced again.
-    if (entryState && source.file.isSet() && !memoShownInPart && !dayBoxEdited()
-        && loadedDay.key == record::dateKey(curYear, curMonth, curDay)) {
-        Text2->clear();
-        showDayMemo(source);
+    lookAtTheFileInBackground(true);
+}
+
+void wincal::lookAtTheFileInBackground(bool readFile)
+{
+    if (looking) {
+        lookAgain = true;
+        lookAgainAtFile = lookAgainAtFile || readFile;
+        return;
     }
-    // The list of all memos shown says what the file holds now.
-    if (!List1->isHidden())
-        listAll(source.bytes);
-    offerConflictCopies();
+    // On a slow file system (a network or FUSE folder) an open takes a second: the window
+    // answers meanwhile.
+    auto found = std::make_shared<LookedAt>();
+    found->path = dirs::schedulePath(platform);
+    const auto look = [found, readFile] {
+        if (readFile)
+            found->read = rekovabas::ScheduleCache::readNow(found->path);
+        found->copies = conflictcopy::find(found->path);
+    };
+    looking.reset(QThread::create(look));
+    connect(looking.get(), &QThread::finished, this, [this, found] {
+        looking->wait();
+        looking.reset();
+        showChangedFile(*found);
+        if (std::exchange(lookAgain, false))
+            lookAtTheFileInBackground(std::exchange(lookAgainAtFile, false));
+    });
+    looking->start();
+    // Where no thread can be started (too little memory), the look runs here.
+    if (!looking->isRunning() && !looking->isFinished()) {
+        looking.reset();
+        look();
+        showChangedFile(*found);
+    }
+}
+
+void wincal::showChangedFile(const LookedAt &found)
+{
+    // What was found may be out of date by now: looked at again when it can be shown.
+    if (adding || QApplication::activeModalWidget() || found.path != dirs::schedulePath(platform)) {
+        fileWatch->postpone();
+        return;
+    }
+    if (found.read) {
+        const rekovabas::Schedules &source = found.read->source;
+        scheduleCache.adopt(*found.read);
+        reportUnreadable(source);
+        drawMonth(curYear, curMonth,
+                  marksOf(source, rekovabas::loadMonthSchedules(source.bytes, curYear, curMonth)),
+                  platform.today());
+        const bool entryState = entryPaneOpen() && List1->isHidden();
+        // A memo shown in part cannot be edited, and would be announced again.
+        if (entryState && source.file.isSet() && !memoShownInPart && !dayBoxEdited()
+            && loadedDay.key == record::dateKey(curYear, curMonth, curDay)) {
+            Text2->clear();
+            showDayMemo(source);
+        }
+        // The list of all memos shown says what the file holds now.
+        if (!List1->isHidden())
+            listAll(source.bytes);
+    }
+    offerConflictCopies(found.copies);
 }
 
 void wincal::offerConflictCopies()
 {
+    offerConflictCopies(conflictcopy::find(dirs::schedulePath(platform)));
+}
+
+void wincal::offerConflictCopies(const conflictcopy::Found &found)
+{
     const QString path = dirs::schedulePath(platform);
-    const conflictcopy::Found found = conflictcopy::find(path);
     QList<conflictcopy::PassedOver> unreported;
     for (const conflictcopy::PassedOver &entry : found.passedOver) {
         if (!reportedPassedOver.contains(entry.path)) {
@@ -597,10 +655,15 @@ bool wincal::entryPaneOpen() const
 rekovabas::Schedules wincal::readSchedules()
 {
     rekovabas::Schedules source = scheduleCache.read(platform);
+    reportUnreadable(source);
+    return source;
+}
+
+void wincal::reportUnreadable(const rekovabas::Schedules &source)
+{
     if (source.file.status == schedulefile::Status::Unreadable)
         platform.showMessage(messages::fileUnreadable(source.file.path, source.file.error),
                              messages::applicationTitle());
-    return source;
 }
 
 void wincal::stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers)

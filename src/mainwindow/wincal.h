@@ -14,14 +14,17 @@
 #include "calendar/rekovabas.h"
 #include "calendar/schedulecache.h"
 #include "common/kyotu1.h"
+#include "store/conflictcopy.h"
 #include "store/storeoptions.h"
 
 #include <QDate>
 #include <QMainWindow>
 #include <QSet>
+#include <QThread>
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -96,9 +99,21 @@ private:
     // The schedule file changed on disk: the marks are redrawn, and an open day whose box
     // was not edited is loaded again.
     void scheduleFileChanged();
+    // Reads the file (when `readFile`) and looks for conflict copies on a thread of their own,
+    // and then shows what was found; one look at a time.
+    void lookAtTheFileInBackground(bool readFile);
+    struct LookedAt
+    {
+        QString path;
+        std::optional<rekovabas::ScheduleCache::Read> read;
+        conflictcopy::Found copies;
+    };
+    void showChangedFile(const LookedAt &found);
+    void reportUnreadable(const rekovabas::Schedules &source);
     bool dayBoxEdited() const;
     // Offers to merge each sync tool's conflict copy of the file not declined in this run.
     void offerConflictCopies();
+    void offerConflictCopies(const conflictcopy::Found &found);
     // Runs `work` (an add, a merge, an import) on a thread of its own while the window
     // keeps answering and shows that it is busy.
     void runBusy(const std::function<void()> &work);
@@ -151,6 +166,10 @@ private:
     QStringList declinedCopies;
     StoreOptions storeOptions;
     rekovabas::ScheduleCache scheduleCache;
+    std::unique_ptr<QThread> looking; // the look of lookAtTheFileInBackground() under way
+    // Asked for while one ran: looked at again once it has ended.
+    bool lookAgain = false;
+    bool lookAgainAtFile = false;
     // Names of a copy's form that were not offered, each reported once a run.
     QSet<QString> reportedPassedOver;
     bool adding = false; // an add runs on its own thread

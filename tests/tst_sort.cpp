@@ -103,6 +103,9 @@ void tst_sort::sameOrderAsTheLoop_data()
         std::sort(reversed.begin(), reversed.end(), std::greater<QString>());
         QTest::addRow("reverse sorted %d, many equal keys", count) << reversed;
     }
+    // Long enough that the loop's moves of equal keys pile up over many passes.
+    QTest::newRow("random 3000 items, 40 dates") << randomList(3000, 40);
+    QTest::newRow("random 3000 items, 1500 dates") << randomList(3000, 1500);
     QStringList mixed = randomList(500, 50);
     mixed.insert(7, QString());
     mixed.insert(300, QStringLiteral("handwritten, no key"));

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <numeric>
 #include <vector>
 
@@ -72,118 +71,125 @@ template<typename Less> std::vector<int> keyRanks(qsizetype n, Less less)
     return ranks;
 }
 
-// The smallest rank in each range of positions, to find the next smaller key in O(log n).
-class MinTree
+// Counts of items by key rank, with the number of items below a rank in O(log n).
+class Counts
 {
 public:
-    explicit MinTree(const std::vector<int> &values)
-        : m_count(values.size()), m_leaves(std::bit_ceil(std::max<size_t>(values.size(), 1))),
-          m_min(2 * m_leaves, INT_MAX)
+    explicit Counts(size_t ranks) : m_tree(ranks + 1, 0) { }
+    void add(int rank)
     {
-        rebuild(0, values);
+        for (size_t node = size_t(rank) + 1; node < m_tree.size(); node += node & -node)
+            ++m_tree[node];
     }
-
-    void set(size_t position, int value)
+    // Returns: how many of the items added have a rank below `rank`.
+    qsizetype below(int rank) const
     {
-        size_t node = position + m_leaves;
-        m_min[node] = value;
-        for (node /= 2; node >= 1; node /= 2)
-            m_min[node] = std::min(m_min[2 * node], m_min[2 * node + 1]);
-    }
-
-    // Takes the values of positions `from` to the end from `values`.
-    void rebuild(size_t from, const std::vector<int> &values)
-    {
-        if (from >= m_count)
-            return;
-        std::copy(values.begin() + std::ptrdiff_t(from), values.end(),
-                  m_min.begin() + std::ptrdiff_t(m_leaves + from));
-        for (size_t first = (m_leaves + from) / 2, last = (m_leaves + m_count - 1) / 2; first >= 1;
-             first /= 2, last /= 2) {
-            for (size_t node = first; node <= last; ++node)
-                m_min[node] = std::min(m_min[2 * node], m_min[2 * node + 1]);
-        }
-    }
-
-    // Returns: the first position at or after `from` whose value is below `limit`, or -1.
-    qsizetype firstBelow(size_t from, int limit) const
-    {
-        if (from >= m_count)
-            return -1;
-        size_t node = from + m_leaves;
-        for (;;) {
-            if (m_min[node] < limit) {
-                while (node < m_leaves) {
-                    node *= 2;
-                    if (m_min[node] >= limit)
-                        ++node;
-                }
-                return qsizetype(node - m_leaves);
-            }
-            // On to the next range to the right: up while this is a right half.
-            while (node & 1)
-                node /= 2;
-            if (node == 0)
-                return -1;
-            ++node;
-        }
+        qsizetype count = 0;
+        for (size_t node = size_t(rank); node > 0; node -= node & -node)
+            count += m_tree[node];
+        return count;
     }
 
 private:
-    size_t m_count;
-    size_t m_leaves;
-    std::vector<int> m_min;
+    std::vector<qsizetype> m_tree;
 };
 
-// The exchange sort "for i < j: if key(i) > key(j), exchange i and j" in one pass over i moves
-// only the successive strictly smaller keys ("record lows") after position i: the holder of
-// position i goes to the first record low, each record low goes to the next one's place, and
-// the last, the first occurrence of the smallest key, comes to position i. Each pass finds
-// its record lows with the tree instead of comparing with every later item, so a sorted list
-// with a few records appended costs O(n log n). A pass with many record lows (a list sorted the
-// other way round) compares linearly, as the loop would, so no list costs more than the loop.
-//
-// Returns: which item is at each position after the sort, from the items' key ranks.
-std::vector<qsizetype> exchangeOrder(std::vector<int> rank)
+// The places of a list that items were inserted into one by one, at `insertedAt[k]` (an index
+// into the list as it was then): where each item stands at the end, in O(n log n). Taken from
+// the last insertion back: the last item took the free place its index names, and each earlier
+// one the place its index names among those left free.
+std::vector<qsizetype> finalPlaces(const std::vector<qsizetype> &insertedAt)
 {
-    const qsizetype n = qsizetype(rank.size());
-    // Which item is at each position.
-    std::vector<qsizetype> origin(static_cast<size_t>(n));
-    std::iota(origin.begin(), origin.end(), qsizetype(0));
-    MinTree tree(rank);
-    const qsizetype depth = std::bit_width(size_t(n));
-
-    for (qsizetype i = 0; i + 1 < n; ++i) {
-        int carriedRank = rank[size_t(i)];
-        qsizetype carriedItem = origin[size_t(i)];
-        // Beyond this many record lows, comparing with every later item is cheaper.
-        const qsizetype affordable = (n - i) / (2 * depth) + 1;
-        qsizetype last = i;
-        qsizetype steps = 0;
-        for (; steps < affordable; ++steps) {
-            const qsizetype p = tree.firstBelow(size_t(last + 1), carriedRank);
-            if (p < 0)
-                break;
-            std::swap(carriedRank, rank[size_t(p)]);
-            std::swap(carriedItem, origin[size_t(p)]);
-            tree.set(size_t(p), rank[size_t(p)]); // only positions after p are searched again
-            last = p;
-        }
-        const bool linear = steps == affordable;
-        if (linear) {
-            for (qsizetype j = last + 1; j < n; ++j) {
-                if (rank[size_t(j)] < carriedRank) {
-                    std::swap(carriedRank, rank[size_t(j)]);
-                    std::swap(carriedItem, origin[size_t(j)]);
-                }
+    const size_t n = insertedAt.size();
+    // A tree of free places, each node counting those of its range.
+    const size_t leaves = std::bit_ceil(std::max<size_t>(n, 1));
+    std::vector<qsizetype> free(2 * leaves, 0);
+    for (size_t k = 0; k < n; ++k)
+        free[leaves + k] = 1;
+    for (size_t node = leaves - 1; node >= 1; --node)
+        free[node] = free[2 * node] + free[2 * node + 1];
+    std::vector<qsizetype> places(n, 0);
+    for (size_t k = n; k-- > 0;) {
+        qsizetype wanted = insertedAt[k];
+        size_t node = 1;
+        while (node < leaves) {
+            node *= 2;
+            if (free[node] <= wanted) {
+                wanted -= free[node];
+                ++node;
             }
         }
-        rank[size_t(i)] = carriedRank;
-        origin[size_t(i)] = carriedItem;
-        if (linear)
-            tree.rebuild(size_t(i), rank);
-        else
-            tree.set(size_t(i), carriedRank);
+        places[k] = qsizetype(node - leaves);
+        for (; node >= 1; node /= 2)
+            --free[node];
+    }
+    return places;
+}
+
+// The exchange sort "for i < j: if key(i) > key(j), exchange i and j" puts the keys in order;
+// what it does to items of equal keys follows from what one pass does. A pass finds the
+// smallest key after position i and brings its first item to i, moving a chain of strictly
+// smaller keys ("record lows") one place of the chain on each. For the items of one key k, seen
+// among the items of smaller keys only, a pass does this: the first smaller item goes, and when
+// an item of key k comes before it, the first of those takes its place, after the others of key
+// k before it. Read in file order, that is a queue: an item of key k joins its back, and each
+// smaller item after the first of them moves the queue's front to its back. The queue at the
+// end is the order of key k's items. Counting the smaller items between them and rotating by
+// that count keeps this within O(n log n) for any file, where the loop takes O(n²).
+//
+// Returns: which item is at each position after the sort, from the items' key ranks.
+std::vector<qsizetype> exchangeOrder(const std::vector<int> &rank)
+{
+    const size_t n = rank.size();
+    const int ranks = n == 0 ? 0 : *std::max_element(rank.begin(), rank.end()) + 1;
+    // How many items of smaller keys come before each item.
+    std::vector<qsizetype> smallerBefore(n);
+    Counts seen {size_t(ranks)};
+    for (size_t k = 0; k < n; ++k) {
+        smallerBefore[k] = seen.below(rank[k]);
+        seen.add(rank[k]);
+    }
+    // The items of each key in file order, the keys in order.
+    std::vector<qsizetype> firstOfRank(size_t(ranks) + 1, 0);
+    for (const int r : rank)
+        ++firstOfRank[size_t(r) + 1];
+    std::partial_sum(firstOfRank.begin(), firstOfRank.end(), firstOfRank.begin());
+    std::vector<qsizetype> byRank(n);
+    {
+        std::vector<qsizetype> next(firstOfRank.begin(), firstOfRank.end() - 1);
+        for (size_t k = 0; k < n; ++k)
+            byRank[size_t(next[size_t(rank[k])]++)] = qsizetype(k);
+    }
+
+    std::vector<qsizetype> origin;
+    origin.reserve(n);
+    std::vector<qsizetype> insertedAt;
+    for (int r = 0; r < ranks; ++r) {
+        const auto first = byRank.begin() + firstOfRank[size_t(r)];
+        const auto last = byRank.begin() + firstOfRank[size_t(r) + 1];
+        const qsizetype count = last - first;
+        // The queue as a ring in a list: `head` is the index of its front; an item joins the back
+        // by being inserted before the front.
+        insertedAt.assign(size_t(count), 0);
+        qsizetype head = 0;
+        for (qsizetype k = 0; k < count; ++k) {
+            if (k > 0) {
+                const qsizetype rotations
+                        = smallerBefore[size_t(first[k])] - smallerBefore[size_t(first[k - 1])];
+                head = (head + rotations % k) % k;
+                insertedAt[size_t(k)] = head;
+                ++head;
+            }
+        }
+        // The smaller items after the last of them.
+        const qsizetype rotations = firstOfRank[size_t(r)] - smallerBefore[size_t(last[-1])];
+        head = (head + rotations % count) % count;
+        const std::vector<qsizetype> places = finalPlaces(insertedAt);
+        std::vector<qsizetype> ring(static_cast<size_t>(count));
+        for (qsizetype k = 0; k < count; ++k)
+            ring[size_t(places[size_t(k)])] = first[k];
+        for (qsizetype k = 0; k < count; ++k)
+            origin.push_back(ring[size_t((head + k) % count)]);
     }
     return origin;
 }

@@ -6,6 +6,8 @@
 #include "store/record.h"
 #include "store/transaction.h"
 
+#include <QSet>
+
 #include <new>
 #include <variant>
 
@@ -125,6 +127,20 @@ QList<QByteArray> newRecords(const AddRequest &request, const QByteArray &memo,
     return records;
 }
 
+// The lines of a memo as the file holds it (lines end in CR LF), empty ones left out.
+QList<QByteArrayView> memoLines(QByteArrayView memo)
+{
+    QList<QByteArrayView> lines;
+    while (!memo.isEmpty()) {
+        const qsizetype end = memo.indexOf("\r\n");
+        const QByteArrayView line = end < 0 ? memo : memo.first(end);
+        if (!line.isEmpty())
+            lines.append(line);
+        memo = end < 0 ? QByteArrayView() : memo.sliced(end + 2);
+    }
+    return lines;
+}
+
 // The change an add makes to the file's fields: every record the date had is replaced (or only
 // those the box was loaded from, to keep both) by the new records; lines without a date key
 // are kept. Nothing is changed when the date's records are not those the box was loaded from.
@@ -152,7 +168,34 @@ public:
         m_dateChanged = m_request.seen && m_current != *m_request.seen;
         if (m_dateChanged)
             return false;
-        fields.append(m_records);
+        if (!m_request.replaceOnly) {
+            fields.append(m_records);
+            return true;
+        }
+        // Keeping both: the lines of the memo that the date's other records hold already are not
+        // written twice, or each round of keeping both while another machine edits the same day
+        // would double them.
+        QSet<QByteArrayView> held;
+        for (const QByteArray &field : std::as_const(fields)) {
+            if (record::keyOf(QByteArrayView(field)) == m_key)
+                for (const QByteArrayView line :
+                     memoLines(QByteArrayView(field).sliced(qMin<qsizetype>(9, field.size()))))
+                    held.insert(line);
+        }
+        QList<QByteArray> records = m_records;
+        QByteArray own = records.takeFirst();
+        const QByteArrayView head = QByteArrayView(own).first(9);
+        QByteArray kept;
+        for (const QByteArrayView line : memoLines(QByteArrayView(own).sliced(9))) {
+            if (held.contains(line))
+                continue;
+            if (!kept.isEmpty())
+                kept += "\r\n";
+            kept += line;
+        }
+        if (!kept.isEmpty())
+            fields.append(head.toByteArray() + kept);
+        fields.append(records);
         return true;
     }
 

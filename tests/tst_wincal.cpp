@@ -758,6 +758,9 @@ void tst_wincal::longMemoIsShownInPartAndStoredWhole()
     QVERIFY(memo->isReadOnly());
     QCOMPARE(t.platform.messages().size(), 1);
     QVERIFY(t.platform.messages().first().contains(QStringLiteral("1048576 文字")));
+    // Nor can a screen reader write into it.
+    QAccessible::queryAccessibleInterface(memo)->editableTextInterface()->insertText(0, "y");
+    QCOMPARE(memo->toPlainText(), longMemo.left(20000));
     // Added again with its boxes as they were, the day's memo and the other one stay whole.
     QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
     QCOMPARE(t.fileContents(), before);

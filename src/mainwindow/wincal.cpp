@@ -277,6 +277,12 @@ void wincal::buildControls()
     Text2->setLineWidth(1);
     Text2->setTabChangesFocus(true);
     Text2->setFont(uifont::readableFont());
+    // A box that shows only the beginning of a long memo is read-only, yet a screen reader can
+    // still put text into it, and the add would store the whole memo without that text.
+    connect(Text2, &QPlainTextEdit::textChanged, this, [this] {
+        if (memoShownInPart && Text2->isReadOnly() && Text2->toPlainText() != loadedDay.text)
+            Text2->setPlainText(loadedDay.text);
+    });
 
     List1 = twips::place(new QListWidget(area), layout::List1);
     List1->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -423,9 +429,9 @@ void wincal::openDayEntry(int year, int month, int day)
     uifont::fitHeading(Label3);
     // Heard with the memo box, which takes the focus.
     Text2->setAccessibleDescription(heading);
-    Text2->clear();
-    Text2->setReadOnly(false);
     memoShownInPart.reset();
+    Text2->setReadOnly(false);
+    Text2->clear();
     loadDayMemo();
 }
 

@@ -997,6 +997,27 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     QVERIFY(busy);
     QVERIFY(t.fileContents().contains(QStringLiteral("歯医者")));
 
+    // Esc stops an add that waits, and nothing is written.
+    held = std::make_unique<QLockFile>(t.path + ".lock");
+    QVERIFY(held->tryLock(0));
+    const QString before = t.fileContents();
+    QString title;
+    QTimer::singleShot(50, t.w.get(), [&] {
+        title = t.w->windowTitle();
+        QTest::keyClick(t.w.get(), Qt::Key_Escape);
+    });
+    t.platform.shown.clear();
+    QTest::mouseClick(t.cell(25), Qt::LeftButton);
+    box->setPlainText(QStringLiteral("止める"));
+    QTest::mouseClick(t.find("Command4"), Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("暦丸 - 処理中（Esc キーで中止）"));
+    QCOMPARE(t.platform.messages(),
+             QStringList {"スケジュールファイルへの書き込みを中止しました。\n" + t.path
+                          + "\nファイルの内容は変更していません。"});
+    QCOMPARE(t.fileContents(), before);
+    QCOMPARE(t.w->windowTitle(), QStringLiteral("暦丸"));
+    held.reset();
+
     // An export writes the calendar off the window's thread too.
     HeldSave slowDisk;
     t.w->setStoreOptions({&slowDisk});

@@ -622,6 +622,17 @@ QString fileHasOtherNames(qsizetype otherNames)
             .arg(otherNames);
 }
 
+QString stoppedByUser(const QString &path)
+{
+    return QStringLiteral("スケジュールファイルへの書き込みを中止しました。\n") + shown(path)
+            + QStringLiteral("\nファイルの内容は変更していません。");
+}
+
+QString busyTitle()
+{
+    return QStringLiteral("暦丸 - 処理中（Esc キーで中止）");
+}
+
 QString outOfMemory()
 {
     return QStringLiteral("メモリが足りません。");

@@ -148,6 +148,10 @@ QString outOfMemory();
 QString stoppedForWantOfMemory();
 // Another program kept replacing the file while an add was writing it.
 QString fileKeptBeingReplaced();
+// The user stopped a long step on the schedule file at `path`; nothing was written.
+QString stoppedByUser(const QString &path);
+// The window's title while a long step runs, saying how to stop it.
+QString busyTitle();
 // No fresh name could be made for the new file beside the schedule file; `inTheWay` is the
 // last one tried.
 QString saveNameInTheWay(const QString &inTheWay);

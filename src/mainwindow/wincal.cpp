@@ -35,6 +35,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -153,6 +154,10 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platf
             platform, [this](QDate before, QDate today) { return dateChanged(before, today); },
             this);
     fileWatch = new FileWatch(this);
+    storeOptions.stop = &stopRequested;
+    stopShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    stopShortcut->setEnabled(false);
+    connect(stopShortcut, &QShortcut::activated, this, [this] { stopRequested = true; });
     connect(fileWatch, &FileWatch::changed, this, &wincal::scheduleFileChanged);
     connect(fileWatch, &FileWatch::folderChanged, this, [this] {
         if (adding || QApplication::activeModalWidget())
@@ -710,7 +715,13 @@ void wincal::runBusy(const std::function<void()> &work)
     menuBar()->setEnabled(false);
     setCursor(Qt::WaitCursor);
     adding = true;
+    stopRequested = false;
+    stopShortcut->setEnabled(true);
+    // A file of many memos takes a while: the title says how to stop.
+    setWindowTitle(messages::busyTitle());
     background::run(work);
+    setWindowTitle(messages::applicationTitle());
+    stopShortcut->setEnabled(false);
     adding = false;
     unsetCursor();
     menuBar()->setEnabled(true);

@@ -43,6 +43,7 @@ class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QShortcut;
 
 class wincal : public QMainWindow
 {
@@ -67,7 +68,11 @@ public:
     void listAll(const QByteArray &bytes);
     // What a test may change about the store's steps (store/storeoptions.h); the program keeps
     // the defaults.
-    void setStoreOptions(const StoreOptions &options) { storeOptions = options; }
+    void setStoreOptions(const StoreOptions &options)
+    {
+        storeOptions = options;
+        storeOptions.stop = &stopRequested;
+    }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -165,6 +170,9 @@ private:
     LoadedDay loadedDay;
     QStringList declinedCopies;
     StoreOptions storeOptions;
+    // Set by Esc while a long step runs (runBusy): the step stops and writes nothing.
+    std::atomic_bool stopRequested = false;
+    QShortcut *stopShortcut = nullptr;
     rekovabas::ScheduleCache scheduleCache;
     std::unique_ptr<QThread> looking; // the look of lookAtTheFileInBackground() under way
     // Asked for while one ran: looked at again once it has ended.

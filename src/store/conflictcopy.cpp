@@ -61,6 +61,8 @@ QString fileProblem(const transaction::Result &done, const QString &path)
         return messages::fileUnreadable(path, done.detail);
     case transaction::Status::FileLocked:
         return messages::fileLocked(path);
+    case transaction::Status::Stopped:
+        return messages::stoppedByUser(path);
     case transaction::Status::Done:
     case transaction::Status::Refused:
     case transaction::Status::WriteFailed:

@@ -66,6 +66,8 @@ QString messageFor(const AddResult &result, const QString &path)
         return messages::fileLocked(path);
     case AddStatus::WriteFailed:
         return messages::fileNotWritten(path, result.detail);
+    case AddStatus::Stopped:
+        return messages::stoppedByUser(path);
     case AddStatus::DateChanged:
     case AddStatus::Cancelled:
         break;
@@ -268,6 +270,8 @@ AddStatus statusOf(transaction::Status status)
         return AddStatus::FileUnreadable;
     case transaction::Status::FileLocked:
         return AddStatus::FileLocked;
+    case transaction::Status::Stopped:
+        return AddStatus::Stopped;
     case transaction::Status::Refused:
     case transaction::Status::WriteFailed:
         break;

@@ -63,6 +63,7 @@ enum class AddStatus {
                          // memory, …); the old file is unchanged
     DateChanged,         // the date's records are not those `seen`; `current` holds them
     Cancelled,           // the user chose to add nothing after DateChanged
+    Stopped,             // the user stopped it while it ran; the file is unchanged
 };
 
 struct AddResult

@@ -67,7 +67,8 @@ ScheduleLock::~ScheduleLock()
     m_fd.reset();
 }
 
-ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
+ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout,
+                                           const std::atomic_bool *stop)
 {
     QDeadlineTimer deadline(timeout);
     for (;;) {
@@ -81,7 +82,7 @@ ScheduleLock::Status ScheduleLock::acquire(std::chrono::milliseconds timeout)
         case Attempt::Busy:
             break;
         }
-        if (deadline.hasExpired())
+        if (deadline.hasExpired() || (stop && stop->load(std::memory_order_relaxed)))
             return Status::Busy;
         const qint64 pause = qMin<qint64>(
                 deadline.remainingTime(),

@@ -12,6 +12,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 
 namespace filelock {
@@ -35,7 +36,8 @@ public:
     ScheduleLock &operator=(const ScheduleLock &) = delete;
 
     // Waits up to `timeout` for the lock.
-    Status acquire(std::chrono::milliseconds timeout);
+    // Gives up, as Busy, when `stop` is set meanwhile.
+    Status acquire(std::chrono::milliseconds timeout, const std::atomic_bool *stop = nullptr);
 
     // The reason, in Japanese and naming the folder, when acquire() returned Unusable.
     QString error() const { return m_error; }

@@ -5,6 +5,7 @@
 
 #include "store/filelock.h"
 
+#include <atomic>
 #include <chrono>
 
 class FaultInjector;
@@ -15,4 +16,9 @@ struct StoreOptions
     FaultInjector *faults = nullptr;
     // How long to wait for another add or set-aside to release the file.
     std::chrono::milliseconds lockWait = filelock::defaultTimeout;
+    // Set by the window when the user stops a long step: the step ends at its next look at it,
+    // before the file is replaced, and nothing is written.
+    const std::atomic_bool *stop = nullptr;
+
+    bool stopped() const { return stop != nullptr && stop->load(std::memory_order_relaxed); }
 };

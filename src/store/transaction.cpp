@@ -112,9 +112,17 @@ enum class Attempt { Written, Replaced, Stopped };
 
 // One read, change and save. `result` holds the outcome unless the file was replaced.
 Attempt attempt(const QString &target, const Change &change, savefile::SaveFile &file,
-                Result &result)
+                Result &result, const StoreOptions &options)
 {
+    const auto stopped = [&] {
+        if (!options.stopped())
+            return false;
+        result = failed(Status::Stopped);
+        return true;
+    };
     Read read = readFile(target);
+    if (stopped())
+        return Attempt::Stopped;
     if (read.error != 0) {
         result = failed(Status::FileUnreadable, messages::systemError(read.error));
         return Attempt::Stopped;
@@ -135,10 +143,14 @@ Attempt attempt(const QString &target, const Change &change, savefile::SaveFile 
         result = failed(Status::FileHasStrayText, QString::number(lineAt(read.bytes, dropped)));
         return Attempt::Stopped;
     }
+    if (stopped())
+        return Attempt::Stopped;
     if (!change(fields)) {
         result = failed(Status::Refused);
         return Attempt::Stopped;
     }
+    if (stopped())
+        return Attempt::Stopped;
     const std::vector<qsizetype> order = dirs::sortedOrder(fields);
 
     if (const savefile::Result opened = file.open(); !opened.ok) {
@@ -149,6 +161,9 @@ Attempt attempt(const QString &target, const Change &change, savefile::SaveFile 
         if (!writeLine(file, fields[k]))
             break; // commit() reports it
     }
+    // The last moment to stop: from here on the new content takes the file's place.
+    if (stopped())
+        return Attempt::Stopped;
     const savefile::Result saved = file.commit(read.identity, read.bytes);
     if (saved.replaced)
         return Attempt::Replaced;
@@ -175,12 +190,12 @@ Result Access::resolution() const
     return Result {};
 }
 
-Result Access::lock(std::chrono::milliseconds wait)
+Result Access::lock(std::chrono::milliseconds wait, const std::atomic_bool *stop)
 {
     if (const Result resolved = resolution(); resolved.status != Status::Done)
         return resolved;
     m_lock = std::make_unique<filelock::ScheduleLock>(m_target.path);
-    switch (m_lock->acquire(wait)) {
+    switch (m_lock->acquire(wait, stop)) {
     case filelock::ScheduleLock::Status::Locked:
         return Result {};
     case filelock::ScheduleLock::Status::Busy:
@@ -196,13 +211,14 @@ Result apply(const QString &path, const Change &change, const StoreOptions &opti
     try {
         Access access(path);
         // Held from reading the file until its new content is in place.
-        if (const Result locked = access.lock(options.lockWait); locked.status != Status::Done)
-            return locked;
+        if (const Result locked = access.lock(options.lockWait, options.stop);
+            locked.status != Status::Done)
+            return options.stopped() ? failed(Status::Stopped) : locked;
         for (int k = 0; k < attempts; ++k) {
             savefile::SaveFile file(access.target(), options);
             Result result;
             // What was read is gone when the new content is read back.
-            const Attempt outcome = attempt(access.target(), change, file, result);
+            const Attempt outcome = attempt(access.target(), change, file, result, options);
             if (outcome == Attempt::Replaced)
                 continue;
             if (outcome == Attempt::Written)

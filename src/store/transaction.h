@@ -39,6 +39,7 @@ enum class Status {
     FileUnreadable,      // the path cannot be followed or the file cannot be read; see `detail`
     FileLocked,          // another operation held the lock for the whole wait
     WriteFailed,         // `detail` says why, in Japanese; the file is unchanged
+    Stopped,             // the user stopped it (StoreOptions::stop); the file is unchanged
 };
 
 struct Result
@@ -67,7 +68,7 @@ public:
     Result resolution() const;
     // Waits up to `wait` for the lock. Returns: Done when it is held; else the resolution's
     // failure, FileLocked, or WriteFailed when the lock file cannot be used.
-    Result lock(std::chrono::milliseconds wait);
+    Result lock(std::chrono::milliseconds wait, const std::atomic_bool *stop = nullptr);
 
 private:
     target::Target m_target;

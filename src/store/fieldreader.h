@@ -25,7 +25,9 @@ namespace fieldreader {
 
 namespace detail {
 
-// The reader over `size` characters at `data`; fields are reported as (start, length).
+// The reader over `size` characters at `data`; fields are reported as (start, length,
+// unitStart, unitEnd): the unit is the field with its quotation marks and the comma or line end
+// after it, so that taking a unit out of the text takes out only that field.
 template<typename Char, typename Visitor, typename DropVisitor>
 void forEachSpan(const Char *data, qsizetype size, Visitor &&visit, DropVisitor &&dropped)
 {
@@ -60,9 +62,10 @@ void forEachSpan(const Char *data, qsizetype size, Visitor &&visit, DropVisitor 
         if (data[pos] == Char('"')) {
             const qsizetype close = find(Char('"'), pos + 1);
             if (close < 0) {
-                visit(pos + 1, size - pos - 1);
+                visit(pos + 1, size - pos - 1, pos, size);
                 return;
             }
+            const qsizetype unitStart = pos;
             const qsizetype start = pos + 1;
             pos = close + 1;
             qsizetype firstDropped = -1;
@@ -73,14 +76,14 @@ void forEachSpan(const Char *data, qsizetype size, Visitor &&visit, DropVisitor 
             if (firstDropped >= 0)
                 dropped(firstDropped);
             skipDelimiter();
-            visit(start, close - start);
+            visit(start, close - start, unitStart, pos);
         } else {
             const qsizetype start = pos;
             while (pos < size && !endsField(pos))
                 ++pos;
             const qsizetype end = pos;
             skipDelimiter();
-            visit(start, end - start);
+            visit(start, end - start, start, pos);
         }
     }
 }
@@ -95,7 +98,9 @@ void forEachField(QStringView text, Visitor &&visit, DropVisitor &&dropped)
 {
     detail::forEachSpan(
             text.utf16(), text.size(),
-            [&](qsizetype from, qsizetype length) { visit(text.sliced(from, length)); },
+            [&](qsizetype from, qsizetype length, qsizetype, qsizetype) {
+                visit(text.sliced(from, length));
+            },
             std::forward<DropVisitor>(dropped));
 }
 
@@ -111,13 +116,28 @@ void forEachField(QByteArrayView bytes, Visitor &&visit, DropVisitor &&dropped)
 {
     detail::forEachSpan(
             bytes.data(), bytes.size(),
-            [&](qsizetype from, qsizetype length) { visit(bytes.sliced(from, length)); },
+            [&](qsizetype from, qsizetype length, qsizetype, qsizetype) {
+                visit(bytes.sliced(from, length));
+            },
             std::forward<DropVisitor>(dropped));
 }
 
 template<typename Visitor> void forEachField(QByteArrayView bytes, Visitor &&visit)
 {
     forEachField(bytes, std::forward<Visitor>(visit), [](qsizetype) {});
+}
+
+// The same with each field's unit: `visit(QByteArrayView field, qsizetype unitStart,
+// qsizetype unitEnd)`, the unit being the bytes [unitStart, unitEnd) that hold the field, its
+// quotation marks and the comma or line end after it.
+template<typename Visitor> void forEachUnit(QByteArrayView bytes, Visitor &&visit)
+{
+    detail::forEachSpan(
+            bytes.data(), bytes.size(),
+            [&](qsizetype from, qsizetype length, qsizetype unitStart, qsizetype unitEnd) {
+                visit(bytes.sliced(from, length), unitStart, unitEnd);
+            },
+            [](qsizetype) {});
 }
 
 } // namespace fieldreader

@@ -7,6 +7,7 @@
 #include "store/posix.h"
 #include "store/savefile.h"
 #include "store/sort.h"
+#include "store/storestep.h"
 
 #include <QFile>
 
@@ -23,7 +24,10 @@ constexpr int attempts = 3;
 
 Result failed(Status status, const QString &detail = QString())
 {
-    return Result {status, detail, QByteArray()};
+    Result result;
+    result.status = status;
+    result.detail = detail;
+    return result;
 }
 
 // The schedule file as one read found it.
@@ -110,9 +114,14 @@ bool writeLine(savefile::SaveFile &file, const QByteArray &field)
 
 enum class Attempt { Written, Replaced, Stopped };
 
-// One read, change and save. `result` holds the outcome unless the file was replaced.
-Attempt attempt(const QString &target, const Change &change, savefile::SaveFile &file,
-                Result &result, const StoreOptions &options)
+// Writes a step's new content into `file`, which it opens, from the file's bytes as read and
+// their fields. Returns: false, with `result` saying why, to write nothing.
+using Edit = std::function<bool(const QByteArray &bytes, Fields &fields, savefile::SaveFile &file,
+                                Result &result)>;
+
+// One read, edit and save. `result` holds the outcome unless the file was replaced.
+Attempt attempt(const QString &target, const Edit &edit, savefile::SaveFile &file, Result &result,
+                const StoreOptions &options)
 {
     const auto stopped = [&] {
         if (!options.stopped())
@@ -145,22 +154,8 @@ Attempt attempt(const QString &target, const Change &change, savefile::SaveFile 
     }
     if (stopped())
         return Attempt::Stopped;
-    if (!change(fields)) {
-        result = failed(Status::Refused);
+    if (!edit(read.bytes, fields, file, result))
         return Attempt::Stopped;
-    }
-    if (stopped())
-        return Attempt::Stopped;
-    const std::vector<qsizetype> order = dirs::sortedOrder(fields);
-
-    if (const savefile::Result opened = file.open(); !opened.ok) {
-        result = failed(Status::WriteFailed, opened.error);
-        return Attempt::Stopped;
-    }
-    for (const qsizetype k : order) {
-        if (!writeLine(file, fields[k]))
-            break; // commit() reports it
-    }
     // The last moment to stop: from here on the new content takes the file's place.
     if (stopped())
         return Attempt::Stopped;
@@ -172,7 +167,53 @@ Attempt attempt(const QString &target, const Change &change, savefile::SaveFile 
         return Attempt::Stopped;
     }
     result = Result {};
+    result.existed = read.identity.exists;
+    result.before = std::move(read.bytes);
     return Attempt::Written;
+}
+
+bool opened(savefile::SaveFile &file, Result &result)
+{
+    if (const savefile::Result open = file.open(); !open.ok) {
+        result = failed(Status::WriteFailed, open.error);
+        return false;
+    }
+    return true;
+}
+
+// The locked step around `edit`, tried again on a file that another program replaced.
+Result run(const QString &path, const Edit &edit, const StoreOptions &options)
+{
+    try {
+        Access access(path);
+        // Held from reading the file until its new content is in place.
+        if (const Result locked = access.lock(options.lockWait, options.stop);
+            locked.status != Status::Done)
+            return options.stopped() ? failed(Status::Stopped) : locked;
+        for (int k = 0; k < attempts; ++k) {
+            savefile::SaveFile file(access.target(), options);
+            Result result;
+            // What was read is gone when the new content is read back.
+            const Attempt outcome = attempt(access.target(), edit, file, result, options);
+            if (outcome == Attempt::Replaced)
+                continue;
+            if (outcome == Attempt::Written) {
+                result.written = file.readBack();
+                if (options.recorded) {
+                    StoreStep step;
+                    step.target = access.target();
+                    step.existed = result.existed;
+                    step.before = result.before;
+                    step.after = result.written;
+                    options.recorded(step);
+                }
+            }
+            return result;
+        }
+        return failed(Status::WriteFailed, messages::fileKeptBeingReplaced());
+    } catch (const std::bad_alloc &) {
+        return failed(Status::WriteFailed, messages::outOfMemory());
+    }
 }
 
 } // namespace
@@ -208,27 +249,41 @@ Result Access::lock(std::chrono::milliseconds wait, const std::atomic_bool *stop
 
 Result apply(const QString &path, const Change &change, const StoreOptions &options)
 {
-    try {
-        Access access(path);
-        // Held from reading the file until its new content is in place.
-        if (const Result locked = access.lock(options.lockWait, options.stop);
-            locked.status != Status::Done)
-            return options.stopped() ? failed(Status::Stopped) : locked;
-        for (int k = 0; k < attempts; ++k) {
-            savefile::SaveFile file(access.target(), options);
-            Result result;
-            // What was read is gone when the new content is read back.
-            const Attempt outcome = attempt(access.target(), change, file, result, options);
-            if (outcome == Attempt::Replaced)
-                continue;
-            if (outcome == Attempt::Written)
-                result.written = file.readBack();
-            return result;
-        }
-        return failed(Status::WriteFailed, messages::fileKeptBeingReplaced());
-    } catch (const std::bad_alloc &) {
-        return failed(Status::WriteFailed, messages::outOfMemory());
-    }
+    return run(
+            path,
+            [&](const QByteArray &, Fields &fields, savefile::SaveFile &file, Result &result) {
+                if (!change(fields)) {
+                    result = failed(Status::Refused);
+                    return false;
+                }
+                const std::vector<qsizetype> order = dirs::sortedOrder(fields);
+                if (!opened(file, result))
+                    return false;
+                for (const qsizetype k : order) {
+                    if (!writeLine(file, fields[k]))
+                        break; // commit() reports it
+                }
+                return true;
+            },
+            options);
+}
+
+Result applyToBytes(const QString &path, const ByteChange &change, const StoreOptions &options)
+{
+    return run(
+            path,
+            [&](const QByteArray &bytes, Fields &, savefile::SaveFile &file, Result &result) {
+                const std::optional<QByteArray> changed = change(bytes);
+                if (!changed) {
+                    result = failed(Status::Refused);
+                    return false;
+                }
+                if (!opened(file, result))
+                    return false;
+                file.write(*changed); // commit() reports a failure
+                return true;
+            },
+            options);
 }
 
 } // namespace transaction

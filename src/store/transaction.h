@@ -23,6 +23,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace filelock {
 class ScheduleLock;
@@ -46,8 +47,11 @@ struct Result
 {
     Status status = Status::Done;
     QString detail;
-    // When Done: the file's new bytes, so that a caller can show them without reading again.
+    // When Done: the file's new bytes, so that a caller can show them without reading again, and
+    // whether there was a file before and its bytes then.
     QByteArray written;
+    bool existed = true;
+    QByteArray before;
 };
 
 // The file behind a schedule path, for one operation that holds its lock. The lock is released
@@ -88,5 +92,14 @@ using Change = std::function<bool(Fields &fields)>;
 // Applies `change` to the schedule file at `path` (a missing file has no fields and is
 // created). Running out of memory fails like a save that failed: nothing is changed.
 Result apply(const QString &path, const Change &change, const StoreOptions &options = {});
+
+// The file's whole content after a change that keeps its bytes as they are wherever it does not
+// change them (no sorting, no quotation marks added), from its bytes as read; nothing to refuse.
+// It may be called again, as a Change may.
+using ByteChange = std::function<std::optional<QByteArray>(const QByteArray &bytes)>;
+
+// Applies `change` to the file at `path` in the same locked step, with the same checks.
+Result applyToBytes(const QString &path, const ByteChange &change,
+                    const StoreOptions &options = {});
 
 } // namespace transaction

@@ -74,6 +74,16 @@ DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day);
 // "2001/01/05（金）-ｱﾗｰﾑ無-新年会".
 QStringList listLines(QByteArrayView bytes);
 
+// The list's lines with the record behind each (the decoded field, "yyyymmddFmemo"), to delete
+// or open the day of a line, and each line folded for searching (common/textfold.h).
+struct ListEntries
+{
+    QStringList lines;
+    QStringList records;
+    QStringList folded;
+};
+ListEntries listEntries(QByteArrayView bytes);
+
 // The alarm notices, found by startUp(): one for every record that begins with a date key, has the
 // alarm flag "1" and a date key not after today's, in file order. The date line of a notice is that
 // of the list line, without the alarm mark. Each notice is decoded only when its text is asked for,

@@ -622,6 +622,61 @@ QString fileHasOtherNames(qsizetype otherNames)
             .arg(otherNames);
 }
 
+QString deleteMenuText()
+{
+    return QStringLiteral("この日のメモを削除");
+}
+
+QString deleteLinesText()
+{
+    return QStringLiteral("選んだメモを削除");
+}
+
+QString deleteDayQuestion(const QString &date, const QString &firstLine)
+{
+    return date + QStringLiteral(" のメモを削除しますか？\n\n") + elided(firstLine, 200);
+}
+
+QString deleteLinesQuestion(const QStringList &lines)
+{
+    constexpr qsizetype linesShown = 10;
+    QStringList shownLines;
+    for (const QString &line : lines.first(qMin(lines.size(), linesShown)))
+        shownLines.append(elided(line, 200));
+    QString text = QStringLiteral("次の %1 件のメモを削除しますか？\n\n").arg(lines.size())
+            + shownLines.join(u'\n');
+    if (lines.size() > linesShown)
+        text += QStringLiteral("\nほか %1 件").arg(lines.size() - linesShown);
+    return text;
+}
+
+QString deleteTitle()
+{
+    return QStringLiteral("メモの削除");
+}
+
+QString deleteChangedMeanwhile()
+{
+    return QStringLiteral("削除するメモは、ほかのプログラムか別のパソコンで変更または削除されてい"
+                          "ました。\n何も削除していません。");
+}
+
+QString undoDone()
+{
+    return QStringLiteral("元に戻しました。");
+}
+
+QString undoNothing()
+{
+    return QStringLiteral("元に戻せる操作はありません。");
+}
+
+QString undoChangedMeanwhile(const QString &path)
+{
+    return QStringLiteral("スケジュールファイルはその後変更されたため、元に戻せません。\n")
+            + shown(path) + QStringLiteral("\nファイルの内容は変更していません。");
+}
+
 QString stoppedByUser(const QString &path)
 {
     return QStringLiteral("スケジュールファイルへの書き込みを中止しました。\n") + shown(path)

@@ -148,6 +148,16 @@ QString outOfMemory();
 QString stoppedForWantOfMemory();
 // Another program kept replacing the file while an add was writing it.
 QString fileKeptBeingReplaced();
+// Deleting one day's memos or the memos picked out in the list, and taking steps back.
+QString deleteMenuText();  // the command for the open day, in the menu
+QString deleteLinesText(); // the command for the lines picked out in the list
+QString deleteDayQuestion(const QString &date, const QString &firstLine);
+QString deleteLinesQuestion(const QStringList &lines);
+QString deleteTitle(); // "メモの削除"
+QString deleteChangedMeanwhile();
+QString undoDone();
+QString undoNothing();
+QString undoChangedMeanwhile(const QString &path);
 // The user stopped a long step on the schedule file at `path`; nothing was written.
 QString stoppedByUser(const QString &path);
 // The window's title while a long step runs, saying how to stop it.

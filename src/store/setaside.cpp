@@ -6,6 +6,7 @@
 #include "store/faultinjector.h"
 #include "store/posix.h"
 #include "store/schedulefile.h"
+#include "store/storestep.h"
 #include "store/transaction.h"
 
 #include <QFile>
@@ -91,6 +92,14 @@ Result setAside(const QString &path, const StoreOptions &options)
                                           : std::rename(from.constData(), to.constData());
     if (done != 0)
         return finished(Status::Failed, backup, messages::systemError(errno));
+    if (options.recorded) {
+        StoreStep step;
+        step.kind = StoreStep::Kind::SetAside;
+        step.target = source;
+        step.backup = backup;
+        step.backupIdentity = savefile::identityOf(posix::linkStatus(to));
+        options.recorded(step);
+    }
     return finished(Status::Renamed, backup);
 }
 

@@ -293,7 +293,9 @@ void tst_wincal::menus()
                            "  ske2=スケジュールファイルの表示",
                            "  icsexp=iCalendar ファイルに書き出し",
                            "  icsimp=iCalendar ファイルから取り込み", "  EXIT=EXIT", "TOOL=Tool",
-                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "  autostart=ログイン時に起動", "HELP=Help",
+                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "  autostart=ログイン時に起動", "  =",
+                           "  undo=元に戻す", "  daydel=この日のメモを削除",
+                           "  linedel=選んだメモを削除", "  find=メモを検索", "HELP=Help",
                            "  hlptxt=説明", "  sakusya=作者", "  about=about"}));
 }
 

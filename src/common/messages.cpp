@@ -661,6 +661,16 @@ QString deleteChangedMeanwhile()
                           "ました。\n何も削除していません。");
 }
 
+QString deleteNothingOpen()
+{
+    return QStringLiteral("削除するメモがありません。\nメモのある日を開いてください。");
+}
+
+QString deleteNothingPicked()
+{
+    return QStringLiteral("削除するメモがありません。\n一覧で削除するメモを選んでください。");
+}
+
 QString undoDone()
 {
     return QStringLiteral("元に戻しました。");

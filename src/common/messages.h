@@ -155,6 +155,8 @@ QString deleteDayQuestion(const QString &date, const QString &firstLine);
 QString deleteLinesQuestion(const QStringList &lines);
 QString deleteTitle(); // "メモの削除"
 QString deleteChangedMeanwhile();
+QString deleteNothingOpen();   // no day with memos is open
+QString deleteNothingPicked(); // no line is picked out in the list
 QString undoDone();
 QString undoNothing();
 QString undoChangedMeanwhile(const QString &path);

@@ -28,6 +28,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -148,13 +149,14 @@ wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platf
     setFont(uifont::japaneseFont());
     buildMenus();
     buildControls();
+    buildMemoCommands(menuBar()->findChild<QMenu *>(QStringLiteral("TOOL")), centralWidget());
     boxlines::useFor(this);
     setWindowSize(layout::entryWidth, layout::calHeight);
     dateWatcher = new DateWatcher(
             platform, [this](QDate before, QDate today) { return dateChanged(before, today); },
             this);
     fileWatch = new FileWatch(this);
-    storeOptions.stop = &stopRequested;
+    setStoreOptions({});
     stopShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     stopShortcut->setEnabled(false);
     connect(stopShortcut, &QShortcut::activated, this, [this] { stopRequested = true; });
@@ -417,6 +419,7 @@ void wincal::resetView()
 {
     setWindowSize(layout::calWidth, layout::calHeight);
     List1->hide();
+    placeListState(false);
     Text2->show();
     // No second add starts inside a running one.
     Command4->setEnabled(!adding);
@@ -609,13 +612,16 @@ void wincal::listAll()
 
 void wincal::listAll(const QByteArray &bytes)
 {
-    QStringList lines = rekovabas::listLines(bytes);
+    rekovabas::ListEntries entries = rekovabas::listEntries(bytes);
     // Lines of an earlier listing, perhaps of another file, must not pass for this file's.
     List1->clear();
     // The whole of a long memo is in the memo box of its day.
-    for (QString &line : lines)
+    for (QString &line : entries.lines)
         line = messages::elided(line, 1000);
-    List1->addItems(lines);
+    List1->addItems(entries.lines);
+    listedRecords = std::move(entries.records);
+    listedFolded = std::move(entries.folded);
+    filterList(findText->text());
 }
 
 void wincal::alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDesktop)
@@ -782,8 +788,7 @@ void wincal::Command5_Click()
     Command5->setEnabled(false);
     for (QCheckBox *box : repeatBoxes)
         box->hide();
-    List1->resize(layout::toPixels(layout::listStateWidth),
-                  layout::toPixels(layout::listStateHeight));
+    placeListState(true);
     listAll();
 }
 
@@ -830,7 +835,7 @@ void wincal::ske2_Click()
 
 void wincal::skedels_Click()
 {
-    setaside::setAsideAndTell(platform);
+    setaside::setAsideAndTell(platform, storeOptions);
 }
 
 void wincal::hlptxt_Click()

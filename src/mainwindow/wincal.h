@@ -14,6 +14,7 @@
 #include "calendar/rekovabas.h"
 #include "calendar/schedulecache.h"
 #include "common/kyotu1.h"
+#include "history/undohistory.h"
 #include "store/conflictcopy.h"
 #include "store/storeoptions.h"
 
@@ -40,6 +41,7 @@ class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
@@ -72,6 +74,7 @@ public:
     {
         storeOptions = options;
         storeOptions.stop = &stopRequested;
+        storeOptions.recorded = [this](const StoreStep &step) { undoHistory.record(step); };
     }
 
 protected:
@@ -141,6 +144,19 @@ private:
     void EXIT_Click();
     void autostart_Click(bool on);
 
+    // One memo at a time (memocommands.cpp): delete, take back, search, open a line's day.
+    void buildMemoCommands(QMenu *tool, QWidget *area);
+    // Shows or hides the search field above the list, which then makes room for it.
+    void placeListState(bool listState);
+    void daydel_Click();
+    void linedel_Click();
+    void undo_Click();
+    void find_Click();
+    void filterList(const QString &typed);
+    void openListLine(int row);
+    // After a delete: the month and an open list from the file's new bytes.
+    void showFileAfterStep(const QByteArray &bytes);
+
     // Members carry the names the program's procedures use, without a prefix.
     Platform &platform;
 
@@ -170,6 +186,15 @@ private:
     LoadedDay loadedDay;
     QStringList declinedCopies;
     StoreOptions storeOptions;
+    history::UndoHistory undoHistory;
+    QAction *undoAction = nullptr;
+    QAction *dayDeleteAction = nullptr;
+    QAction *lineDeleteAction = nullptr;
+    QLineEdit *findText = nullptr;
+    QLabel *findCount = nullptr;
+    // The list's lines as records and folded for searching, row by row.
+    QStringList listedRecords;
+    QStringList listedFolded;
     // Set by Esc while a long step runs (runBusy): the step stops and writes nothing.
     std::atomic_bool stopRequested = false;
     QShortcut *stopShortcut = nullptr;

@@ -1,7 +1,9 @@
 #include "fakeplatform.h"
 #include "fieldlist.h"
 #include "filebytes.h"
+#include "history/undohistory.h"
 #include "store/conflictcopy.h"
+#include "store/deletion.h"
 #include "store/dirs.h"
 #include "store/faultinjector.h"
 #include "store/filelock.h"
@@ -24,6 +26,7 @@ using Steps = QList<SaveStep>;
 Q_DECLARE_METATYPE(SaveStep)
 Q_DECLARE_METATYPE(dirs::AddRequest)
 Q_DECLARE_METATYPE(dirs::AddStatus)
+Q_DECLARE_METATYPE(deletion::Status)
 
 namespace {
 
@@ -99,6 +102,9 @@ private slots:
     void pathLongerThanTheSystemAllows();
     void keepsPermissionsAndLinks();
     void waitsForTheLock();
+    void deletesAndTakesBack_data();
+    void deletesAndTakesBack();
+    void takesBackAddsAndSetAsides();
     void replacedWhileAddingIsReadAgain_data();
     void replacedWhileAddingIsReadAgain();
     void linkOfAnotherUserInASharedFolder();
@@ -665,6 +671,100 @@ private:
     int m_times;
     bool m_inPlace;
 };
+
+void tst_dirs::deletesAndTakesBack_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("toDelete");
+    QTest::addColumn<deletion::Status>("status");
+    QTest::addColumn<QByteArray>("after");
+    // Written by another program between the delete and its undo; "" for none.
+    QTest::addColumn<QByteArray>("changedSince");
+
+    // Lines as a hand edit leaves them: unquoted, LF alone, two fields on one line.
+    const QByteArray file("\"200012160old\"\r\nhand\n\"200012171a\",\"200012171b\"\r\n"
+                          "\"200012180c\"\r\n\"200012180c\"\r\n");
+    const QByteArray none;
+    // clang-format off
+    QTest::newRow("one record: every other byte stays")
+            << file << QStringList {"200012160old"} << deletion::Status::Deleted
+            << QByteArray("hand\n\"200012171a\",\"200012171b\"\r\n\"200012180c\"\r\n\"200012180c\"\r\n") << none;
+    QTest::newRow("several, one of two equal, one of a line of two")
+            << file << QStringList {"200012180c", "200012171b"} << deletion::Status::Deleted
+            << QByteArray("\"200012160old\"\r\nhand\n\"200012171a\",\"200012180c\"\r\n") << none;
+    QTest::newRow("changed meanwhile: nothing deleted")
+            << file << QStringList {"200012160old", "200012160gone"} << deletion::Status::Changed
+            << file << none;
+    QTest::newRow("text after a closing quotation mark: refused")
+            << QByteArray("\"200012160a\"x\r\n") << QStringList {"200012160a"}
+            << deletion::Status::FileHasStrayText << QByteArray("\"200012160a\"x\r\n") << none;
+    QTest::newRow("not CP932: refused")
+            << QByteArray("\"200012160a\"\r\n\"200012170\x80\"\r\n") << QStringList {"200012160a"}
+            << deletion::Status::FileHasInvalidBytes
+            << QByteArray("\"200012160a\"\r\n\"200012170\x80\"\r\n") << none;
+    QTest::newRow("undo after another change: refused")
+            << file << QStringList {"200012160old"} << deletion::Status::Deleted
+            << QByteArray("\"200012190new\"\r\n") << QByteArray("\"200012190new\"\r\n");
+    // clang-format on
+}
+
+void tst_dirs::deletesAndTakesBack()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, toDelete);
+    QFETCH(deletion::Status, status);
+    QFETCH(QByteArray, after);
+    QFETCH(QByteArray, changedSince);
+    QVERIFY(writeBytes(m_path, before));
+    history::UndoHistory undo;
+    StoreOptions options;
+    options.recorded = [&](const StoreStep &step) { undo.record(step); };
+    const deletion::Result result = deletion::deleteRecords(m_path, toDelete, options);
+    QCOMPARE(result.status, status);
+    if (status != deletion::Status::Deleted) {
+        QCOMPARE(readBytes(m_path), after);
+        QVERIFY(undo.isEmpty());
+        return;
+    }
+    QCOMPARE(result.written, readBytes(m_path));
+    if (!changedSince.isEmpty())
+        QVERIFY(writeBytes(m_path, changedSince));
+    QCOMPARE(readBytes(m_path), after);
+    const history::UndoResult undone = undo.undo();
+    QCOMPARE(undone.status,
+             changedSince.isEmpty() ? history::Status::Undone : history::Status::Changed);
+    QCOMPARE(readBytes(m_path), changedSince.isEmpty() ? before : changedSince);
+    QCOMPARE(undo.undo().status, history::Status::Nothing);
+}
+
+void tst_dirs::takesBackAddsAndSetAsides()
+{
+    history::UndoHistory undo;
+    StoreOptions options;
+    options.recorded = [&](const StoreStep &step) { undo.record(step); };
+    const QByteArray first("\"200012170x\"\r\n");
+    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 17, "x", false), options).status,
+             dirs::AddStatus::Written);
+    QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 18, "y", false), options).status,
+             dirs::AddStatus::Written);
+    QCOMPARE(setaside::setAside(m_path, options).status, setaside::Status::Renamed);
+    // Back, newest first: the set-aside, then each add.
+    QCOMPARE(undo.undo().status, history::Status::Undone);
+    QCOMPARE(readBytes(m_path), first + "\"200012180y\"\r\n");
+    QVERIFY(!QFile::exists(setaside::backupName(m_path)));
+    QCOMPARE(undo.undo().status, history::Status::Undone);
+    QCOMPARE(readBytes(m_path), first);
+    QCOMPARE(undo.undo().status, history::Status::Undone);
+    QCOMPARE(readBytes(m_path), QByteArray());
+
+    // A set-aside is not taken back over a new memo file.
+    QVERIFY(writeBytes(m_path, first));
+    QCOMPARE(setaside::setAside(m_path, options).status, setaside::Status::Renamed);
+    QVERIFY(writeBytes(m_path, "\"200012190new\"\r\n"));
+    QCOMPARE(undo.undo().status, history::Status::Changed);
+    QCOMPARE(readBytes(m_path), QByteArray("\"200012190new\"\r\n"));
+    QCOMPARE(readBytes(setaside::backupName(m_path)), first);
+}
 
 void tst_dirs::replacedWhileAddingIsReadAgain_data()
 {

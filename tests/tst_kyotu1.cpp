@@ -1,4 +1,5 @@
 #include "common/kyotu1.h"
+#include "common/textfold.h"
 #include "fakeplatform.h"
 
 #include <QFile>
@@ -17,6 +18,8 @@ class tst_kyotu1 : public QObject
 
 private slots:
     void weekdayOfMatchesChronoOverTheWholeRange();
+    void searchFoldsAsJapaneseIsTyped_data();
+    void searchFoldsAsJapaneseIsTyped();
     void weekdayOf_data();
     void weekdayOf();
     void weekdayLabel_data();
@@ -321,6 +324,32 @@ void tst_kyotu1::homePageBrowserFails()
     QCOMPARE(platform.shown[1].text, kyotu1::homePageUrl());
     QCOMPARE(platform.shown[2].kind, FakePlatform::Kind::Message);
     QVERIFY(platform.shown[2].text.contains(kyotu1::homePageUrl()));
+}
+
+void tst_kyotu1::searchFoldsAsJapaneseIsTyped_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("found");
+
+    const QString line = QStringLiteral("2026/12/24（木）-ｱﾗｰﾑ有-スケジュール会議 Room B");
+    QTest::newRow("half-width katakana, voiced marks apart") << line << "ｽｹｼﾞｭｰﾙ" << true;
+    QTest::newRow("hiragana for katakana") << line << "すけじゅーる" << true;
+    QTest::newRow("katakana for half-width katakana") << line << "アラーム" << true;
+    QTest::newRow("full-width letters, any case") << line << "ｒｏｏｍ　ｂ" << true;
+    QTest::newRow("full-width digits and slash") << line << "１２／２４" << true;
+    QTest::newRow("year and month as the lines show them") << line << "2026/12" << true;
+    QTest::newRow("every word must be there") << line << "会議 2025" << false;
+    QTest::newRow("small kana are not large ones")
+            << QStringLiteral("ちょっと") << "ちよつと" << false;
+}
+
+void tst_kyotu1::searchFoldsAsJapaneseIsTyped()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, typed);
+    QFETCH(bool, found);
+    QCOMPARE(textfold::matches(textfold::fold(line), textfold::searchTerms(typed)), found);
 }
 
 QTEST_APPLESS_MAIN(tst_kyotu1)

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QLockFile>
 #include <QMenu>
@@ -159,6 +160,7 @@ private slots:
     void addMemo();
     void addWaitingForTheLockLeavesTheWindowAnswering();
     void unchangedFileIsNotOpenedAgain();
+    void deleteUndoAndFindOneMemoAtATime();
     void addOn29February();
     void addRefusedKeepsTheMonth();
     void followsTheFileOnDisk();
@@ -1078,6 +1080,56 @@ static bool append(const QString &path, const QString &text)
 {
     QFile file(path);
     return file.open(QIODevice::Append) && file.write(cp932::encode(text).bytes) > 0;
+}
+
+void tst_wincal::deleteUndoAndFindOneMemoAtATime()
+{
+    const QString before = QStringLiteral(
+            "\"200102200会議\"\r\n\"200102210ｽｹｼﾞｭｰﾙ確認\"\r\n\"200103050別の月\"\r\n");
+    Window t(QDate(2001, 2, 14), before);
+    QVERIFY(t.start());
+    auto *memo = t.find<QPlainTextEdit>("Text2");
+    // The open day's memos go after a question that names them; いいえ keeps them.
+    QTest::mouseClick(t.cell(20), Qt::LeftButton);
+    t.platform.yesNoAnswers.enqueue(false);
+    t.trigger("daydel");
+    QCOMPARE(t.fileContents(), before);
+    QCOMPARE(t.platform.shown.last().text,
+             QStringLiteral("2001/02/20 のメモを削除しますか？\n\n会議"));
+    t.platform.yesNoAnswers.enqueue(true);
+    t.trigger("daydel");
+    QCOMPARE(t.fileContents(), before.sliced(before.indexOf(u'\n') + 1));
+    QCOMPARE(colourOfCell(t, 20), QColor(Qt::white));
+    QCOMPARE(memo->toPlainText(), QString());
+    // 元に戻す brings them back, in the box too.
+    t.trigger("undo");
+    QCOMPARE(t.fileContents(), before);
+    QCOMPARE(colourOfCell(t, 20), QColor(128, 255, 128));
+    QCOMPARE(memo->toPlainText(), QStringLiteral("会議"));
+
+    // Found as typed in another form, and deleted from the list.
+    t.trigger("find");
+    auto *list = t.find<QListWidget>("List1");
+    auto *field = t.find<QLineEdit>("findText");
+    QVERIFY(list->isVisible() && field->isVisible());
+    field->insert(QStringLiteral("スケジュール"));
+    QCOMPARE(t.find<QLabel>("findCount")->text(), QStringLiteral("1 件"));
+    QVERIFY(list->isRowHidden(0) && !list->isRowHidden(1) && list->isRowHidden(2));
+    list->setCurrentRow(1);
+    t.platform.yesNoAnswers.enqueue(true);
+    t.trigger("linedel");
+    QCOMPARE(t.fileContents(), QStringLiteral("\"200102200会議\"\r\n\"200103050別の月\"\r\n"));
+    QCOMPARE(t.find<QLabel>("findCount")->text(), QStringLiteral("該当なし"));
+    t.trigger("undo");
+    QCOMPARE(t.fileContents(), before);
+
+    // Return on a line opens its day in its month.
+    field->clear();
+    list->setCurrentRow(2);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(t.caption(), QStringLiteral("2001年 3月"));
+    QVERIFY(!list->isVisible());
+    QCOMPARE(memo->toPlainText(), QStringLiteral("別の月"));
 }
 
 void tst_wincal::unchangedFileIsNotOpenedAgain()

@@ -9,10 +9,13 @@
 #include "calendar/monthview.h"
 #include "calendar/rekovabas.h"
 #include "common/kyotu1.h"
+#include "common/textfold.h"
 #include "fakeplatform.h"
+#include "history/undohistory.h"
 #include "mainwindow/wincal.h"
 #include "schedulegen.h"
 #include "store/cp932.h"
+#include "store/deletion.h"
 #include "store/dirs.h"
 
 #include <QApplication>
@@ -230,6 +233,93 @@ void BM_add(benchmark::State &state)
             [&] { writeFile(path, fileContents[size]); });
 }
 
+dirs::AddRequest benchAdd()
+{
+    dirs::AddRequest request;
+    request.year = 2024;
+    request.month = 6;
+    request.day = 10;
+    request.memo = QStringLiteral("歯医者の予約　午前10時、駅前のクリニック");
+    request.alarm = true;
+    return request;
+}
+
+// The add of one memo into a copy of the file: what a delete and an undo are measured against.
+struct AddBaseline
+{
+    explicit AddBaseline(int size)
+        : size(size), path(pathFor(size)),
+          copy(workDir->filePath(QStringLiteral("add-baseline-%1.txt").arg(size)))
+    { }
+    void operator()() const
+    {
+        if (dirs::addRecords(copy, benchAdd()).status != dirs::AddStatus::Written)
+            qFatal("add failed");
+    }
+    void reset() const
+    {
+        writeFile(path, fileContents[size]);
+        writeFile(copy, fileContents[size]);
+    }
+    int size;
+    QString path;
+    QString copy;
+};
+
+void BM_deleteOne(benchmark::State &state)
+{
+    const AddBaseline add(int(state.range(0)));
+    // A record from the middle of the file.
+    const QStringList records = rekovabas::listEntries(fileContents[add.size]).records;
+    const QStringList doomed {records[records.size() / 2]};
+    measure(
+            state, "delete one memo ÷ add", add,
+            [&] {
+                if (deletion::deleteRecords(add.path, doomed).status != deletion::Status::Deleted)
+                    qFatal("delete failed");
+            },
+            [&] { add.reset(); });
+}
+
+void BM_undoAdd(benchmark::State &state)
+{
+    const AddBaseline add(int(state.range(0)));
+    history::UndoHistory undo;
+    StoreOptions recording;
+    recording.recorded = [&](const StoreStep &step) { undo.record(step); };
+    measure(
+            state, "undo an add ÷ add", add,
+            [&] {
+                if (undo.undo().status != history::Status::Undone)
+                    qFatal("undo failed");
+            },
+            [&] {
+                add.reset();
+                undo.clear();
+                if (dirs::addRecords(add.path, benchAdd(), recording).status
+                    != dirs::AddStatus::Written)
+                    qFatal("add failed");
+            });
+}
+
+void BM_filterList(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    const QByteArray &bytes = fileContents[size];
+    const rekovabas::ListEntries entries = rekovabas::listEntries(bytes);
+    measure(
+            state, "filter the list ÷ build it",
+            [&] { benchmark::DoNotOptimize(rekovabas::listEntries(bytes)); },
+            [&] {
+                const QStringList terms = textfold::searchTerms(QStringLiteral("ハイシャ"));
+                qsizetype found = 0;
+                for (const QString &line : entries.folded)
+                    found += textfold::matches(line, terms) ? 1 : 0;
+                benchmark::DoNotOptimize(found);
+            },
+            noReset);
+}
+
 void BM_listAll(benchmark::State &state)
 {
     const int size = int(state.range(0));
@@ -406,6 +496,8 @@ void printSummary()
             {"add one memo with five repeats", 2.0}, {"list of all memos", 2.0},
             {"start-up alarm check", 1.5},           {"window start-up", 1.5},
             {"window start-up ÷ no file", 1.25},     {"window shown again ÷ no file", 0},
+            {"delete one memo ÷ add", 2.0},          {"undo an add ÷ add", 2.0},
+            {"filter the list ÷ build it", 2.0},
     };
     std::printf("\n%-32s %9s %12s %12s %7s %7s\n", "operation", "records", "operation ms",
                 "baseline ms", "ratio", "target");
@@ -514,6 +606,14 @@ int main(int argc, char **argv)
                 : bench == &BM_listAll            ? "list_all"
                                                   : "alarm_check";
         auto *b = registerRow(name, bench);
+        for (const int size : sizes)
+            b->Arg(size);
+    }
+    for (auto *bench : {&BM_deleteOne, &BM_undoAdd, &BM_filterList}) {
+        auto *b = registerRow(bench == &BM_deleteOne         ? "delete_one"
+                                      : bench == &BM_undoAdd ? "undo_add"
+                                                             : "filter_list",
+                              bench);
         for (const int size : sizes)
             b->Arg(size);
     }

@@ -56,7 +56,9 @@ grep -q '<svg ' "$svg" || fail "$svg is not an SVG image"
 
 man_page=$prefix/share/man/man1/rekova.1.gz
 [ -f "$man_page" ] || fail "share/man/man1/rekova.1.gz is missing"
-report=$(gzip -dc "$man_page" | groff -k -man -Tutf8 -ww -z 2>&1) || fail "groff failed: $report"
+# The page is UTF-8 (its Japanese menu names); without -K, preconv takes the locale's encoding,
+# Latin-1 when none is set.
+report=$(gzip -dc "$man_page" | groff -K utf8 -man -Tutf8 -ww -z 2>&1) || fail "groff failed: $report"
 [ -z "$report" ] || fail "the manual page has warnings: $report"
 
 doc=$prefix/share/doc/rekova

@@ -25,9 +25,15 @@ struct XWindow
     bool viewable = false;
 };
 
+// Runs an X tool and reads its output as UTF-8. xwininfo converts window names to the locale's
+// character set, and without a UTF-8 locale prints a conversion failure in place of 暦丸; C.UTF-8
+// is built into the C library, whatever locales the system has.
 QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     if (!process.waitForFinished(5000))
         return QString();

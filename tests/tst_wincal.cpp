@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSemaphore>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -291,14 +292,34 @@ void tst_wincal::menus()
             seen << QStringLiteral("  ") + item->objectName() + u'=' + item->text();
     }
     QCOMPARE(seen,
-             (QStringList {"FILE=File", "  ske=スケジュールファイルの設定",
-                           "  ske2=スケジュールファイルの表示",
-                           "  icsexp=iCalendar ファイルに書き出し",
-                           "  icsimp=iCalendar ファイルから取り込み", "  EXIT=EXIT", "TOOL=Tool",
-                           "  skedels=ｽｹｼﾞｭｰﾙの削除", "  autostart=ログイン時に起動", "  =",
-                           "  undo=元に戻す", "  daydel=この日のメモを削除",
-                           "  linedel=選んだメモを削除", "  find=メモを検索", "HELP=Help",
-                           "  hlptxt=説明", "  sakusya=作者", "  about=about"}));
+             (QStringList {"FILE=&File", "  ske=スケジュールファイルの設定(&S)",
+                           "  ske2=スケジュールファイルの表示(&V)",
+                           "  icsexp=iCalendar ファイルに書き出し(&E)",
+                           "  icsimp=iCalendar ファイルから取り込み(&I)", "  EXIT=E&XIT",
+                           "TOOL=&Tool", "  skedels=ｽｹｼﾞｭｰﾙの削除(&B)",
+                           "  autostart=ログイン時に起動(&L)", "  =", "  undo=元に戻す(&U)",
+                           "  daydel=この日のメモを削除(&D)", "  linedel=選んだメモを削除(&R)",
+                           "  find=メモを検索(&F)", "HELP=&Help", "  hlptxt=説明(&M)",
+                           "  sakusya=作者(&W)", "  about=&about"}));
+    // Each access key once in its menu, and the common commands' keys.
+    for (QAction *top : t.w->menuBar()->actions()) {
+        QSet<QChar> keys;
+        for (QAction *item : top->menu()->actions()) {
+            if (item->isSeparator())
+                continue;
+            const qsizetype mark = item->text().indexOf(u'&');
+            QVERIFY2(mark >= 0 && !keys.contains(item->text()[mark + 1].toUpper()),
+                     qPrintable(item->text()));
+            keys.insert(item->text()[mark + 1].toUpper());
+        }
+    }
+    const auto keysOf = [&](const char *name) {
+        return t.w->findChild<QAction *>(QLatin1String(name))->shortcut();
+    };
+    QCOMPARE(keysOf("EXIT"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QCOMPARE(keysOf("undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QCOMPARE(keysOf("daydel"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    QCOMPARE(keysOf("find"), QKeySequence(Qt::CTRL | Qt::Key_F));
 }
 
 void tst_wincal::startUpShowsTodaysMonth()
@@ -400,10 +421,10 @@ void tst_wincal::accessibleTexts_data()
     QTest::newRow("2001-02-20 memo")              << february << "20" << "2001年2月20日 火曜日" << "スケジュールあり";
     QTest::newRow("2001-11-03 memo on a holiday") << november << "3"  << "2001年11月3日 土曜日" << "祝日 文化の日、スケジュールあり";
     QTest::newRow("unused cell")                  << february << "Label2_0" << "" << "";
-    QTest::newRow("previous month")               << february << "Command1" << "前月" << "";
-    QTest::newRow("next month")                   << february << "Command2" << "翌月" << "";
-    QTest::newRow("blue swatch")                  << february << "Picture1" << "青の色見本" << "";
-    QTest::newRow("red swatch")                   << february << "Picture2" << "赤の色見本" << "";
+    QTest::newRow("previous month")               << february << "Command1" << "前月" << "前の月（Shift を押しながらで前の年）";
+    QTest::newRow("next month")                   << february << "Command2" << "翌月" << "次の月（Shift を押しながらで次の年）";
+    QTest::newRow("blue swatch")                  << february << "Picture1" << "青の色見本" << "色見本（押しても何も起きません）";
+    QTest::newRow("red swatch")                   << february << "Picture2" << "赤の色見本" << "色見本（押しても何も起きません）";
     QTest::newRow("memo box")                     << february << "Text2" << "スケジュール" << "";
     QTest::newRow("list of all memos")            << february << "List1" << "スケジュール一覧" << "";
     QTest::newRow("Sunday header")                << february << "Label1_0" << "日曜日" << "";

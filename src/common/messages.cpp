@@ -624,12 +624,12 @@ QString fileHasOtherNames(qsizetype otherNames)
 
 QString deleteMenuText()
 {
-    return QStringLiteral("この日のメモを削除");
+    return QStringLiteral("この日のメモを削除(&D)");
 }
 
 QString deleteLinesText()
 {
-    return QStringLiteral("選んだメモを削除");
+    return QStringLiteral("選んだメモを削除(&R)");
 }
 
 QString deleteDayQuestion(const QString &date, const QString &firstLine)

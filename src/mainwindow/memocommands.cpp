@@ -14,6 +14,7 @@
 #include "store/dirs.h"
 #include "store/filewatch.h"
 #include "store/record.h"
+#include "widgets/mouseup.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -54,16 +55,25 @@ void wincal::buildMemoCommands(QMenu *tool, QWidget *area)
         return action;
     };
     tool->addSeparator();
-    undoAction
-            = addItem("undo", QStringLiteral("元に戻す"), QKeySequence::Undo, &wincal::undo_Click);
+    undoAction = addItem("undo", QStringLiteral("元に戻す(&U)"), QKeySequence::Undo,
+                         &wincal::undo_Click);
     dayDeleteAction = addItem("daydel", messages::deleteMenuText(),
                               QKeySequence(Qt::CTRL | Qt::Key_D), &wincal::daydel_Click);
-    lineDeleteAction = addItem("linedel", messages::deleteLinesText(),
-                               QKeySequence(QKeySequence::Delete), &wincal::linedel_Click);
+    lineDeleteAction = addItem("linedel", messages::deleteLinesText(), QKeySequence(Qt::Key_Delete),
+                               &wincal::linedel_Click);
     // Del belongs to the memo box and the search field; in the list it deletes lines.
     lineDeleteAction->setShortcutContext(Qt::WidgetShortcut);
     List1->addAction(lineDeleteAction);
-    addItem("find", QStringLiteral("メモを検索"), QKeySequence::Find, &wincal::find_Click);
+    addItem("find", QStringLiteral("メモを検索(&F)"), QKeySequence(Qt::CTRL | Qt::Key_F),
+            &wincal::find_Click);
+
+    Command1->setToolTip(QStringLiteral("前の月（Shift を押しながらで前の年）"));
+    Command2->setToolTip(QStringLiteral("次の月（Shift を押しながらで次の年）"));
+    Command3->setToolTip(QStringLiteral("カレンダーだけの表示に戻る"));
+    Command4->setToolTip(QStringLiteral("この日のメモとして書き込む"));
+    Command5->setToolTip(QStringLiteral("すべてのメモを一覧にする（Ctrl+F で検索）"));
+    Picture1->setToolTip(QStringLiteral("色見本（押しても何も起きません）"));
+    Picture2->setToolTip(QStringLiteral("色見本（押しても何も起きません）"));
 
     // The memo box's own menu offers the delete of its day.
     Text2->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -187,34 +187,43 @@ void wincal::buildMenus()
         menu->setObjectName(QLatin1String(name));
         return menu;
     };
+    // Access keys as Japanese programs write them, after the text: 「設定(&S)」.
     const auto addItem = [this](QMenu *menu, const char *name, const QString &caption,
-                                void (wincal::*handler)()) {
+                                void (wincal::*handler)(), const QKeySequence &keys = {}) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
+        action->setShortcut(keys);
         connect(action, &QAction::triggered, this, handler);
     };
 
-    QMenu *file = addMenu("FILE", QStringLiteral("File"));
-    addItem(file, "ske", QStringLiteral("スケジュールファイルの設定"), &wincal::ske_Click);
-    addItem(file, "ske2", QStringLiteral("スケジュールファイルの表示"), &wincal::ske2_Click);
-    addItem(file, "icsexp", QStringLiteral("iCalendar ファイルに書き出し"), &wincal::icsexp_Click);
-    addItem(file, "icsimp", QStringLiteral("iCalendar ファイルから取り込み"),
+    QMenu *file = addMenu("FILE", QStringLiteral("&File"));
+    addItem(file, "ske", QStringLiteral("スケジュールファイルの設定(&S)"), &wincal::ske_Click);
+    addItem(file, "ske2", QStringLiteral("スケジュールファイルの表示(&V)"), &wincal::ske2_Click);
+    addItem(file, "icsexp", QStringLiteral("iCalendar ファイルに書き出し(&E)"),
+            &wincal::icsexp_Click);
+    addItem(file, "icsimp", QStringLiteral("iCalendar ファイルから取り込み(&I)"),
             &wincal::icsimp_Click);
-    addItem(file, "EXIT", QStringLiteral("EXIT"), &wincal::EXIT_Click);
+    addItem(file, "EXIT", QStringLiteral("E&XIT"), &wincal::EXIT_Click,
+            QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu *tool = addMenu("TOOL", QStringLiteral("Tool"));
-    addItem(tool, "skedels", QStringLiteral("ｽｹｼﾞｭｰﾙの削除"), &wincal::skedels_Click);
-    QAction *atLogin = tool->addAction(QStringLiteral("ログイン時に起動"));
+    QMenu *tool = addMenu("TOOL", QStringLiteral("&Tool"));
+    addItem(tool, "skedels", QStringLiteral("ｽｹｼﾞｭｰﾙの削除(&B)"), &wincal::skedels_Click);
+    QAction *atLogin = tool->addAction(QStringLiteral("ログイン時に起動(&L)"));
     atLogin->setObjectName(QStringLiteral("autostart"));
     atLogin->setCheckable(true);
     connect(atLogin, &QAction::triggered, this, &wincal::autostart_Click);
     // The entry may have been removed by hand: its state is read each time the menu opens.
     connect(tool, &QMenu::aboutToShow, this, [atLogin] { atLogin->setChecked(autostart::isOn()); });
 
-    QMenu *help = addMenu("HELP", QStringLiteral("Help"));
-    addItem(help, "hlptxt", QStringLiteral("説明"), &wincal::hlptxt_Click);
-    addItem(help, "sakusya", QStringLiteral("作者"), &wincal::sakusya_Click);
-    addItem(help, "about", QStringLiteral("about"), &wincal::about_Click);
+    QMenu *help = addMenu("HELP", QStringLiteral("&Help"));
+    addItem(help, "hlptxt", QStringLiteral("説明(&M)"), &wincal::hlptxt_Click,
+            QKeySequence(Qt::Key_F1));
+    addItem(help, "sakusya", QStringLiteral("作者(&W)"), &wincal::sakusya_Click);
+    addItem(help, "about", QStringLiteral("&about"), &wincal::about_Click);
+    // F10 opens the menu bar, as on other desktops.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
 }
 
 void wincal::buildControls()

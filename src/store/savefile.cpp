@@ -58,8 +58,24 @@ bool stillAsRead(const QByteArray &target, const Identity &expected, QByteArrayV
         return false;
     if (!S_ISREG(info->st_mode))
         return true; // refused by open() before anything was written
-    const QByteArray now = posix::readToEnd(fd.get(), qsizetype(info->st_size));
-    return !now.isNull() && QByteArrayView(now) == bytes;
+    if (qsizetype(info->st_size) != bytes.size())
+        return false;
+    // Compared block by block: a second copy of a large file would double the add's memory.
+    QByteArray block(blockSize, Qt::Uninitialized);
+    qsizetype compared = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), block.data(), size_t(block.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return compared == bytes.size();
+        if (compared + n > bytes.size()
+            || QByteArrayView(block.constData(), n) != bytes.sliced(compared, n))
+            return false;
+        compared += n;
+    }
 }
 
 // Something other than a regular file at the path is never replaced: a folder would make the

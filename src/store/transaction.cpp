@@ -198,6 +198,9 @@ Result run(const QString &path, const Edit &edit, const StoreOptions &options)
             if (outcome == Attempt::Replaced)
                 continue;
             if (outcome == Attempt::Written) {
+                // The old bytes are kept only for a history that takes the step back.
+                if (!options.recorded)
+                    result.before = QByteArray();
                 result.written = file.readBack();
                 if (options.recorded) {
                     StoreStep step;

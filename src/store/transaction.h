@@ -48,7 +48,7 @@ struct Result
     Status status = Status::Done;
     QString detail;
     // When Done: the file's new bytes, so that a caller can show them without reading again, and
-    // whether there was a file before and its bytes then.
+    // whether there was a file before and, when StoreOptions::recorded is set, its bytes then.
     QByteArray written;
     bool existed = true;
     QByteArray before;

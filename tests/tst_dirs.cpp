@@ -274,6 +274,8 @@ void tst_dirs::mergesConflictCopies_data()
     QTest::newRow("copy merged before") << syncthing + ".merged" << old << "file" << notOffered << 0;
     QTest::newRow("copy with text after a closing quotation mark is left alone")
             << syncthing << QByteArray("\"200012180a\"\r\n\"200012180b\"x\r\n") << "file" << old << -1;
+    QTest::newRow("text after a closing mark, lines ended by CR alone")
+            << syncthing << QByteArray("\"200101011a\"\r\"200101021b\"x\r") << "file" << old << -1;
     QTest::newRow("copy that is not CP932 is left alone")
             << syncthing << QByteArray("\"200012180\x80\xFF\"\r\n") << "file" << old << -1;
     QTest::newRow("link to a private file of the user's is passed over")
@@ -336,6 +338,11 @@ void tst_dirs::mergesConflictCopies()
     if (added < 0) {
         QVERIFY(result.status != conflictcopy::Status::Merged);
         QCOMPARE(readBytes(copyPath), copy);
+        // Named on the line an add names for the same bytes in the file.
+        if (result.status == conflictcopy::Status::CopyHasStrayText) {
+            QVERIFY(writeBytes(m_path, copy));
+            QCOMPARE(result.detail, dirs::addRecords(m_path, request(2000, 12, 17, "x")).detail);
+        }
         return;
     }
     QCOMPARE(result.status, conflictcopy::Status::Merged);

@@ -256,9 +256,8 @@ Result merge(const QString &path, const QString &copyPath, const StoreOptions &o
                     firstDropped = position;
             });
     if (firstDropped >= 0)
-        return failed(
-                Status::CopyHasStrayText,
-                QString::number(QByteArrayView(copy.bytes).first(firstDropped).count('\n') + 1));
+        return failed(Status::CopyHasStrayText,
+                      QString::number(fieldreader::lineAt(copy.bytes, firstDropped)));
 
     Result result = addFromCopy(path, copy.bytes, options);
     if (result.status != Status::Merged)

@@ -140,4 +140,17 @@ template<typename Visitor> void forEachUnit(QByteArrayView bytes, Visitor &&visi
             [](qsizetype) {});
 }
 
+// Returns: the number, from 1, of the line that holds byte `position` of `bytes`, lines ended as
+// the reader ends them: CR LF, LF alone or CR alone.
+inline qsizetype lineAt(QByteArrayView bytes, qsizetype position)
+{
+    qsizetype line = 1;
+    for (qsizetype k = 0; k < position && k < bytes.size(); ++k) {
+        if (bytes[k] == '\n'
+            || (bytes[k] == '\r' && (k + 1 >= bytes.size() || bytes[k + 1] != '\n')))
+            ++line;
+    }
+    return line;
+}
+
 } // namespace fieldreader

@@ -70,18 +70,6 @@ Read readFile(const QString &target)
     return read;
 }
 
-// The number, from 1, of the line that holds byte `position`; CR LF, LF and CR end lines.
-qsizetype lineAt(QByteArrayView bytes, qsizetype position)
-{
-    qsizetype line = 1;
-    for (qsizetype k = 0; k < position; ++k) {
-        if (bytes[k] == '\n'
-            || (bytes[k] == '\r' && (k + 1 >= bytes.size() || bytes[k + 1] != '\n')))
-            ++line;
-    }
-    return line;
-}
-
 // The fields of `bytes`, sharing its memory; or the position of the first text after a
 // closing quotation mark, which a rewrite would lose.
 qsizetype splitFields(const QByteArray &bytes, Fields &fields)
@@ -149,7 +137,8 @@ Attempt attempt(const QString &target, const Edit &edit, savefile::SaveFile &fil
     }
     Fields fields;
     if (const qsizetype dropped = splitFields(read.bytes, fields); dropped >= 0) {
-        result = failed(Status::FileHasStrayText, QString::number(lineAt(read.bytes, dropped)));
+        result = failed(Status::FileHasStrayText,
+                        QString::number(fieldreader::lineAt(read.bytes, dropped)));
         return Attempt::Stopped;
     }
     if (stopped())

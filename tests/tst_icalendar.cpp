@@ -49,8 +49,30 @@ QList<std::pair<const char *, Memo>> roundTripRows()
         {"characters iCalendar escapes",      {QDate(2026, 3, 4), "a,b;c\\d:e", false}},
         {"folded inside characters",          {QDate(2026, 3, 5), QString(100, u'漢'), false}},
         {"half-width kana, NEC and IBM rows", {QDate(2026, 3, 6), "ｽｹｼﾞｭｰﾙ ①㈱ⅰ纊", false}},
+        {"folded right at the line end",      {QDate(2026, 3, 7), QString(73, u'a'), false}},
     };
     // clang-format on
+}
+
+// Returns: what is wrong with the lines of `ics`, or "" when each ends in CR LF, none is longer
+// than 75 octets and none holds a control character other than a tab.
+QString lineFault(const QByteArray &ics)
+{
+    if (!ics.endsWith("\r\n"))
+        return QStringLiteral("no CR LF at the end");
+    const QList<QByteArray> lines = ics.first(ics.size() - 2).split('\n');
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const QByteArray line = k + 1 < lines.size() ? lines[k].chopped(1) : lines[k];
+        if (k + 1 < lines.size() && !lines[k].endsWith('\r'))
+            return QStringLiteral("bare LF after: ") + QString::fromUtf8(line);
+        if (line.size() > 75)
+            return QStringLiteral("longer than 75 octets: ") + QString::fromUtf8(line);
+        for (const char c : line) {
+            if ((uchar(c) < 0x20 && c != '\t') || c == 0x7f)
+                return QStringLiteral("control character in: ") + QString::fromUtf8(line);
+        }
+    }
+    return QString();
 }
 
 } // namespace
@@ -89,6 +111,7 @@ void tst_icalendar::roundTrip()
     QFETCH(bool, alarm);
     const Memos memos {{date, text, alarm}};
     const QByteArray ics = icalendar::format(memos, stamp);
+    QCOMPARE(lineFault(ics), QString());
     // The same memo gives the same file, UID included, so a second import updates.
     QCOMPARE(icalendar::format(memos, stamp), ics);
     const icalendar::Parsed parsed = icalendar::parse(ics, first, QDate(2074, 12, 31));

@@ -361,6 +361,50 @@ QString uidOf(const Memo &memo, int occurrence)
     return uid + QStringLiteral("@rekova");
 }
 
+// A text as UTF-8 for libical, without the control characters a calendar's text cannot hold
+// (line feeds, which libical escapes, and tabs stay).
+QByteArray textValue(QString text)
+{
+    text.removeIf([](QChar c) {
+        return (c.unicode() < 0x20 && c != u'\n' && c != u'\t') || c.unicode() == 0x7F;
+    });
+    return text.toUtf8();
+}
+
+// libical folds a line that ends exactly at its 75th octet between the CR and the LF of its
+// end: its lines are unfolded (it folds with CR LF and a space only, and writes no CR of its
+// own inside a line) and folded again, at most 75 octets, never inside a UTF-8 character.
+QByteArray refolded(QByteArray text)
+{
+    constexpr qsizetype lineLimit = 75;
+    text.replace("\r\n ", "");
+    QByteArray lines;
+    lines.reserve(text.size() + text.size() / 24);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf("\r\n", start);
+        if (end < 0)
+            end = text.size();
+        qsizetype limit = lineLimit;
+        for (qsizetype k = start; k < end;) {
+            qsizetype cut = qMin(end, k + limit);
+            // A UTF-8 continuation byte is 10xxxxxx: the cut goes before its lead byte.
+            while (cut < end && cut > k && (uchar(text[cut]) & 0xC0) == 0x80)
+                --cut;
+            if (cut == k) // no lead byte: not UTF-8, cut anywhere
+                cut = qMin(end, k + limit);
+            if (k > start)
+                lines += "\r\n ";
+            lines += QByteArrayView(text).sliced(k, cut - k);
+            k = cut;
+            limit = lineLimit - 1; // the space in front counts
+        }
+        lines += "\r\n";
+        start = end + 2;
+    }
+    return lines;
+}
+
 } // namespace
 
 bool canWrite(QDate date)
@@ -383,7 +427,7 @@ QByteArray format(const QList<Memo> &memos, QDate stamp)
     QHash<QString, int> seen;
     for (const Memo &memo : memos) {
         const QString uid = uidOf(memo, ++seen[uidOf(memo, 1)]);
-        const QByteArray summary = summaryOf(memo.text).toUtf8();
+        const QByteArray summary = textValue(summaryOf(memo.text));
         icalcomponent *event = icalcomponent_new_vevent();
         icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
         icalcomponent_add_property(event, icalproperty_new_dtstamp(stampValue));
@@ -391,7 +435,7 @@ QByteArray format(const QList<Memo> &memos, QDate stamp)
         icalcomponent_add_property(event, icalproperty_new_dtend(dateValue(memo.date.addDays(1))));
         icalcomponent_add_property(event, icalproperty_new_summary(summary.constData()));
         icalcomponent_add_property(event,
-                                   icalproperty_new_description(memo.text.toUtf8().constData()));
+                                   icalproperty_new_description(textValue(memo.text).constData()));
         // All-day events take no time of their own: transparent, as calendars make them.
         icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
         if (memo.alarm) {
@@ -410,7 +454,7 @@ QByteArray format(const QList<Memo> &memos, QDate stamp)
     char *text = icalcomponent_as_ical_string_r(calendar.get());
     QByteArray bytes(text ? text : "");
     icalmemory_free_buffer(text);
-    return bytes;
+    return refolded(std::move(bytes));
 }
 
 Parsed parse(QByteArrayView ics, QDate first, QDate last)

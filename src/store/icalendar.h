@@ -30,7 +30,8 @@ QString summaryOf(const QString &text);
 // and DTEND as dates, SUMMARY the memo's summary line, DESCRIPTION the whole memo, a UID made
 // from the memo's date and text (a second export gives the same UID, so that a calendar that
 // imports it again updates the event instead of adding a copy), DTSTAMP `stamp` at midnight UTC,
-// and for a memo with the alarm a display alarm at 09:00 of its day.
+// and for a memo with the alarm a display alarm at 09:00 of its day. Lines end in CR LF and are
+// folded at 75 octets; control characters other than tabs and line breaks are not written.
 QByteArray format(const QList<Memo> &memos, QDate stamp);
 
 // Whether format() can write a memo of `date`: libical writes all-day dates from 0001-01-02 to

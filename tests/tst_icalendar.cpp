@@ -239,6 +239,18 @@ void tst_icalendar::hostileCalendar_data()
             << "BEGIN:VCALENDAR\r\n" + event + "DTSTART;VALUE=DATE:17000101\r\nRRULE:FREQ=YEARLY;COUNT=1000\r\n"
                     "END:VEVENT\r\nEND:VCALENDAR\r\n"
             << Memos {};
+    const QByteArray begin = "BEGIN:VCALENDAR\r\n" + event;
+    const QByteArray end = "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    QTest::newRow("two extra dates, its own date kept")
+            << begin + "DTSTART;VALUE=DATE:20270401\r\nRDATE;VALUE=DATE:20270410\r\nRDATE;VALUE=DATE:20270420\r\n" + end
+            << Memos {{QDate(2027, 4, 1), "会議", false}, {QDate(2027, 4, 10), "会議", false}, {QDate(2027, 4, 20), "会議", false}};
+    QTest::newRow("a list of extra dates beside a rule")
+            << begin + "DTSTART;VALUE=DATE:20270105\r\nRRULE:FREQ=YEARLY;COUNT=1\r\nEXDATE;VALUE=DATE:20270120\r\n"
+                       "RDATE;VALUE=DATE:20270120,20270130,20270105\r\n" + end
+            << Memos {{QDate(2027, 1, 5), "会議", false}, {QDate(2027, 1, 30), "会議", false}};
+    QTest::newRow("extra periods, from their start")
+            << begin + "DTSTART:20270301T010000Z\r\nRDATE;VALUE=PERIOD:20270305T010000Z/PT1H,20270306T020000Z/20270306T030000Z\r\n" + end
+            << Memos {{QDate(2027, 3, 1), "10:00 会議", false}, {QDate(2027, 3, 5), "10:00 会議", false}, {QDate(2027, 3, 6), "11:00 会議", false}};
     // clang-format on
 }
 

@@ -192,6 +192,23 @@ Replaced replacedOccurrences(icalcomponent *calendar)
     return replaced;
 }
 
+struct PropertyFree
+{
+    void operator()(icalproperty *property) const { icalproperty_free(property); }
+};
+
+// The start of an extra date (RDATE): a date, a time, or a period from its start, each in the
+// zone the property names.
+icaltimetype extraStart(icalproperty *extra, icalcomponent *event)
+{
+    const icalvalue *value = icalproperty_get_value(extra);
+    if (!value || icalvalue_isa(value) != ICAL_PERIOD_VALUE)
+        return icalproperty_get_datetime_with_component(extra, event);
+    std::unique_ptr<icalproperty, PropertyFree> start(icalproperty_new_clone(extra));
+    icalproperty_set_value(start.get(), icalvalue_new_datetime(icalvalue_get_period(value).start));
+    return icalproperty_get_datetime_with_component(start.get(), event);
+}
+
 QString memoText(icalcomponent *event)
 {
     const QString summary = fromLibical(icalcomponent_get_summary(event));
@@ -232,8 +249,17 @@ public:
         const bool alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
 
         icalproperty *rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
-        icalproperty *extra = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
-        const bool repeats = (rule || extra)
+        // A component has one property iterator for every kind: each kind is read in full
+        // before the next is asked for. libical gives each value of a list its own property.
+        bool hasExtra = false;
+        QList<icaltimetype> extra;
+        for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+            hasExtra = true;
+            if (const icaltimetype value = extraStart(p, event); !icaltime_is_null_time(value))
+                extra.append(value);
+        }
+        const bool repeats = (rule || hasExtra)
                 && !icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
         if (!repeats) {
             if (!take(start, text, alarm))
@@ -247,8 +273,11 @@ public:
             excluded.add(icalproperty_get_datetime_with_component(p, event));
 
         int taken = 0;
+        // A date the rule gives and an extra date name the same occurrence once.
+        std::set<std::pair<bool, qint64>> offered;
         const auto offer = [&](icaltimetype occurrence) {
-            if (excluded.contains(occurrence))
+            if (excluded.contains(occurrence)
+                || !offered.insert({occurrence.is_date != 0, instantOf(occurrence)}).second)
                 return true;
             if (taken == occurrenceLimit) {
                 if (localStart(occurrence).date <= m_last)
@@ -262,7 +291,8 @@ public:
             return true;
         };
 
-        bool more = true;
+        // The event's own start is an occurrence; a rule gives it as its first.
+        bool more = rule || offer(start);
         if (rule) {
             icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
             // libical looks for the next match inside one call, up to the year 2582, so a rule
@@ -298,12 +328,8 @@ public:
                 more = offer(occurrence);
             }
         }
-        for (icalproperty *p = extra; p && more;
-             p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
-            const icaltimetype occurrence = icalproperty_get_datetime_with_component(p, event);
-            if (!icaltime_is_null_time(occurrence))
-                more = offer(occurrence);
-        }
+        for (qsizetype k = 0; k < extra.size() && more; ++k)
+            more = offer(extra[k]);
         if (taken == 0 && more)
             leaveOut(label, messages::icsOutsideRange(m_first.year(), m_last.year()));
     }

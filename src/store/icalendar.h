@@ -59,9 +59,9 @@ inline constexpr int occurrenceLimit = 1000;
 //  - an all-day event is a memo on its first day;
 //  - a timed event is a memo on the day it starts in the local time zone, its text beginning
 //    with the local start time, "10:00 会議";
-//  - a repeating event (RRULE, RDATE, less EXDATE and the occurrences a RECURRENCE-ID event
-//    replaces) gives a memo for each occurrence from `first` to `last`, up to
-//    occurrenceLimit;
+//  - a repeating event (its start, RRULE and every RDATE, a period by its start, less EXDATE
+//    and the occurrences a RECURRENCE-ID event replaces) gives a memo for each occurrence from
+//    `first` to `last`, up to occurrenceLimit;
 //  - the text is the summary, followed on the next lines by the description unless the
 //    description already begins with the summary line; the alarm is on when the event has an
 //    alarm.

@@ -18,20 +18,21 @@ namespace {
 const QDate first(1980, 1, 1);
 const QDate last(2069, 12, 31);
 const QDate stamp(2026, 12, 7);
+const QDate today = stamp;
 
 icalendar::Parsed parseFile(const QString &name)
 {
     QFile file(QStringLiteral(REKOVA_TEST_DATA "/") + name);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return icalendar::parse(file.readAll(), first, last);
+    return icalendar::parse(file.readAll(), first, last, first);
 }
 
 icalendar::Parsed parseEvent(const char *lines)
 {
     QByteArray text = QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:x\n") + lines
             + "END:VEVENT\nEND:VCALENDAR\n";
-    return icalendar::parse(text.replace("\n", "\r\n"), first, last);
+    return icalendar::parse(text.replace("\n", "\r\n"), first, last, today);
 }
 
 // Memos of every kind, as the schedule file gives them to the export.
@@ -114,7 +115,7 @@ void tst_icalendar::roundTrip()
     QCOMPARE(lineFault(ics), QString());
     // The same memo gives the same file, UID included, so a second import updates.
     QCOMPARE(icalendar::format(memos, stamp), ics);
-    const icalendar::Parsed parsed = icalendar::parse(ics, first, QDate(2074, 12, 31));
+    const icalendar::Parsed parsed = icalendar::parse(ics, first, QDate(2074, 12, 31), first);
     QVERIFY(parsed.isCalendar);
     QCOMPARE(parsed.memos, memos);
     QCOMPARE(parsed.leftOut.size(), 0);
@@ -252,13 +253,20 @@ void tst_icalendar::hostileCalendar_data()
             << begin + "DTSTART:20270301T010000Z\r\nRDATE;VALUE=PERIOD:20270305T010000Z/PT1H,20270306T020000Z/20270306T030000Z\r\n" + end
             << Memos {{QDate(2027, 3, 1), "10:00 会議", false}, {QDate(2027, 3, 5), "10:00 会議", false}, {QDate(2027, 3, 6), "11:00 会議", false}};
     // clang-format on
+    Memos birthdays;
+    for (int year = 2000; year <= 2028; ++year)
+        birthdays.append({QDate(year, 12, 7), "会議", year >= today.year()});
+    QTest::newRow("yearly reminder since 2000, from today on") << begin
+                    + "DTSTART;VALUE=DATE:20001207\r\nRRULE:FREQ=YEARLY;UNTIL=20281207\r\n"
+                      "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+                    + end << birthdays;
 }
 
 void tst_icalendar::hostileCalendar()
 {
     QFETCH(QByteArray, ics);
     QFETCH(Memos, memos);
-    QCOMPARE(icalendar::parse(ics, first, last).memos, memos);
+    QCOMPARE(icalendar::parse(ics, first, last, today).memos, memos);
 }
 
 void tst_icalendar::plan_data()

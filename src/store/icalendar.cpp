@@ -223,7 +223,9 @@ QString memoText(icalcomponent *event)
 class Reader
 {
 public:
-    Reader(QDate first, QDate last) : m_first(first), m_last(last) { }
+    Reader(QDate first, QDate last, QDate alarmsFrom)
+        : m_first(first), m_last(last), m_alarmsFrom(alarmsFrom)
+    { }
 
     void readCalendar(icalcomponent *calendar)
     {
@@ -346,7 +348,7 @@ private:
         QString memo = text;
         if (local.time)
             memo = local.time->toString(QStringLiteral("HH:mm")) + u' ' + text;
-        parsed.memos.append({local.date, memo, alarm});
+        parsed.memos.append({local.date, memo, alarm && local.date >= m_alarmsFrom});
         return true;
     }
 
@@ -357,6 +359,7 @@ private:
 
     QDate m_first;
     QDate m_last;
+    QDate m_alarmsFrom;
 };
 
 } // namespace
@@ -483,12 +486,12 @@ QByteArray format(const QList<Memo> &memos, QDate stamp)
     return refolded(std::move(bytes));
 }
 
-Parsed parse(QByteArrayView ics, QDate first, QDate last)
+Parsed parse(QByteArrayView ics, QDate first, QDate last, QDate alarmsFrom)
 {
     // The parser reads up to a NUL: keep the text to its first one.
     const QByteArray text = ics.toByteArray();
     Component root(icalparser_parse_string(text.constData()));
-    Reader reader(first, last);
+    Reader reader(first, last, alarmsFrom);
     if (!root)
         return reader.parsed;
 

@@ -64,9 +64,10 @@ inline constexpr int occurrenceLimit = 1000;
 //    `first` to `last`, up to occurrenceLimit;
 //  - the text is the summary, followed on the next lines by the description unless the
 //    description already begins with the summary line; the alarm is on when the event has an
-//    alarm.
+//    alarm and the occurrence falls on `alarmsFrom` (today) or later: a reminder is for what is
+//    still to come, and each past one would be told at every start.
 // Events outside `first`..`last`, cancelled ones and those without a date or any text are
 // left out, with the reason.
-Parsed parse(QByteArrayView ics, QDate first, QDate last);
+Parsed parse(QByteArrayView ics, QDate first, QDate last, QDate alarmsFrom);
 
 } // namespace icalendar

@@ -123,7 +123,7 @@ std::optional<icalendar::Parsed> chosenCalendar(Platform &platform, const dirs::
     icalendar::Parsed parsed;
     const auto read = [&] {
         parsed = icalendar::parse(calendar.bytes, QDate(kyotu1::firstYear, 1, 1),
-                                  QDate(kyotu1::lastYear, 12, 31));
+                                  QDate(kyotu1::lastYear, 12, 31), platform.today());
     };
     run ? run(read) : read();
     if (!parsed.isCalendar) {

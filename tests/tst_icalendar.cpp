@@ -276,23 +276,29 @@ void tst_icalendar::plan_data()
     QTest::addColumn<QStringList>("records");
     QTest::addColumn<int>("present");
     QTest::addColumn<QStringList>("reasons");
+    QTest::addColumn<QStringList>("respelled");
 
     const QDate day(2000, 12, 17);
     const QString kaigi = QStringLiteral("\"200012170会議\"\r\n");
     // clang-format off
-    QTest::newRow("new, with its alarm")           << "" << Memos {{day, "会議", true}} << QStringList {"200012171会議"} << 0 << QStringList {};
-    QTest::newRow("line breaks stored as CR LF")    << "" << Memos {{day, "一\n二", false}} << QStringList {"200012170一\r\n二"} << 0 << QStringList {};
-    QTest::newRow("in the file with CR LF")         << "\"200012170一\r\n二\"\r\n" << Memos {{day, "一\n二", false}} << QStringList {} << 1 << QStringList {};
-    QTest::newRow("in the file with blanks around")  << "\"200012170 会議\r\n\"\r\n" << Memos {{day, "会議", false}} << QStringList {} << 1 << QStringList {};
-    QTest::newRow("in the file, alarm aside")       << kaigi << Memos {{day, "会議", true}} << QStringList {} << 1 << QStringList {};
-    QTest::newRow("same text, another date")        << kaigi << Memos {{day.addDays(1), "会議", false}} << QStringList {"200012180会議"} << 0 << QStringList {};
-    QTest::newRow("twice in the calendar")          << "" << Memos {{day, "会議", false}, {day, "会議", false}} << QStringList {"200012170会議"} << 1 << QStringList {};
+    QTest::newRow("new, with its alarm")           << "" << Memos {{day, "会議", true}} << QStringList {"200012171会議"} << 0 << QStringList {} << QStringList {};
+    QTest::newRow("line breaks stored as CR LF")    << "" << Memos {{day, "一\n二", false}} << QStringList {"200012170一\r\n二"} << 0 << QStringList {} << QStringList {};
+    QTest::newRow("in the file with CR LF")         << "\"200012170一\r\n二\"\r\n" << Memos {{day, "一\n二", false}} << QStringList {} << 1 << QStringList {} << QStringList {};
+    QTest::newRow("in the file with blanks around")  << "\"200012170 会議\r\n\"\r\n" << Memos {{day, "会議", false}} << QStringList {} << 1 << QStringList {} << QStringList {};
+    QTest::newRow("in the file, alarm aside")       << kaigi << Memos {{day, "会議", true}} << QStringList {} << 1 << QStringList {} << QStringList {};
+    QTest::newRow("same text, another date")        << kaigi << Memos {{day.addDays(1), "会議", false}} << QStringList {"200012180会議"} << 0 << QStringList {} << QStringList {};
+    QTest::newRow("twice in the calendar")          << "" << Memos {{day, "会議", false}, {day, "会議", false}} << QStringList {"200012170会議"} << 1 << QStringList {} << QStringList {};
     QTest::newRow("quotation mark")                 << "" << Memos {{day, "\"至急\"", false}} << QStringList {} << 0
-            << QStringList {"「\"」（ダブルクォーテーション）はスケジュールファイルに保存できません。"};
+            << QStringList {"「\"」（ダブルクォーテーション）はスケジュールファイルに保存できません。"} << QStringList {};
     QTest::newRow("emoji, the rest still added")    << "" << Memos {{day, "誕生会🎂", false}, {day, "会議", false}} << QStringList {"200012170会議"} << 0
-            << QStringList {"文字「🎂」はスケジュールファイルに保存できません。"};
+            << QStringList {"文字「🎂」はスケジュールファイルに保存できません。"} << QStringList {};
     QTest::newRow("yen sign")                       << "" << Memos {{day, "会費¥500", false}} << QStringList {} << 0
-            << QStringList {"文字「¥」はスケジュールファイルに保存できません。"};
+            << QStringList {"文字「¥」はスケジュールファイルに保存できません。"} << QStringList {};
+    QTest::newRow("other spellings, named")         << "" << Memos {{day, "10時〜12時 −5 —¢£¬‖〜", false}}
+            << QStringList {"20001217010時～12時 －5 ―￠￡￢∥～"} << 0 << QStringList {}
+            << QStringList {"〜→～", "−→－", "—→―", "¢→￠", "£→￡", "¬→￢", "‖→∥"};
+    QTest::newRow("other spellings, found next time") << "\"200012170会議〜\"\r\n" << Memos {{day, "会議〜", false}, {day, "会議〜", false}}
+            << QStringList {} << 2 << QStringList {} << QStringList {};
     // clang-format on
 }
 
@@ -303,6 +309,7 @@ void tst_icalendar::plan()
     QFETCH(QStringList, records);
     QFETCH(int, present);
     QFETCH(QStringList, reasons);
+    QFETCH(QStringList, respelled);
     QList<QByteArray> fields;
     fieldreader::forEachField(QByteArrayView(cp932::encode(existing).bytes),
                               [&](QByteArrayView field) { fields.append(field.toByteArray()); });
@@ -316,6 +323,10 @@ void tst_icalendar::plan()
     for (const icalendar::LeftOut &leftOut : plan.leftOut)
         given.append(leftOut.reason);
     QCOMPARE(given, reasons);
+    given.clear();
+    for (const cp932::Respelling &respelling : plan.respelled)
+        given.append(respelling.from + u'→' + respelling.to);
+    QCOMPARE(given, respelled);
 }
 
 QTEST_GUILESS_MAIN(tst_icalendar)

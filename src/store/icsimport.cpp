@@ -88,7 +88,17 @@ Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields)
                                            cp932::characterAt(stored, encoded.firstUnencodable))});
             continue;
         }
-        held.insert(key + memo.text.trimmed());
+        // The text as the file reads it back, which the next import compares with.
+        const QString kept = withLineFeeds(cp932::decode(encoded.bytes).text).trimmed();
+        if (held.contains(key + kept)) {
+            ++result.present;
+            continue;
+        }
+        for (const cp932::Respelling &respelling : cp932::respellings(memo.text)) {
+            if (!result.respelled.contains(respelling))
+                result.respelled.append(respelling);
+        }
+        held.insert(key + kept);
         result.records.append(key.toLatin1() + (memo.alarm ? '1' : '0') + encoded.bytes);
     }
     return result;
@@ -220,8 +230,12 @@ bool importSchedules(Platform &platform, const StoreOptions &options, const dirs
                 messages::applicationTitle());
         return false;
     }
+    QStringList respelled;
+    for (const cp932::Respelling &respelling : preview.respelled)
+        respelled.append(messages::icsRespelled(respelling.from, respelling.to));
     if (!platform.askYesNo(messages::icsImportQuestion(preview.records.size(), preview.present,
-                                                       leftOutLines(leftOut), leftOut.size()),
+                                                       respelled, leftOutLines(leftOut),
+                                                       leftOut.size()),
                            messages::icsImportTitle()))
         return false;
 

@@ -576,6 +576,11 @@ QString icsCancelled()
     return QStringLiteral("取り消された予定です。");
 }
 
+QString icsOutsideCalendar()
+{
+    return QStringLiteral("カレンダー（VCALENDAR）の外にある予定です。");
+}
+
 QString icsTooManyOccurrences(int limit, const QString &fromDate)
 {
     return QStringLiteral("繰り返しが多いため、%1 回を超える分（%2 から）は取り込みません。")

@@ -128,6 +128,7 @@ QString icsOutsideRange(int firstYear, int lastYear);
 QString icsNoDate();
 QString icsNoText();
 QString icsCancelled();
+QString icsOutsideCalendar(); // an event beside the calendars of a file, in none of them
 QString icsTooManyOccurrences(int limit, const QString &fromDate);
 QString icsRepeatsWithinADay();
 // A repeat counted from a start more than `years` years before the calendar's first year.

@@ -237,11 +237,17 @@ public:
             readEvent(event, replaced.value(fromLibical(icalcomponent_get_uid(event))));
     }
 
+    // An event beside the calendars of a file, in none of them: named, not read.
+    void leaveOutStray(icalcomponent *event)
+    {
+        leaveOut(labelOf(event, memoText(event)).trimmed(), messages::icsOutsideCalendar());
+    }
+
     void readEvent(icalcomponent *event, const Exclusions &replaced)
     {
         const QString text = memoText(event);
         const icaltimetype start = icalcomponent_get_dtstart(event);
-        const QString label = dateLine(localStart(start).date) + u' ' + summaryOf(text);
+        const QString label = labelOf(event, text);
         if (icaltime_is_null_time(start) || !localStart(start).date.isValid())
             return leaveOut(label.trimmed(), messages::icsNoDate());
         if (text.isEmpty())
@@ -339,6 +345,11 @@ public:
     Parsed parsed;
 
 private:
+    static QString labelOf(icalcomponent *event, const QString &text)
+    {
+        return dateLine(localStart(icalcomponent_get_dtstart(event)).date) + u' ' + summaryOf(text);
+    }
+
     // Returns: false when the occurrence falls outside the calendar's days.
     bool take(icaltimetype occurrence, const QString &text, bool alarm)
     {
@@ -500,13 +511,18 @@ Parsed parse(QByteArrayView ics, QDate first, QDate last, QDate alarmsFrom)
         reader.parsed.isCalendar = true;
         reader.readCalendar(root.get());
         break;
-    case ICAL_XROOT_COMPONENT: // several calendars one after the other
-        for (icalcomponent *calendar
-             = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
-             calendar;
-             calendar = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT)) {
+    case ICAL_XROOT_COMPONENT: // several calendars (or events) one after the other
+        for (icalcomponent *part
+             = icalcomponent_get_first_component(root.get(), ICAL_ANY_COMPONENT);
+             part; part = icalcomponent_get_next_component(root.get(), ICAL_ANY_COMPONENT)) {
+            const icalcomponent_kind kind = icalcomponent_isa(part);
+            if (kind == ICAL_VCALENDAR_COMPONENT)
+                reader.readCalendar(part);
+            else if (kind == ICAL_VEVENT_COMPONENT)
+                reader.leaveOutStray(part);
+            else
+                continue;
             reader.parsed.isCalendar = true;
-            reader.readCalendar(calendar);
         }
         break;
     case ICAL_VEVENT_COMPONENT:

@@ -51,6 +51,7 @@ QList<std::pair<const char *, Memo>> roundTripRows()
         {"folded inside characters",          {QDate(2026, 3, 5), QString(100, u'漢'), false}},
         {"half-width kana, NEC and IBM rows", {QDate(2026, 3, 6), "ｽｹｼﾞｭｰﾙ ①㈱ⅰ纊", false}},
         {"folded right at the line end",      {QDate(2026, 3, 7), QString(73, u'a'), false}},
+        {"timed, as it came in",              {QDate(2026, 12, 7), "10:00 会議\n第2会議室", true}},
     };
     // clang-format on
 }
@@ -143,10 +144,17 @@ void tst_icalendar::anotherParserReadsEveryEvent()
     QSet<QString> uids;
     for (qsizetype k = 0; k < memos.size(); ++k) {
         const QJsonArray event = events[k].toArray();
-        QCOMPARE(event[0].toString(), memos[k].date.toString(QStringLiteral("yyyyMMdd")));
+        // A memo that begins with a time goes out at that time, the time off its text.
+        QString start = memos[k].date.toString(QStringLiteral("yyyyMMdd"));
+        QString text = memos[k].text;
+        if (text.startsWith(QStringLiteral("10:00 "))) {
+            start += QStringLiteral("T1000");
+            text.remove(0, 6);
+        }
+        QCOMPARE(event[0].toString(), start);
         QCOMPARE(event[1].toInt() == 1, memos[k].alarm);
-        QCOMPARE(event[2].toString(), icalendar::summaryOf(memos[k].text));
-        QCOMPARE(event[3].toString(), memos[k].text);
+        QCOMPARE(event[2].toString(), icalendar::summaryOf(text));
+        QCOMPARE(event[3].toString(), text);
         uids.insert(event[4].toString());
     }
     QCOMPARE(uids.size(), memos.size());

@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTime>
 
@@ -447,6 +448,30 @@ QByteArray refolded(QByteArray text)
 
 } // namespace
 
+// A memo that begins with a time of day and a space, as a timed event comes in ("10:00 会議"),
+// and more than blanks after it: the time and the rest of the text.
+std::optional<std::pair<QTime, QString>> timedMemo(const QString &text)
+{
+    static const QRegularExpression time(QStringLiteral("^([01][0-9]|2[0-3]):([0-5][0-9]) "));
+    const QRegularExpressionMatch match = time.match(text);
+    if (!match.hasMatch() || text.sliced(match.capturedLength()).trimmed().isEmpty())
+        return std::nullopt;
+    return std::pair {QTime(match.captured(1).toInt(), match.captured(2).toInt()),
+                      text.sliced(match.capturedLength())};
+}
+
+// `time` of `date` in this machine's time zone, in UTC.
+icaltimetype utcValue(QDate date, QTime time)
+{
+    const QDateTime utc = QDateTime(date, time, Qt::LocalTime).toUTC();
+    icaltimetype value = dateValue(utc.date());
+    value.is_date = 0;
+    value.hour = utc.time().hour();
+    value.minute = utc.time().minute();
+    value.second = utc.time().second();
+    return icaltime_set_timezone(&value, icaltimezone_get_utc_timezone());
+}
+
 bool canWrite(QDate date)
 {
     return date >= QDate(1, 1, 2) && date < QDate(3000, 12, 31);
@@ -467,23 +492,37 @@ QByteArray format(const QList<Memo> &memos, QDate stamp)
     QHash<QString, int> seen;
     for (const Memo &memo : memos) {
         const QString uid = uidOf(memo, ++seen[uidOf(memo, 1)]);
-        const QByteArray summary = textValue(summaryOf(memo.text));
+        const auto timed = timedMemo(memo.text);
+        const QString &text = timed ? timed->second : memo.text;
+        const QByteArray summary = textValue(summaryOf(text));
         icalcomponent *event = icalcomponent_new_vevent();
         icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
         icalcomponent_add_property(event, icalproperty_new_dtstamp(stampValue));
-        icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(memo.date)));
-        icalcomponent_add_property(event, icalproperty_new_dtend(dateValue(memo.date.addDays(1))));
+        // The alarm is at 09:00 of the day, or at the start of an event that starts before.
+        int alarmAfterStart = 9 * 60 * 60;
+        if (timed) {
+            // A timed event that came in goes out at its time, which the import reads back to
+            // the same memo; without an end it ends as it starts.
+            icalcomponent_add_property(event,
+                                       icalproperty_new_dtstart(utcValue(memo.date, timed->first)));
+            alarmAfterStart = qMin(0, alarmAfterStart - timed->first.msecsSinceStartOfDay() / 1000);
+        } else {
+            icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(memo.date)));
+            icalcomponent_add_property(event,
+                                       icalproperty_new_dtend(dateValue(memo.date.addDays(1))));
+        }
         icalcomponent_add_property(event, icalproperty_new_summary(summary.constData()));
         icalcomponent_add_property(event,
-                                   icalproperty_new_description(textValue(memo.text).constData()));
+                                   icalproperty_new_description(textValue(text).constData()));
         // All-day events take no time of their own: transparent, as calendars make them.
-        icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+        if (!timed)
+            icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
         if (memo.alarm) {
             icalcomponent *alarm = icalcomponent_new_valarm();
             icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
             icaltriggertype trigger {};
             trigger.time = icaltime_null_time();
-            trigger.duration = icaldurationtype_from_int(9 * 60 * 60);
+            trigger.duration = icaldurationtype_from_int(alarmAfterStart);
             icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
             icalcomponent_add_property(alarm, icalproperty_new_description(summary.constData()));
             icalcomponent_add_component(event, alarm);

@@ -30,7 +30,10 @@ QString summaryOf(const QString &text);
 // and DTEND as dates, SUMMARY the memo's summary line, DESCRIPTION the whole memo, a UID made
 // from the memo's date and text (a second export gives the same UID, so that a calendar that
 // imports it again updates the event instead of adding a copy), DTSTAMP `stamp` at midnight UTC,
-// and for a memo with the alarm a display alarm at 09:00 of its day. Lines end in CR LF and are
+// and for a memo with the alarm a display alarm at 09:00 of its day. A memo that begins with a
+// local time and a space, as parse() writes a timed event ("10:00 会議"), is an event at that
+// time instead (DTSTART in UTC, no end), its text without the time, its alarm no later than
+// its start. Lines end in CR LF and are
 // folded at 75 octets; control characters other than tabs and line breaks are not written.
 QByteArray format(const QList<Memo> &memos, QDate stamp);
 

@@ -18,20 +18,21 @@ namespace {
 const QDate first(1980, 1, 1);
 const QDate last(2069, 12, 31);
 const QDate stamp(2026, 12, 7);
+const QDate today = stamp;
 
 icalendar::Parsed parseFile(const QString &name)
 {
     QFile file(QStringLiteral(REKOVA_TEST_DATA "/") + name);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return icalendar::parse(file.readAll(), first, last);
+    return icalendar::parse(file.readAll(), first, last, first);
 }
 
 icalendar::Parsed parseEvent(const char *lines)
 {
     QByteArray text = QByteArray("BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:x\n") + lines
             + "END:VEVENT\nEND:VCALENDAR\n";
-    return icalendar::parse(text.replace("\n", "\r\n"), first, last);
+    return icalendar::parse(text.replace("\n", "\r\n"), first, last, today);
 }
 
 // Memos of every kind, as the schedule file gives them to the export.
@@ -49,8 +50,31 @@ QList<std::pair<const char *, Memo>> roundTripRows()
         {"characters iCalendar escapes",      {QDate(2026, 3, 4), "a,b;c\\d:e", false}},
         {"folded inside characters",          {QDate(2026, 3, 5), QString(100, u'漢'), false}},
         {"half-width kana, NEC and IBM rows", {QDate(2026, 3, 6), "ｽｹｼﾞｭｰﾙ ①㈱ⅰ纊", false}},
+        {"folded right at the line end",      {QDate(2026, 3, 7), QString(73, u'a'), false}},
+        {"timed, as it came in",              {QDate(2026, 12, 7), "10:00 会議\n第2会議室", true}},
     };
     // clang-format on
+}
+
+// Returns: what is wrong with the lines of `ics`, or "" when each ends in CR LF, none is longer
+// than 75 octets and none holds a control character other than a tab.
+QString lineFault(const QByteArray &ics)
+{
+    if (!ics.endsWith("\r\n"))
+        return QStringLiteral("no CR LF at the end");
+    const QList<QByteArray> lines = ics.first(ics.size() - 2).split('\n');
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const QByteArray line = k + 1 < lines.size() ? lines[k].chopped(1) : lines[k];
+        if (k + 1 < lines.size() && !lines[k].endsWith('\r'))
+            return QStringLiteral("bare LF after: ") + QString::fromUtf8(line);
+        if (line.size() > 75)
+            return QStringLiteral("longer than 75 octets: ") + QString::fromUtf8(line);
+        for (const char c : line) {
+            if ((uchar(c) < 0x20 && c != '\t') || c == 0x7f)
+                return QStringLiteral("control character in: ") + QString::fromUtf8(line);
+        }
+    }
+    return QString();
 }
 
 } // namespace
@@ -89,9 +113,10 @@ void tst_icalendar::roundTrip()
     QFETCH(bool, alarm);
     const Memos memos {{date, text, alarm}};
     const QByteArray ics = icalendar::format(memos, stamp);
+    QCOMPARE(lineFault(ics), QString());
     // The same memo gives the same file, UID included, so a second import updates.
     QCOMPARE(icalendar::format(memos, stamp), ics);
-    const icalendar::Parsed parsed = icalendar::parse(ics, first, QDate(2074, 12, 31));
+    const icalendar::Parsed parsed = icalendar::parse(ics, first, QDate(2074, 12, 31), first);
     QVERIFY(parsed.isCalendar);
     QCOMPARE(parsed.memos, memos);
     QCOMPARE(parsed.leftOut.size(), 0);
@@ -119,10 +144,17 @@ void tst_icalendar::anotherParserReadsEveryEvent()
     QSet<QString> uids;
     for (qsizetype k = 0; k < memos.size(); ++k) {
         const QJsonArray event = events[k].toArray();
-        QCOMPARE(event[0].toString(), memos[k].date.toString(QStringLiteral("yyyyMMdd")));
+        // A memo that begins with a time goes out at that time, the time off its text.
+        QString start = memos[k].date.toString(QStringLiteral("yyyyMMdd"));
+        QString text = memos[k].text;
+        if (text.startsWith(QStringLiteral("10:00 "))) {
+            start += QStringLiteral("T1000");
+            text.remove(0, 6);
+        }
+        QCOMPARE(event[0].toString(), start);
         QCOMPARE(event[1].toInt() == 1, memos[k].alarm);
-        QCOMPARE(event[2].toString(), icalendar::summaryOf(memos[k].text));
-        QCOMPARE(event[3].toString(), memos[k].text);
+        QCOMPARE(event[2].toString(), icalendar::summaryOf(text));
+        QCOMPARE(event[3].toString(), text);
         uids.insert(event[4].toString());
     }
     QCOMPARE(uids.size(), memos.size());
@@ -216,14 +248,33 @@ void tst_icalendar::hostileCalendar_data()
             << "BEGIN:VCALENDAR\r\n" + event + "DTSTART;VALUE=DATE:17000101\r\nRRULE:FREQ=YEARLY;COUNT=1000\r\n"
                     "END:VEVENT\r\nEND:VCALENDAR\r\n"
             << Memos {};
+    const QByteArray begin = "BEGIN:VCALENDAR\r\n" + event;
+    const QByteArray end = "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    QTest::newRow("two extra dates, its own date kept")
+            << begin + "DTSTART;VALUE=DATE:20270401\r\nRDATE;VALUE=DATE:20270410\r\nRDATE;VALUE=DATE:20270420\r\n" + end
+            << Memos {{QDate(2027, 4, 1), "会議", false}, {QDate(2027, 4, 10), "会議", false}, {QDate(2027, 4, 20), "会議", false}};
+    QTest::newRow("a list of extra dates beside a rule")
+            << begin + "DTSTART;VALUE=DATE:20270105\r\nRRULE:FREQ=YEARLY;COUNT=1\r\nEXDATE;VALUE=DATE:20270120\r\n"
+                       "RDATE;VALUE=DATE:20270120,20270130,20270105\r\n" + end
+            << Memos {{QDate(2027, 1, 5), "会議", false}, {QDate(2027, 1, 30), "会議", false}};
+    QTest::newRow("extra periods, from their start")
+            << begin + "DTSTART:20270301T010000Z\r\nRDATE;VALUE=PERIOD:20270305T010000Z/PT1H,20270306T020000Z/20270306T030000Z\r\n" + end
+            << Memos {{QDate(2027, 3, 1), "10:00 会議", false}, {QDate(2027, 3, 5), "10:00 会議", false}, {QDate(2027, 3, 6), "11:00 会議", false}};
     // clang-format on
+    Memos birthdays;
+    for (int year = 2000; year <= 2028; ++year)
+        birthdays.append({QDate(year, 12, 7), "会議", year >= today.year()});
+    QTest::newRow("yearly reminder since 2000, from today on") << begin
+                    + "DTSTART;VALUE=DATE:20001207\r\nRRULE:FREQ=YEARLY;UNTIL=20281207\r\n"
+                      "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+                    + end << birthdays;
 }
 
 void tst_icalendar::hostileCalendar()
 {
     QFETCH(QByteArray, ics);
     QFETCH(Memos, memos);
-    QCOMPARE(icalendar::parse(ics, first, last).memos, memos);
+    QCOMPARE(icalendar::parse(ics, first, last, today).memos, memos);
 }
 
 void tst_icalendar::plan_data()
@@ -233,23 +284,29 @@ void tst_icalendar::plan_data()
     QTest::addColumn<QStringList>("records");
     QTest::addColumn<int>("present");
     QTest::addColumn<QStringList>("reasons");
+    QTest::addColumn<QStringList>("respelled");
 
     const QDate day(2000, 12, 17);
     const QString kaigi = QStringLiteral("\"200012170会議\"\r\n");
     // clang-format off
-    QTest::newRow("new, with its alarm")           << "" << Memos {{day, "会議", true}} << QStringList {"200012171会議"} << 0 << QStringList {};
-    QTest::newRow("line breaks stored as CR LF")    << "" << Memos {{day, "一\n二", false}} << QStringList {"200012170一\r\n二"} << 0 << QStringList {};
-    QTest::newRow("in the file with CR LF")         << "\"200012170一\r\n二\"\r\n" << Memos {{day, "一\n二", false}} << QStringList {} << 1 << QStringList {};
-    QTest::newRow("in the file with blanks around")  << "\"200012170 会議\r\n\"\r\n" << Memos {{day, "会議", false}} << QStringList {} << 1 << QStringList {};
-    QTest::newRow("in the file, alarm aside")       << kaigi << Memos {{day, "会議", true}} << QStringList {} << 1 << QStringList {};
-    QTest::newRow("same text, another date")        << kaigi << Memos {{day.addDays(1), "会議", false}} << QStringList {"200012180会議"} << 0 << QStringList {};
-    QTest::newRow("twice in the calendar")          << "" << Memos {{day, "会議", false}, {day, "会議", false}} << QStringList {"200012170会議"} << 1 << QStringList {};
+    QTest::newRow("new, with its alarm")           << "" << Memos {{day, "会議", true}} << QStringList {"200012171会議"} << 0 << QStringList {} << QStringList {};
+    QTest::newRow("line breaks stored as CR LF")    << "" << Memos {{day, "一\n二", false}} << QStringList {"200012170一\r\n二"} << 0 << QStringList {} << QStringList {};
+    QTest::newRow("in the file with CR LF")         << "\"200012170一\r\n二\"\r\n" << Memos {{day, "一\n二", false}} << QStringList {} << 1 << QStringList {} << QStringList {};
+    QTest::newRow("in the file with blanks around")  << "\"200012170 会議\r\n\"\r\n" << Memos {{day, "会議", false}} << QStringList {} << 1 << QStringList {} << QStringList {};
+    QTest::newRow("in the file, alarm aside")       << kaigi << Memos {{day, "会議", true}} << QStringList {} << 1 << QStringList {} << QStringList {};
+    QTest::newRow("same text, another date")        << kaigi << Memos {{day.addDays(1), "会議", false}} << QStringList {"200012180会議"} << 0 << QStringList {} << QStringList {};
+    QTest::newRow("twice in the calendar")          << "" << Memos {{day, "会議", false}, {day, "会議", false}} << QStringList {"200012170会議"} << 1 << QStringList {} << QStringList {};
     QTest::newRow("quotation mark")                 << "" << Memos {{day, "\"至急\"", false}} << QStringList {} << 0
-            << QStringList {"「\"」（ダブルクォーテーション）はスケジュールファイルに保存できません。"};
+            << QStringList {"「\"」（ダブルクォーテーション）はスケジュールファイルに保存できません。"} << QStringList {};
     QTest::newRow("emoji, the rest still added")    << "" << Memos {{day, "誕生会🎂", false}, {day, "会議", false}} << QStringList {"200012170会議"} << 0
-            << QStringList {"文字「🎂」はスケジュールファイルに保存できません。"};
+            << QStringList {"文字「🎂」はスケジュールファイルに保存できません。"} << QStringList {};
     QTest::newRow("yen sign")                       << "" << Memos {{day, "会費¥500", false}} << QStringList {} << 0
-            << QStringList {"文字「¥」はスケジュールファイルに保存できません。"};
+            << QStringList {"文字「¥」はスケジュールファイルに保存できません。"} << QStringList {};
+    QTest::newRow("other spellings, named")         << "" << Memos {{day, "10時〜12時 −5 —¢£¬‖〜", false}}
+            << QStringList {"20001217010時～12時 －5 ―￠￡￢∥～"} << 0 << QStringList {}
+            << QStringList {"〜→～", "−→－", "—→―", "¢→￠", "£→￡", "¬→￢", "‖→∥"};
+    QTest::newRow("other spellings, found next time") << "\"200012170会議〜\"\r\n" << Memos {{day, "会議〜", false}, {day, "会議〜", false}}
+            << QStringList {} << 2 << QStringList {} << QStringList {};
     // clang-format on
 }
 
@@ -260,6 +317,7 @@ void tst_icalendar::plan()
     QFETCH(QStringList, records);
     QFETCH(int, present);
     QFETCH(QStringList, reasons);
+    QFETCH(QStringList, respelled);
     QList<QByteArray> fields;
     fieldreader::forEachField(QByteArrayView(cp932::encode(existing).bytes),
                               [&](QByteArrayView field) { fields.append(field.toByteArray()); });
@@ -273,6 +331,10 @@ void tst_icalendar::plan()
     for (const icalendar::LeftOut &leftOut : plan.leftOut)
         given.append(leftOut.reason);
     QCOMPARE(given, reasons);
+    given.clear();
+    for (const cp932::Respelling &respelling : plan.respelled)
+        given.append(respelling.from + u'→' + respelling.to);
+    QCOMPARE(given, respelled);
 }
 
 QTEST_GUILESS_MAIN(tst_icalendar)

@@ -522,12 +522,22 @@ QString icsSameAsSchedule()
     return QStringLiteral("スケジュールファイルそのものです。別のファイル名を選んでください。");
 }
 
-QString icsImportQuestion(qsizetype toAdd, qsizetype present, const QStringList &leftOut,
-                          qsizetype leftOutCount)
+QString icsImportQuestion(qsizetype toAdd, qsizetype present, const QStringList &respelled,
+                          const QStringList &leftOut, qsizetype leftOutCount)
 {
+    QString respelledLines;
+    if (!respelled.isEmpty())
+        respelledLines
+                = QStringLiteral("\n\n次の文字は、スケジュールファイルでは右の字で保存します。\n")
+                + respelled.join(QStringLiteral("、"));
     return QStringLiteral("%1 件の予定をスケジュールに追加します。").arg(toAdd)
-            + presentLine(present) + leftOutLines(leftOut, leftOutCount)
+            + presentLine(present) + respelledLines + leftOutLines(leftOut, leftOutCount)
             + QStringLiteral("\n\n追加しますか？");
+}
+
+QString icsRespelled(const QString &from, const QString &to)
+{
+    return QStringLiteral("%1 → %2").arg(from, to);
 }
 
 QString icsImportTitle()
@@ -564,6 +574,11 @@ QString icsNoText()
 QString icsCancelled()
 {
     return QStringLiteral("取り消された予定です。");
+}
+
+QString icsOutsideCalendar()
+{
+    return QStringLiteral("カレンダー（VCALENDAR）の外にある予定です。");
 }
 
 QString icsTooManyOccurrences(int limit, const QString &fromDate)

@@ -113,10 +113,13 @@ QString icsTooLarge(const QString &path);
 QString icsFileUnreadable(const QString &path, const QString &reason);
 QString icsFileNotWritten(const QString &path, const QString &reason);
 QString icsSameAsSchedule(); // the chosen file is the schedule file itself
-// The question before an import: what will be added, what is already there, what is left out
-// (lines "event: reason", already cut to a number the box can show).
-QString icsImportQuestion(qsizetype toAdd, qsizetype present, const QStringList &leftOut,
-                          qsizetype leftOutCount);
+// The question before an import: what will be added, which characters are stored in another
+// spelling (icsRespelled() lines), what is already there, what is left out (lines "event:
+// reason", already cut to a number the box can show).
+QString icsImportQuestion(qsizetype toAdd, qsizetype present, const QStringList &respelled,
+                          const QStringList &leftOut, qsizetype leftOutCount);
+// A character the schedule file keeps as `to`: "〜 → ～".
+QString icsRespelled(const QString &from, const QString &to);
 QString icsImportTitle(); // "iCalendar の取り込み"
 QString icsImportDone(qsizetype added, qsizetype present);
 QString icsImportNothing(qsizetype present, const QStringList &leftOut, qsizetype leftOutCount);
@@ -125,6 +128,7 @@ QString icsOutsideRange(int firstYear, int lastYear);
 QString icsNoDate();
 QString icsNoText();
 QString icsCancelled();
+QString icsOutsideCalendar(); // an event beside the calendars of a file, in none of them
 QString icsTooManyOccurrences(int limit, const QString &fromDate);
 QString icsRepeatsWithinADay();
 // A repeat counted from a start more than `years` years before the calendar's first year.

@@ -152,6 +152,24 @@ Encoded encode(QStringView text)
     return result;
 }
 
+QList<Respelling> respellings(QStringView text)
+{
+    QList<Respelling> found;
+    const Encoded whole = encode(text);
+    if (!whole.isValid() || decode(whole.bytes).text == text)
+        return found;
+    for (qsizetype k = 0; k < text.size();) {
+        const QString from = characterAt(text, k);
+        k += from.size();
+        if (from.front().unicode() < 0x80)
+            continue;
+        const QString to = decode(encode(from).bytes).text;
+        if (to != from && !found.contains(Respelling {from, to}))
+            found.append({from, to});
+    }
+    return found;
+}
+
 QString characterAt(QStringView text, qsizetype index)
 {
     if (index < 0 || index >= text.size())

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -39,6 +40,20 @@ struct Encoded
 };
 
 Encoded encode(QStringView text);
+
+// A character that encode() stores as a JIS character which decode() reads back in another
+// spelling (the wave dash 〜 as the fullwidth tilde ～).
+struct Respelling
+{
+    QString from;
+    QString to;
+
+    friend bool operator==(const Respelling &, const Respelling &) = default;
+};
+
+// Returns: each character of `text` that reads back from CP932 as another one, once, in the
+// order of the text; empty when `text` comes back as it is or cannot be encoded.
+QList<Respelling> respellings(QStringView text);
 
 // Returns: the whole character (a surrogate pair stays together) that starts at `index`.
 QString characterAt(QStringView text, qsizetype index);

@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTime>
 
@@ -192,6 +193,23 @@ Replaced replacedOccurrences(icalcomponent *calendar)
     return replaced;
 }
 
+struct PropertyFree
+{
+    void operator()(icalproperty *property) const { icalproperty_free(property); }
+};
+
+// The start of an extra date (RDATE): a date, a time, or a period from its start, each in the
+// zone the property names.
+icaltimetype extraStart(icalproperty *extra, icalcomponent *event)
+{
+    const icalvalue *value = icalproperty_get_value(extra);
+    if (!value || icalvalue_isa(value) != ICAL_PERIOD_VALUE)
+        return icalproperty_get_datetime_with_component(extra, event);
+    std::unique_ptr<icalproperty, PropertyFree> start(icalproperty_new_clone(extra));
+    icalproperty_set_value(start.get(), icalvalue_new_datetime(icalvalue_get_period(value).start));
+    return icalproperty_get_datetime_with_component(start.get(), event);
+}
+
 QString memoText(icalcomponent *event)
 {
     const QString summary = fromLibical(icalcomponent_get_summary(event));
@@ -206,7 +224,9 @@ QString memoText(icalcomponent *event)
 class Reader
 {
 public:
-    Reader(QDate first, QDate last) : m_first(first), m_last(last) { }
+    Reader(QDate first, QDate last, QDate alarmsFrom)
+        : m_first(first), m_last(last), m_alarmsFrom(alarmsFrom)
+    { }
 
     void readCalendar(icalcomponent *calendar)
     {
@@ -218,11 +238,17 @@ public:
             readEvent(event, replaced.value(fromLibical(icalcomponent_get_uid(event))));
     }
 
+    // An event beside the calendars of a file, in none of them: named, not read.
+    void leaveOutStray(icalcomponent *event)
+    {
+        leaveOut(labelOf(event, memoText(event)).trimmed(), messages::icsOutsideCalendar());
+    }
+
     void readEvent(icalcomponent *event, const Exclusions &replaced)
     {
         const QString text = memoText(event);
         const icaltimetype start = icalcomponent_get_dtstart(event);
-        const QString label = dateLine(localStart(start).date) + u' ' + summaryOf(text);
+        const QString label = labelOf(event, text);
         if (icaltime_is_null_time(start) || !localStart(start).date.isValid())
             return leaveOut(label.trimmed(), messages::icsNoDate());
         if (text.isEmpty())
@@ -232,8 +258,17 @@ public:
         const bool alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
 
         icalproperty *rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
-        icalproperty *extra = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
-        const bool repeats = (rule || extra)
+        // A component has one property iterator for every kind: each kind is read in full
+        // before the next is asked for. libical gives each value of a list its own property.
+        bool hasExtra = false;
+        QList<icaltimetype> extra;
+        for (icalproperty *p = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
+            hasExtra = true;
+            if (const icaltimetype value = extraStart(p, event); !icaltime_is_null_time(value))
+                extra.append(value);
+        }
+        const bool repeats = (rule || hasExtra)
                 && !icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
         if (!repeats) {
             if (!take(start, text, alarm))
@@ -247,8 +282,11 @@ public:
             excluded.add(icalproperty_get_datetime_with_component(p, event));
 
         int taken = 0;
+        // A date the rule gives and an extra date name the same occurrence once.
+        std::set<std::pair<bool, qint64>> offered;
         const auto offer = [&](icaltimetype occurrence) {
-            if (excluded.contains(occurrence))
+            if (excluded.contains(occurrence)
+                || !offered.insert({occurrence.is_date != 0, instantOf(occurrence)}).second)
                 return true;
             if (taken == occurrenceLimit) {
                 if (localStart(occurrence).date <= m_last)
@@ -262,7 +300,8 @@ public:
             return true;
         };
 
-        bool more = true;
+        // The event's own start is an occurrence; a rule gives it as its first.
+        bool more = rule || offer(start);
         if (rule) {
             icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
             // libical looks for the next match inside one call, up to the year 2582, so a rule
@@ -298,12 +337,8 @@ public:
                 more = offer(occurrence);
             }
         }
-        for (icalproperty *p = extra; p && more;
-             p = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
-            const icaltimetype occurrence = icalproperty_get_datetime_with_component(p, event);
-            if (!icaltime_is_null_time(occurrence))
-                more = offer(occurrence);
-        }
+        for (qsizetype k = 0; k < extra.size() && more; ++k)
+            more = offer(extra[k]);
         if (taken == 0 && more)
             leaveOut(label, messages::icsOutsideRange(m_first.year(), m_last.year()));
     }
@@ -311,6 +346,11 @@ public:
     Parsed parsed;
 
 private:
+    static QString labelOf(icalcomponent *event, const QString &text)
+    {
+        return dateLine(localStart(icalcomponent_get_dtstart(event)).date) + u' ' + summaryOf(text);
+    }
+
     // Returns: false when the occurrence falls outside the calendar's days.
     bool take(icaltimetype occurrence, const QString &text, bool alarm)
     {
@@ -320,7 +360,7 @@ private:
         QString memo = text;
         if (local.time)
             memo = local.time->toString(QStringLiteral("HH:mm")) + u' ' + text;
-        parsed.memos.append({local.date, memo, alarm});
+        parsed.memos.append({local.date, memo, alarm && local.date >= m_alarmsFrom});
         return true;
     }
 
@@ -331,6 +371,7 @@ private:
 
     QDate m_first;
     QDate m_last;
+    QDate m_alarmsFrom;
 };
 
 } // namespace
@@ -361,7 +402,75 @@ QString uidOf(const Memo &memo, int occurrence)
     return uid + QStringLiteral("@rekova");
 }
 
+// A text as UTF-8 for libical, without the control characters a calendar's text cannot hold
+// (line feeds, which libical escapes, and tabs stay).
+QByteArray textValue(QString text)
+{
+    text.removeIf([](QChar c) {
+        return (c.unicode() < 0x20 && c != u'\n' && c != u'\t') || c.unicode() == 0x7F;
+    });
+    return text.toUtf8();
+}
+
+// libical folds a line that ends exactly at its 75th octet between the CR and the LF of its
+// end: its lines are unfolded (it folds with CR LF and a space only, and writes no CR of its
+// own inside a line) and folded again, at most 75 octets, never inside a UTF-8 character.
+QByteArray refolded(QByteArray text)
+{
+    constexpr qsizetype lineLimit = 75;
+    text.replace("\r\n ", "");
+    QByteArray lines;
+    lines.reserve(text.size() + text.size() / 24);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf("\r\n", start);
+        if (end < 0)
+            end = text.size();
+        qsizetype limit = lineLimit;
+        for (qsizetype k = start; k < end;) {
+            qsizetype cut = qMin(end, k + limit);
+            // A UTF-8 continuation byte is 10xxxxxx: the cut goes before its lead byte.
+            while (cut < end && cut > k && (uchar(text[cut]) & 0xC0) == 0x80)
+                --cut;
+            if (cut == k) // no lead byte: not UTF-8, cut anywhere
+                cut = qMin(end, k + limit);
+            if (k > start)
+                lines += "\r\n ";
+            lines += QByteArrayView(text).sliced(k, cut - k);
+            k = cut;
+            limit = lineLimit - 1; // the space in front counts
+        }
+        lines += "\r\n";
+        start = end + 2;
+    }
+    return lines;
+}
+
 } // namespace
+
+// A memo that begins with a time of day and a space, as a timed event comes in ("10:00 会議"),
+// and more than blanks after it: the time and the rest of the text.
+std::optional<std::pair<QTime, QString>> timedMemo(const QString &text)
+{
+    static const QRegularExpression time(QStringLiteral("^([01][0-9]|2[0-3]):([0-5][0-9]) "));
+    const QRegularExpressionMatch match = time.match(text);
+    if (!match.hasMatch() || text.sliced(match.capturedLength()).trimmed().isEmpty())
+        return std::nullopt;
+    return std::pair {QTime(match.captured(1).toInt(), match.captured(2).toInt()),
+                      text.sliced(match.capturedLength())};
+}
+
+// `time` of `date` in this machine's time zone, in UTC.
+icaltimetype utcValue(QDate date, QTime time)
+{
+    const QDateTime utc = QDateTime(date, time, Qt::LocalTime).toUTC();
+    icaltimetype value = dateValue(utc.date());
+    value.is_date = 0;
+    value.hour = utc.time().hour();
+    value.minute = utc.time().minute();
+    value.second = utc.time().second();
+    return icaltime_set_timezone(&value, icaltimezone_get_utc_timezone());
+}
 
 bool canWrite(QDate date)
 {
@@ -383,23 +492,37 @@ QByteArray format(const QList<Memo> &memos, QDate stamp)
     QHash<QString, int> seen;
     for (const Memo &memo : memos) {
         const QString uid = uidOf(memo, ++seen[uidOf(memo, 1)]);
-        const QByteArray summary = summaryOf(memo.text).toUtf8();
+        const auto timed = timedMemo(memo.text);
+        const QString &text = timed ? timed->second : memo.text;
+        const QByteArray summary = textValue(summaryOf(text));
         icalcomponent *event = icalcomponent_new_vevent();
         icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
         icalcomponent_add_property(event, icalproperty_new_dtstamp(stampValue));
-        icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(memo.date)));
-        icalcomponent_add_property(event, icalproperty_new_dtend(dateValue(memo.date.addDays(1))));
+        // The alarm is at 09:00 of the day, or at the start of an event that starts before.
+        int alarmAfterStart = 9 * 60 * 60;
+        if (timed) {
+            // A timed event that came in goes out at its time, which the import reads back to
+            // the same memo; without an end it ends as it starts.
+            icalcomponent_add_property(event,
+                                       icalproperty_new_dtstart(utcValue(memo.date, timed->first)));
+            alarmAfterStart = qMin(0, alarmAfterStart - timed->first.msecsSinceStartOfDay() / 1000);
+        } else {
+            icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(memo.date)));
+            icalcomponent_add_property(event,
+                                       icalproperty_new_dtend(dateValue(memo.date.addDays(1))));
+        }
         icalcomponent_add_property(event, icalproperty_new_summary(summary.constData()));
         icalcomponent_add_property(event,
-                                   icalproperty_new_description(memo.text.toUtf8().constData()));
+                                   icalproperty_new_description(textValue(text).constData()));
         // All-day events take no time of their own: transparent, as calendars make them.
-        icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+        if (!timed)
+            icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
         if (memo.alarm) {
             icalcomponent *alarm = icalcomponent_new_valarm();
             icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
             icaltriggertype trigger {};
             trigger.time = icaltime_null_time();
-            trigger.duration = icaldurationtype_from_int(9 * 60 * 60);
+            trigger.duration = icaldurationtype_from_int(alarmAfterStart);
             icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
             icalcomponent_add_property(alarm, icalproperty_new_description(summary.constData()));
             icalcomponent_add_component(event, alarm);
@@ -410,15 +533,15 @@ QByteArray format(const QList<Memo> &memos, QDate stamp)
     char *text = icalcomponent_as_ical_string_r(calendar.get());
     QByteArray bytes(text ? text : "");
     icalmemory_free_buffer(text);
-    return bytes;
+    return refolded(std::move(bytes));
 }
 
-Parsed parse(QByteArrayView ics, QDate first, QDate last)
+Parsed parse(QByteArrayView ics, QDate first, QDate last, QDate alarmsFrom)
 {
     // The parser reads up to a NUL: keep the text to its first one.
     const QByteArray text = ics.toByteArray();
     Component root(icalparser_parse_string(text.constData()));
-    Reader reader(first, last);
+    Reader reader(first, last, alarmsFrom);
     if (!root)
         return reader.parsed;
 
@@ -427,13 +550,18 @@ Parsed parse(QByteArrayView ics, QDate first, QDate last)
         reader.parsed.isCalendar = true;
         reader.readCalendar(root.get());
         break;
-    case ICAL_XROOT_COMPONENT: // several calendars one after the other
-        for (icalcomponent *calendar
-             = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
-             calendar;
-             calendar = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT)) {
+    case ICAL_XROOT_COMPONENT: // several calendars (or events) one after the other
+        for (icalcomponent *part
+             = icalcomponent_get_first_component(root.get(), ICAL_ANY_COMPONENT);
+             part; part = icalcomponent_get_next_component(root.get(), ICAL_ANY_COMPONENT)) {
+            const icalcomponent_kind kind = icalcomponent_isa(part);
+            if (kind == ICAL_VCALENDAR_COMPONENT)
+                reader.readCalendar(part);
+            else if (kind == ICAL_VEVENT_COMPONENT)
+                reader.leaveOutStray(part);
+            else
+                continue;
             reader.parsed.isCalendar = true;
-            reader.readCalendar(calendar);
         }
         break;
     case ICAL_VEVENT_COMPONENT:

@@ -30,7 +30,11 @@ QString summaryOf(const QString &text);
 // and DTEND as dates, SUMMARY the memo's summary line, DESCRIPTION the whole memo, a UID made
 // from the memo's date and text (a second export gives the same UID, so that a calendar that
 // imports it again updates the event instead of adding a copy), DTSTAMP `stamp` at midnight UTC,
-// and for a memo with the alarm a display alarm at 09:00 of its day.
+// and for a memo with the alarm a display alarm at 09:00 of its day. A memo that begins with a
+// local time and a space, as parse() writes a timed event ("10:00 会議"), is an event at that
+// time instead (DTSTART in UTC, no end), its text without the time, its alarm no later than
+// its start. Lines end in CR LF and are
+// folded at 75 octets; control characters other than tabs and line breaks are not written.
 QByteArray format(const QList<Memo> &memos, QDate stamp);
 
 // Whether format() can write a memo of `date`: libical writes all-day dates from 0001-01-02 to
@@ -58,14 +62,15 @@ inline constexpr int occurrenceLimit = 1000;
 //  - an all-day event is a memo on its first day;
 //  - a timed event is a memo on the day it starts in the local time zone, its text beginning
 //    with the local start time, "10:00 会議";
-//  - a repeating event (RRULE, RDATE, less EXDATE and the occurrences a RECURRENCE-ID event
-//    replaces) gives a memo for each occurrence from `first` to `last`, up to
-//    occurrenceLimit;
+//  - a repeating event (its start, RRULE and every RDATE, a period by its start, less EXDATE
+//    and the occurrences a RECURRENCE-ID event replaces) gives a memo for each occurrence from
+//    `first` to `last`, up to occurrenceLimit;
 //  - the text is the summary, followed on the next lines by the description unless the
 //    description already begins with the summary line; the alarm is on when the event has an
-//    alarm.
+//    alarm and the occurrence falls on `alarmsFrom` (today) or later: a reminder is for what is
+//    still to come, and each past one would be told at every start.
 // Events outside `first`..`last`, cancelled ones and those without a date or any text are
 // left out, with the reason.
-Parsed parse(QByteArrayView ics, QDate first, QDate last);
+Parsed parse(QByteArrayView ics, QDate first, QDate last, QDate alarmsFrom);
 
 } // namespace icalendar

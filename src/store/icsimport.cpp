@@ -88,7 +88,17 @@ Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields)
                                            cp932::characterAt(stored, encoded.firstUnencodable))});
             continue;
         }
-        held.insert(key + memo.text.trimmed());
+        // The text as the file reads it back, which the next import compares with.
+        const QString kept = withLineFeeds(cp932::decode(encoded.bytes).text).trimmed();
+        if (held.contains(key + kept)) {
+            ++result.present;
+            continue;
+        }
+        for (const cp932::Respelling &respelling : cp932::respellings(memo.text)) {
+            if (!result.respelled.contains(respelling))
+                result.respelled.append(respelling);
+        }
+        held.insert(key + kept);
         result.records.append(key.toLatin1() + (memo.alarm ? '1' : '0') + encoded.bytes);
     }
     return result;
@@ -123,7 +133,7 @@ std::optional<icalendar::Parsed> chosenCalendar(Platform &platform, const dirs::
     icalendar::Parsed parsed;
     const auto read = [&] {
         parsed = icalendar::parse(calendar.bytes, QDate(kyotu1::firstYear, 1, 1),
-                                  QDate(kyotu1::lastYear, 12, 31));
+                                  QDate(kyotu1::lastYear, 12, 31), platform.today());
     };
     run ? run(read) : read();
     if (!parsed.isCalendar) {
@@ -220,8 +230,12 @@ bool importSchedules(Platform &platform, const StoreOptions &options, const dirs
                 messages::applicationTitle());
         return false;
     }
+    QStringList respelled;
+    for (const cp932::Respelling &respelling : preview.respelled)
+        respelled.append(messages::icsRespelled(respelling.from, respelling.to));
     if (!platform.askYesNo(messages::icsImportQuestion(preview.records.size(), preview.present,
-                                                       leftOutLines(leftOut), leftOut.size()),
+                                                       respelled, leftOutLines(leftOut),
+                                                       leftOut.size()),
                            messages::icsImportTitle()))
         return false;
 

@@ -4,6 +4,7 @@
 // memos already there: the events are read (store/icalendar.h), sorted out against the file
 // (plan) and added in the store's one locked step (store/transaction.h).
 
+#include "store/cp932.h"
 #include "store/dirs.h"
 #include "store/icalendar.h"
 #include "store/storeoptions.h"
@@ -21,12 +22,15 @@ struct Plan
     QList<QByteArray> records; // the new records as the file keeps them: CP932, CR LF
     qsizetype present = 0;     // memos whose date and text the file (or an earlier memo) has
     QList<icalendar::LeftOut> leftOut; // memos the file cannot hold, with the reason
+    // Characters of the new records that the file keeps in another spelling, each once.
+    QList<cp932::Respelling> respelled;
 };
 
 // Sorts `memos` out against `fields`, the schedule file's fields as its CP932 bytes: a memo
 // whose date and text a record already has (line breaks, the alarm flag and blanks around the
-// text aside) is present; one with a quotation mark (the file has no way to escape it) or with
-// a character CP932 cannot hold is left out, never changed; every other memo becomes a record.
+// text aside, and the text as the file would read it back: 〜 as ～) is present; one with a
+// quotation mark (the file has no way to escape it) or with a character CP932 cannot hold is
+// left out, never changed; every other memo becomes a record, its respelled characters named.
 Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields);
 
 // The command as the user sees it: asks for the calendar file through the open dialog of

@@ -153,6 +153,9 @@ void tst_dirs::writesTheFile_data()
     QTest::newRow("first add creates the file")
             << absent << request(2000, 12, 17, "会議")
             << "\"200012171" + kaigi + "\"\r\n" << "00000";
+    QTest::newRow("a wave dash is written as CP932 holds it, and said")
+            << absent << request(2000, 12, 17, "a〜b", false)
+            << QByteArray("\"200012170a\x81\x60" "b\"\r\n") << "00000";
     QTest::newRow("alarm off writes 0")
             << absent << request(2000, 12, 17, "x", false)
             << QByteArray("\"200012170x\"\r\n") << "00000";
@@ -225,7 +228,11 @@ void tst_dirs::writesTheFile()
     QCOMPARE(result.status, dirs::AddStatus::Written);
     QCOMPARE(readBytes(m_path), after);
     QCOMPARE(result.repeat, boxes(boxesAfter));
-    QCOMPARE(m_platform.messages(), QStringList {"書込み完了"});
+    QCOMPARE(m_platform.messages(),
+             QStringList {add.memo.contains(u'〜')
+                                  ? "書込み完了\n\n次の文字は、スケジュールファイルでは別の形で書き"
+                                    "込みました。\n〜 → ～"
+                                  : "書込み完了"});
     QCOMPARE(m_platform.shown.first().title, QStringLiteral("暦丸"));
     // Nothing is left beside the file: no lock file, no half-written copy.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList {nameOfFile});

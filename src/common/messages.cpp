@@ -535,6 +535,13 @@ QString icsImportQuestion(qsizetype toAdd, qsizetype present, const QStringList 
             + QStringLiteral("\n\n追加しますか？");
 }
 
+QString writeCompletedRespelled(const QStringList &respelled)
+{
+    return writeCompleted()
+            + QStringLiteral("\n\n次の文字は、スケジュールファイルでは別の形で書き込みました。\n")
+            + respelled.join(u'\n');
+}
+
 QString icsRespelled(const QString &from, const QString &to)
 {
     return QStringLiteral("%1 → %2").arg(from, to);

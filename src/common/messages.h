@@ -21,6 +21,8 @@ QString bug();                // "バグです"
 QString memoEmpty();          // the add was asked for with an empty memo
 QString scheduleFileNotSet(); // day entry and add without a schedule file
 QString writeCompleted();     // "書込み完了"
+// "書込み完了", and which characters of the memo the file holds in another form.
+QString writeCompletedRespelled(const QStringList &respelled);
 QString selectionCancelled(); // the save-as dialog was cancelled
 QString confirmFileTitle();   // "ファイル設定確認"
 QString confirmFile(const QString &chosen);

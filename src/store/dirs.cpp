@@ -47,7 +47,8 @@ QString messageFor(const AddResult &result, const QString &path)
 {
     switch (result.status) {
     case AddStatus::Written:
-        return messages::writeCompleted();
+        return result.respelled.isEmpty() ? messages::writeCompleted()
+                                          : messages::writeCompletedRespelled(result.respelled);
     case AddStatus::EmptyMemo:
         return messages::memoEmpty();
     case AddStatus::NotSet:
@@ -244,6 +245,8 @@ AddResult addRecords(const QString &path, const AddRequest &request, const Store
         auto memo = encodedMemo(request, result);
         if (AddResult *refusal = std::get_if<AddResult>(&memo))
             return *refusal;
+        for (const cp932::Respelling &respelling : cp932::respellings(request.memo))
+            result.respelled.append(messages::icsRespelled(respelling.from, respelling.to));
 
         std::array<bool, 5> repeat = request.repeat;
         DateReplacement replacement(request,

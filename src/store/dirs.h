@@ -79,6 +79,9 @@ struct AddResult
     QByteArray written;
     // When DateChanged: the date's records in the file now, in file order.
     QStringList current;
+    // Characters of the memo that the file holds in another form (〜 as ～), "〜 → ～" each:
+    // the user is told, since the file does not hold what was typed.
+    QStringList respelled;
 };
 
 // Adds the memo of `request` to the file at `path` without showing anything, checking in the

@@ -2,13 +2,13 @@
 #include "fieldlist.h"
 #include "filebytes.h"
 #include "history/undohistory.h"
-#include "store/conflictcopy.h"
 #include "store/deletion.h"
 #include "store/dirs.h"
 #include "store/faultinjector.h"
 #include "store/filelock.h"
 #include "store/schedulefile.h"
 #include "store/setaside.h"
+#include "syncedfolder/conflictcopy.h"
 
 #include <QDir>
 #include <QFile>

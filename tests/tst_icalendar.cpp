@@ -1,7 +1,7 @@
+#include "icalendar/icalendar.h"
+#include "icalendar/icsimport.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
-#include "store/icalendar.h"
-#include "store/icsimport.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -4,7 +4,7 @@
 #include "mainwindow/wincal.h"
 #include "store/cp932.h"
 #include "store/faultinjector.h"
-#include "store/filewatch.h"
+#include "syncedfolder/filewatch.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

@@ -12,8 +12,8 @@
 #include "platform/platform.h"
 #include "store/deletion.h"
 #include "store/dirs.h"
-#include "store/filewatch.h"
 #include "store/record.h"
+#include "syncedfolder/filewatch.h"
 #include "widgets/mouseup.h"
 
 #include <QAction>

@@ -15,8 +15,8 @@
 #include "calendar/schedulecache.h"
 #include "common/kyotu1.h"
 #include "history/undohistory.h"
-#include "store/conflictcopy.h"
 #include "store/storeoptions.h"
+#include "syncedfolder/conflictcopy.h"
 
 #include <QDate>
 #include <QMainWindow>

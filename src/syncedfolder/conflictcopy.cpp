@@ -1,4 +1,4 @@
-#include "store/conflictcopy.h"
+#include "syncedfolder/conflictcopy.h"
 
 #include "common/messages.h"
 #include "store/cp932.h"

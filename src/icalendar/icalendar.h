@@ -2,7 +2,7 @@
 
 // iCalendar text (the .ics files of calendar programs) in and out, through libical. Memos go
 // out as all-day events; the events of a calendar come in as dated texts. Nothing here touches
-// a file: the callers read and write the bytes (store/icsexport.h, store/icsimport.h).
+// a file: the callers read and write the bytes (icalendar/icsexport.h, icalendar/icsimport.h).
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "store/icsimport.h"
+#include "icalendar/icsimport.h"
 
 #include "common/kyotu1.h"
 #include "common/messages.h"

@@ -1,10 +1,10 @@
 #pragma once
 
 // Writing every memo out to a calendar file (.ics) that calendar programs import: one all-day
-// event per record (store/icalendar.h). The schedule file itself is only read.
+// event per record (icalendar/icalendar.h). The schedule file itself is only read.
 
+#include "icalendar/icalendar.h"
 #include "store/dirs.h"
-#include "store/icalendar.h"
 #include "store/storeoptions.h"
 
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "store/icsexport.h"
+#include "icalendar/icsexport.h"
 
 #include "common/messages.h"
 #include "platform/platform.h"

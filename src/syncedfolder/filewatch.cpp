@@ -1,4 +1,4 @@
-#include "store/filewatch.h"
+#include "syncedfolder/filewatch.h"
 
 #include "store/posix.h"
 #include "store/target.h"

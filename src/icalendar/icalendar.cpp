@@ -1,4 +1,4 @@
-#include "store/icalendar.h"
+#include "icalendar/icalendar.h"
 
 #include "common/messages.h"
 

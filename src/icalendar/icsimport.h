@@ -1,12 +1,12 @@
 #pragma once
 
 // Taking the events of a calendar file (.ics) into the schedule file as memos, beside the
-// memos already there: the events are read (store/icalendar.h), sorted out against the file
+// memos already there: the events are read (icalendar/icalendar.h), sorted out against the file
 // (plan) and added in the store's one locked step (store/transaction.h).
 
+#include "icalendar/icalendar.h"
 #include "store/cp932.h"
 #include "store/dirs.h"
-#include "store/icalendar.h"
 #include "store/storeoptions.h"
 
 #include <QByteArray>

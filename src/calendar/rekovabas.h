@@ -25,6 +25,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <optional>
 #include <utility>
 
 class Platform;
@@ -48,6 +49,15 @@ struct Schedules
     QByteArray bytes; // empty unless file.status is Present
 };
 Schedules readSchedules(Platform &platform);
+
+// The marks found in a file that was read; none from a file that could not be read, so that
+// the month keeps the marks it gave before.
+inline std::optional<MonthSchedules> marksOf(const Schedules &source, const MonthSchedules &found)
+{
+    if (source.file.status == schedulefile::Status::Unreadable)
+        return std::nullopt;
+    return found;
+}
 // The same for the file at `path` ("" for none set); it may run on any thread.
 Schedules readSchedules(const QString &path);
 

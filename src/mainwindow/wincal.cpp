@@ -10,6 +10,7 @@
 #include "mainwindow/daygrid.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/uifont.h"
+#include "mainwindow/wincalcontrols.h"
 #include "platform/platform.h"
 #include "session/autostart.h"
 #include "store/dirs.h"
@@ -40,74 +41,9 @@
 
 #include <algorithm>
 
+using wincalcontrols::setBackground;
+
 namespace {
-
-QColor colourOf(quint32 value)
-{
-    return QColor(rekovabas::redOf(value), rekovabas::greenOf(value), rekovabas::blueOf(value));
-}
-
-void setBackground(QWidget *widget, quint32 value)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colourOf(value));
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-// A weekday header or day cell: flat, with a one-pixel border.
-void makeCell(QLabel *label)
-{
-    label->setFrameStyle(QFrame::Box | QFrame::Plain);
-    label->setLineWidth(1);
-    label->setMargin(0);
-    label->setIndent(0);
-    label->setAlignment(Qt::AlignCenter);
-    label->setAutoFillBackground(true);
-}
-
-QCheckBox *makeCheckBox(QWidget *parent, const layout::Control &control, const QString &caption)
-{
-    auto *box = twips::place(new QCheckBox(caption, parent), control);
-    return box;
-}
-
-template<typename Button>
-Button *makeButton(QWidget *parent, const layout::Control &control, const QString &caption)
-{
-    auto *button = twips::place(new Button(caption, parent), control);
-    button->setAutoDefault(false);
-    return button;
-}
-
-// A colour swatch: it does nothing, but Tab stops on it, so it shows where the focus is.
-class Swatch : public QFrame
-{
-public:
-    using QFrame::QFrame;
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        QFrame::paintEvent(event);
-        if (!hasFocus())
-            return;
-        // White dots show on both pure blue and pure red.
-        QPainter painter(this);
-        painter.setPen(QPen(Qt::white, 0, Qt::DotLine));
-        painter.drawRect(rect().adjusted(1, 1, -2, -2));
-    }
-};
-
-QFrame *makePicture(QWidget *parent, const layout::Control &control, quint32 colour)
-{
-    auto *picture = twips::place(new Swatch(parent), control);
-    picture->setFrameShape(QFrame::NoFrame);
-    picture->setFocusPolicy(Qt::StrongFocus);
-    setBackground(picture, colour);
-    return picture;
-}
-
 // The memo box shows line breaks as line feeds; the file keeps every line break as CR LF.
 QString toBoxText(QString memo)
 {
@@ -126,16 +62,6 @@ QString memoBoxPart(const QString &memo)
     if (memo[end].isLowSurrogate())
         --end;
     return memo.left(end);
-}
-
-// The marks found in a file that was read; none from a file that could not be read, so that
-// the month keeps the marks it gave before.
-std::optional<rekovabas::MonthSchedules> marksOf(const rekovabas::Schedules &source,
-                                                 const rekovabas::MonthSchedules &found)
-{
-    if (source.file.status == schedulefile::Status::Unreadable)
-        return std::nullopt;
-    return found;
 }
 
 } // namespace
@@ -180,160 +106,6 @@ wincal::~wincal()
     }
 }
 
-void wincal::buildMenus()
-{
-    const auto addMenu = [this](const char *name, const QString &caption) {
-        QMenu *menu = menuBar()->addMenu(caption);
-        menu->setObjectName(QLatin1String(name));
-        return menu;
-    };
-    // Access keys as Japanese programs write them, after the text: 「設定(&S)」.
-    const auto addItem = [this](QMenu *menu, const char *name, const QString &caption,
-                                void (wincal::*handler)(), const QKeySequence &keys = {}) {
-        QAction *action = menu->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        action->setShortcut(keys);
-        connect(action, &QAction::triggered, this, handler);
-    };
-
-    QMenu *file = addMenu("FILE", QStringLiteral("&File"));
-    addItem(file, "ske", QStringLiteral("スケジュールファイルの設定(&S)"), &wincal::ske_Click);
-    addItem(file, "ske2", QStringLiteral("スケジュールファイルの表示(&V)"), &wincal::ske2_Click);
-    addItem(file, "icsexp", QStringLiteral("iCalendar ファイルに書き出し(&E)"),
-            &wincal::icsexp_Click);
-    addItem(file, "icsimp", QStringLiteral("iCalendar ファイルから取り込み(&I)"),
-            &wincal::icsimp_Click);
-    addItem(file, "EXIT", QStringLiteral("E&XIT"), &wincal::EXIT_Click,
-            QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    QMenu *tool = addMenu("TOOL", QStringLiteral("&Tool"));
-    addItem(tool, "skedels", QStringLiteral("ｽｹｼﾞｭｰﾙの削除(&B)"), &wincal::skedels_Click);
-    QAction *atLogin = tool->addAction(QStringLiteral("ログイン時に起動(&L)"));
-    atLogin->setObjectName(QStringLiteral("autostart"));
-    atLogin->setCheckable(true);
-    connect(atLogin, &QAction::triggered, this, &wincal::autostart_Click);
-    // The entry may have been removed by hand: its state is read each time the menu opens.
-    connect(tool, &QMenu::aboutToShow, this, [atLogin] { atLogin->setChecked(autostart::isOn()); });
-
-    QMenu *help = addMenu("HELP", QStringLiteral("&Help"));
-    addItem(help, "hlptxt", QStringLiteral("説明(&M)"), &wincal::hlptxt_Click,
-            QKeySequence(Qt::Key_F1));
-    addItem(help, "sakusya", QStringLiteral("作者(&W)"), &wincal::sakusya_Click);
-    addItem(help, "about", QStringLiteral("&about"), &wincal::about_Click);
-    // F10 opens the menu bar, as on other desktops.
-    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(menuKey, &QShortcut::activated, this,
-            [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
-}
-
-void wincal::buildControls()
-{
-    auto *area = new QWidget(this);
-    area->setObjectName(QStringLiteral("area"));
-    setCentralWidget(area);
-
-    Frame1 = twips::place(new QGroupBox(area), layout::Frame1);
-
-    for (int i = 0; i < int(Label1.size()); ++i) {
-        QLabel *header = new QLabel(Frame1);
-        header->setObjectName(QStringLiteral("Label1_%1").arg(i));
-        header->setGeometry(layout::label1(i));
-        header->setAccessibleName(kyotu1::weekdayFullName(i));
-        makeCell(header);
-        Label1[std::size_t(i)] = header;
-    }
-    setBackground(Label1[0], rekovabas::holidayColour);
-    setBackground(Label1[1], rekovabas::whiteColour);
-
-    for (int i = 0; i < rekovabas::cellCount; ++i) {
-        auto *cell = new DayCellLabel(Frame1);
-        cell->setObjectName(QStringLiteral("Label2_%1").arg(i));
-        cell->setGeometry(layout::label2(i));
-        makeCell(cell);
-        if (i == 0 || i == 7 || i == 14)
-            setBackground(cell, rekovabas::whiteColour);
-        // Cells that only some months use start hidden.
-        cell->setVisible(i >= 6 && i <= 27);
-        connect(cell, &MouseUpLabel::mouseUp, this,
-                [this, i](Qt::MouseButton button, Qt::KeyboardModifiers) {
-                    Label2_MouseUp(i, button);
-                });
-        Label2[std::size_t(i)] = cell;
-    }
-    dayGrid = new DayGrid(Label2, this);
-    connect(dayGrid, &DayGrid::monthStepWanted, this,
-            [this](rekovabas::StepDirection direction) { stepMonth(direction, Qt::NoModifier); });
-
-    Command1 = makeButton<MouseUpButton>(area, layout::Command1, layout::captions::Command1);
-    connect(Command1, &MouseUpButton::mouseUp, this, &wincal::Command1_MouseUp);
-    Picture1 = makePicture(area, layout::Picture1, 0xFF0000);
-    Picture2 = makePicture(area, layout::Picture2, 0x0000FF);
-    // Two plain colour swatches with no action: named for what they show.
-    Picture1->setAccessibleName(QStringLiteral("青の色見本"));
-    Picture2->setAccessibleName(QStringLiteral("赤の色見本"));
-    Command2 = makeButton<MouseUpButton>(area, layout::Command2, layout::captions::Command2);
-    connect(Command2, &MouseUpButton::mouseUp, this, &wincal::Command2_MouseUp);
-
-    Label3 = twips::place(new QLabel(area), layout::Label3);
-    Label3->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Label3->setLineWidth(1);
-    Label3->setIndent(0);
-    Label3->setFont(uifont::readableFont());
-
-    Label4 = twips::place(new QLabel(layout::captions::Label4, area), layout::Label4);
-
-    Check1 = makeCheckBox(area, layout::Check1, layout::captions::Check1);
-
-    Text2 = twips::place(new QPlainTextEdit(area), layout::Text2);
-    Text2->setAccessibleName(QStringLiteral("スケジュール"));
-    Text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Text2->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Text2->setLineWidth(1);
-    Text2->setTabChangesFocus(true);
-    Text2->setFont(uifont::readableFont());
-    // A box that shows only the beginning of a long memo is read-only, yet a screen reader can
-    // still put text into it, and the add would store the whole memo without that text.
-    connect(Text2, &QPlainTextEdit::textChanged, this, [this] {
-        if (memoShownInPart && Text2->isReadOnly() && Text2->toPlainText() != loadedDay.text)
-            Text2->setPlainText(loadedDay.text);
-    });
-
-    List1 = twips::place(new QListWidget(area), layout::List1);
-    List1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    List1->setLineWidth(1);
-    List1->setUniformItemSizes(true);
-    List1->setAccessibleName(QStringLiteral("スケジュール一覧"));
-    List1->setFont(uifont::readableFont());
-    List1->hide();
-
-    for (std::size_t i = 0; i < repeatBoxes.size(); ++i)
-        repeatBoxes[i]
-                = makeCheckBox(area, layout::repeatBoxes[i], layout::captions::repeatBoxes[i]);
-
-    Command4 = makeButton<QPushButton>(area, layout::Command4, layout::captions::Command4);
-    connect(Command4, &QPushButton::clicked, this, &wincal::Command4_Click);
-    Command5 = makeButton<QPushButton>(area, layout::Command5, layout::captions::Command5);
-    connect(Command5, &QPushButton::clicked, this, &wincal::Command5_Click);
-    Command3 = makeButton<QPushButton>(area, layout::Command3, layout::captions::Command3);
-    connect(Command3, &QPushButton::clicked, this, &wincal::Command3_Click);
-
-    const std::array<QWidget *, 15> tabOrder {
-            Command1,       Command2,       Picture1,       Picture2,       Command3,
-            Text2,          Command4,       List1,          Check1,         Command5,
-            repeatBoxes[0], repeatBoxes[1], repeatBoxes[2], repeatBoxes[3], repeatBoxes[4]};
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
-
-    for (QWidget *widget : {static_cast<QWidget *>(Check1), static_cast<QWidget *>(Text2),
-                            static_cast<QWidget *>(List1), static_cast<QWidget *>(Command3),
-                            static_cast<QWidget *>(Command4), static_cast<QWidget *>(Command5)})
-        entryPane.push_back({widget, widget->focusPolicy()});
-    for (QCheckBox *box : repeatBoxes)
-        entryPane.push_back({box, box->focusPolicy()});
-}
-
 void wincal::Form_Load()
 {
     // The clock is read once: the year shown, today's colour and the alarm check agree.
@@ -347,7 +119,7 @@ void wincal::Form_Load()
     const rekovabas::Schedules source = readSchedules();
     const rekovabas::StartUp found
             = rekovabas::startUp(source.bytes, curYear, curMonth, rekovabas::todayFrom(date).key());
-    drawMonth(curYear, curMonth, marksOf(source, found.month), date);
+    drawMonth(curYear, curMonth, rekovabas::marksOf(source, found.month), date);
     alarmCheck(found.notices);
     dateWatcher->start(date);
     fileWatch->watch(source.file.path);
@@ -397,7 +169,7 @@ void wincal::drawMonth(int year, int month)
 {
     const rekovabas::Schedules source = readSchedules();
     drawMonth(year, month,
-              marksOf(source, rekovabas::loadMonthSchedules(source.bytes, year, month)),
+              rekovabas::marksOf(source, rekovabas::loadMonthSchedules(source.bytes, year, month)),
               platform.today());
 }
 
@@ -496,179 +268,6 @@ void wincal::showDayMemo(const rekovabas::Schedules &source)
 bool wincal::dayBoxEdited() const
 {
     return Text2->toPlainText() != loadedDay.text || Check1->isChecked() != loadedDay.alarm;
-}
-
-void wincal::scheduleFileChanged()
-{
-    // Never under an open box (a question must not change what it asks about), nor during an
-    // add, which redraws when it ends.
-    if (adding || QApplication::activeModalWidget()) {
-        fileWatch->postpone();
-        return;
-    }
-    // Another instance may have chosen another file.
-    if (const QString path = dirs::schedulePath(platform); path != fileWatch->watchedPath())
-        fileWatch->watch(path);
-    lookAtTheFileInBackground(true);
-}
-
-void wincal::lookAtTheFileInBackground(bool readFile)
-{
-    if (looking) {
-        lookAgain = true;
-        lookAgainAtFile = lookAgainAtFile || readFile;
-        return;
-    }
-    // On a slow file system (a network or FUSE folder) an open takes a second: the window
-    // answers meanwhile.
-    auto found = std::make_shared<LookedAt>();
-    found->path = dirs::schedulePath(platform);
-    const auto look = [found, readFile] {
-        if (readFile)
-            found->read = rekovabas::ScheduleCache::readNow(found->path);
-        found->copies = conflictcopy::find(found->path);
-    };
-    looking.reset(QThread::create(look));
-    connect(looking.get(), &QThread::finished, this, [this, found] {
-        looking->wait();
-        looking.reset();
-        showChangedFile(*found);
-        if (std::exchange(lookAgain, false))
-            lookAtTheFileInBackground(std::exchange(lookAgainAtFile, false));
-    });
-    looking->start();
-    // Where no thread can be started (too little memory), the look runs here.
-    if (!looking->isRunning() && !looking->isFinished()) {
-        looking.reset();
-        look();
-        showChangedFile(*found);
-    }
-}
-
-void wincal::showChangedFile(const LookedAt &found)
-{
-    // What was found may be out of date by now: looked at again when it can be shown.
-    if (adding || QApplication::activeModalWidget() || found.path != dirs::schedulePath(platform)) {
-        fileWatch->postpone();
-        return;
-    }
-    if (found.read) {
-        const rekovabas::Schedules &source = found.read->source;
-        scheduleCache.adopt(*found.read);
-        reportUnreadable(source);
-        drawMonth(curYear, curMonth,
-                  marksOf(source, rekovabas::loadMonthSchedules(source.bytes, curYear, curMonth)),
-                  platform.today());
-        const bool entryState = entryPaneOpen() && List1->isHidden();
-        // A memo shown in part cannot be edited, and would be announced again.
-        if (entryState && source.file.isSet() && !memoShownInPart && !dayBoxEdited()
-            && loadedDay.key == record::dateKey(curYear, curMonth, curDay)) {
-            Text2->clear();
-            showDayMemo(source);
-        }
-        // The list of all memos shown says what the file holds now.
-        if (!List1->isHidden())
-            listAll(source.bytes);
-    }
-    offerConflictCopies(found.copies);
-}
-
-void wincal::offerConflictCopies()
-{
-    offerConflictCopies(conflictcopy::find(dirs::schedulePath(platform)));
-}
-
-void wincal::offerConflictCopies(const conflictcopy::Found &found)
-{
-    const QString path = dirs::schedulePath(platform);
-    QList<conflictcopy::PassedOver> unreported;
-    for (const conflictcopy::PassedOver &entry : found.passedOver) {
-        if (!reportedPassedOver.contains(entry.path)) {
-            reportedPassedOver.insert(entry.path);
-            unreported.append(entry);
-        }
-    }
-    if (!unreported.isEmpty())
-        platform.showMessage(conflictcopy::passedOverMessage(unreported),
-                             messages::conflictCopyTitle());
-    for (const QString &copy : found.copies) {
-        if (declinedCopies.contains(copy))
-            continue;
-        if (!platform.askYesNo(messages::conflictCopyFound(copy, conflictcopy::mergedName(copy)),
-                               messages::conflictCopyTitle())) {
-            // Asked again at the next start.
-            declinedCopies.append(copy);
-            continue;
-        }
-        // Another instance of the program may have merged it while the question was open.
-        if (!QFileInfo::exists(copy))
-            continue;
-        conflictcopy::Result merged;
-        runBusy([&] { merged = conflictcopy::merge(path, copy, storeOptions); });
-        platform.showMessage(conflictcopy::messageFor(merged, copy), messages::applicationTitle());
-        if (merged.status == conflictcopy::Status::Merged
-            || merged.status == conflictcopy::Status::RenameFailed)
-            drawMonth(curYear, curMonth);
-        if (merged.status != conflictcopy::Status::Merged)
-            declinedCopies.append(copy);
-    }
-}
-
-void wincal::listAll()
-{
-    listAll(readSchedules().bytes);
-}
-
-void wincal::listAll(const QByteArray &bytes)
-{
-    rekovabas::ListEntries entries = rekovabas::listEntries(bytes);
-    // Lines of an earlier listing, perhaps of another file, must not pass for this file's.
-    List1->clear();
-    // The whole of a long memo is in the memo box of its day.
-    for (QString &line : entries.lines)
-        line = messages::elided(line, 1000);
-    List1->addItems(entries.lines);
-    listedRecords = std::move(entries.records);
-    listedFolded = std::move(entries.folded);
-    filterList(findText->text());
-}
-
-void wincal::alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDesktop)
-{
-    const QList<qsizetype> fresh = announcedNotices.takeNew(notices);
-    // All go to the desktop before the first box waits for its OK; beyond the first few, one
-    // notification counts the rest.
-    constexpr qsizetype desktopNoticesAtOnce = 3;
-    if (alsoOnDesktop) {
-        for (qsizetype i : fresh.first(qMin(fresh.size(), desktopNoticesAtOnce)))
-            platform.notifyDesktop(messages::applicationTitle(), notices.text(i).trimmed());
-        if (fresh.size() > desktopNoticesAtOnce)
-            platform.notifyDesktop(messages::applicationTitle(),
-                                   messages::furtherReminders(fresh.size() - desktopNoticesAtOnce));
-    }
-    for (qsizetype i : fresh)
-        platform.showMessage(notices.text(i), messages::applicationTitle());
-}
-
-bool wincal::dateChanged(QDate before, QDate today)
-{
-    // Taken at the next check: a box, or an add that will redraw the month itself, is pending.
-    if (adding || QApplication::activeModalWidget())
-        return false;
-    // The month of the old today follows the clock while only the calendar is seen; an open
-    // entry area keeps its date, for which an add is made.
-    if (!entryPaneOpen() && curYear == kyotu1::yearShownFor(before) && curMonth == before.month()) {
-        curYear = kyotu1::yearShownFor(today);
-        curMonth = today.month();
-        curDay = today.day();
-    }
-    const rekovabas::Schedules source = readSchedules();
-    const rekovabas::StartUp found = rekovabas::startUp(source.bytes, curYear, curMonth,
-                                                        rekovabas::todayFrom(today).key());
-    drawMonth(curYear, curMonth, marksOf(source, found.month), today);
-    // A box over a minimised or hidden window would wait unseen.
-    alarmCheck(found.notices, isMinimized() || !isVisible());
-    return true;
 }
 
 bool wincal::entryPaneOpen() const
@@ -815,71 +414,6 @@ void wincal::Label2_MouseUp(int index, Qt::MouseButton button)
     }
 }
 
-void wincal::ske_Click()
-{
-    const QString current = dirs::schedulePath(platform);
-    const std::optional<QString> chosen = platform.chooseSaveFileName(
-            // The first file is proposed in the home folder, not in whatever folder the
-            // program was started from (a checkout that is cleaned, a temporary folder).
-            current.isEmpty() ? QDir::home().filePath(QStringLiteral("ｽｹｼﾞｭｰﾙ.txt")) : current,
-            {QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")});
-    if (!chosen) {
-        platform.showMessage(messages::selectionCancelled(), messages::applicationTitle());
-        return;
-    }
-    if (chosen->size() <= 3)
-        return;
-    if (platform.askYesNo(messages::confirmFile(*chosen), messages::confirmFileTitle())
-        && dirs::storeSchedulePath(platform, *chosen)) {
-        fileWatch->watch(*chosen);
-        offerConflictCopies();
-    }
-}
-
-void wincal::ske2_Click()
-{
-    platform.showMessage(messages::showSchedulePath(dirs::schedulePath(platform)),
-                         messages::applicationTitle());
-}
-
-void wincal::skedels_Click()
-{
-    setaside::setAsideAndTell(platform, storeOptions);
-}
-
-void wincal::hlptxt_Click()
-{
-    platform.showMessage(helptexts::helpMessage(appName), messages::applicationTitle());
-}
-
-void wincal::sakusya_Click()
-{
-    frmabt::showInstance(platform);
-}
-
-void wincal::about_Click()
-{
-    platform.showMessage(helptexts::versionMessage(appName), messages::applicationTitle());
-}
-
-void wincal::icsexp_Click()
-{
-    icsexport::exportSchedules(platform, storeOptions,
-                               [this](const std::function<void()> &work) { runBusy(work); });
-}
-
-void wincal::icsimp_Click()
-{
-    if (icsimport::importSchedules(platform, storeOptions,
-                                   [this](const std::function<void()> &work) { runBusy(work); }))
-        drawMonth(curYear, curMonth);
-}
-
-void wincal::EXIT_Click()
-{
-    close();
-}
-
 void wincal::closeEvent(QCloseEvent *event)
 {
     // Not while an add, an import or a merge runs, as EXIT is not: the program would end before
@@ -889,12 +423,4 @@ void wincal::closeEvent(QCloseEvent *event)
         return;
     }
     QMainWindow::closeEvent(event);
-}
-
-void wincal::autostart_Click(bool on)
-{
-    const QString error = autostart::switchTo(on, QCoreApplication::applicationFilePath());
-    if (!error.isEmpty())
-        platform.showMessage(error, messages::applicationTitle());
-    findChild<QAction *>(QStringLiteral("autostart"))->setChecked(autostart::isOn());
 }

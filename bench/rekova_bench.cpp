@@ -17,6 +17,7 @@
 #include "store/cp932.h"
 #include "store/deletion.h"
 #include "store/dirs.h"
+#include "syncedfolder/conflictcopy.h"
 
 #include <QApplication>
 #include <QFile>
@@ -302,6 +303,27 @@ void BM_undoAdd(benchmark::State &state)
             });
 }
 
+// A sync tool's conflict copy that is the file with one memo more, merged back.
+void BM_mergeCopy(benchmark::State &state)
+{
+    const AddBaseline add(int(state.range(0)));
+    const QString copy = workDir->filePath(
+            QStringLiteral("memo-%1.sync-conflict-20261208-101500-ABCDEF1.txt").arg(add.size));
+    QByteArray copyBytes = fileContents[add.size];
+    copyBytes += "\"202406101only in the copy\"\r\n";
+    measure(
+            state, "merge a conflict copy ÷ add", add,
+            [&] {
+                if (conflictcopy::merge(add.path, copy).status != conflictcopy::Status::Merged)
+                    qFatal("merge failed");
+            },
+            [&] {
+                add.reset();
+                QFile::remove(copy + QStringLiteral(".merged"));
+                writeFile(copy, copyBytes);
+            });
+}
+
 void BM_filterList(benchmark::State &state)
 {
     const int size = int(state.range(0));
@@ -497,7 +519,7 @@ void printSummary()
             {"start-up alarm check", 1.5},           {"window start-up", 1.5},
             {"window start-up ÷ no file", 1.25},     {"window shown again ÷ no file", 0},
             {"delete one memo ÷ add", 2.0},          {"undo an add ÷ add", 2.0},
-            {"filter the list ÷ build it", 2.0},
+            {"filter the list ÷ build it", 2.0},     {"merge a conflict copy ÷ add", 2.0},
     };
     std::printf("\n%-32s %9s %12s %12s %7s %7s\n", "operation", "records", "operation ms",
                 "baseline ms", "ratio", "target");
@@ -609,11 +631,14 @@ int main(int argc, char **argv)
         for (const int size : sizes)
             b->Arg(size);
     }
-    for (auto *bench : {&BM_deleteOne, &BM_undoAdd, &BM_filterList}) {
-        auto *b = registerRow(bench == &BM_deleteOne         ? "delete_one"
-                                      : bench == &BM_undoAdd ? "undo_add"
-                                                             : "filter_list",
-                              bench);
+    const std::pair<const char *, void (*)(benchmark::State &)> memoRows[] = {
+            {"delete_one", &BM_deleteOne},
+            {"undo_add", &BM_undoAdd},
+            {"filter_list", &BM_filterList},
+            {"merge_copy", &BM_mergeCopy},
+    };
+    for (const auto &[name, bench] : memoRows) {
+        auto *b = registerRow(name, bench);
         for (const int size : sizes)
             b->Arg(size);
     }

@@ -600,7 +600,7 @@ void tst_dirs::keepsPermissionsAndLinks()
     QVERIFY(writeBytes(target + ".keep", "mine"));
     QCOMPARE(dirs::addRecords(m_path, request(2000, 12, 19, "y")).status, dirs::AddStatus::Written);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-             QStringList({"real.txt", "real.txt.keep", nameOfFile}));
+             QStringList({"real.txt", "real.txt.keep", "real.txt.rekova-save", nameOfFile}));
 
     // Root may write a read-only file in a read-only folder; the file stays read-only.
     if (::geteuid() == 0) {

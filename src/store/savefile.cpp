@@ -133,12 +133,9 @@ QByteArray saveStem(const QByteArray &name)
     return '.' + name.left(length) + saveMark;
 }
 
-// Whether `entry` is a name that save() makes for the file `name`: the present form, or the
-// fixed one that earlier versions used.
+// Whether `entry` is a name that save() makes for the file `name`.
 bool isSaveName(const QByteArray &entry, const QByteArray &name)
 {
-    if (entry == name + ".rekova-save")
-        return true;
     const QByteArray stem = saveStem(name);
     if (entry.size() != stem.size() + randomLength || !entry.startsWith(stem))
         return false;

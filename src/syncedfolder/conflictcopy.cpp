@@ -79,16 +79,18 @@ Result addFromCopy(const QString &path, const QByteArray &copyBytes, const Store
     const transaction::Result done = transaction::apply(
             path,
             [&](transaction::Fields &fields) {
-                QSet<QByteArray> present;
+                // Views into the file's and the copy's bytes, which outlive the change: no field
+                // is copied to be looked up.
+                QSet<QByteArrayView> present;
+                present.reserve(fields.size());
                 for (const QByteArray &field : std::as_const(fields))
-                    present.insert(field);
+                    present.insert(QByteArrayView(field));
                 transaction::Fields missing;
                 fieldreader::forEachField(QByteArrayView(copyBytes), [&](QByteArrayView field) {
-                    const QByteArray line = field.toByteArray();
-                    if (line.trimmed().isEmpty() || present.contains(line))
+                    if (field.trimmed().isEmpty() || present.contains(field))
                         return;
-                    present.insert(line);
-                    missing.append(line);
+                    present.insert(field);
+                    missing.append(field.toByteArray());
                 });
                 result.added = missing.size();
                 fields.append(missing);

@@ -2,7 +2,6 @@
 
 #include "common/kyotu1.h"
 #include "common/messages.h"
-#include "common/textfold.h"
 #include "store/cp932.h"
 #include "store/dirs.h"
 #include "store/fieldreader.h"
@@ -160,13 +159,10 @@ ListEntries listEntries(QByteArrayView bytes)
     const QString text = cp932::decode(bytes).text;
     entries.lines = listLinesOfText(text);
     entries.records.reserve(entries.lines.size());
-    entries.folded.reserve(entries.lines.size());
     fieldreader::forEachField(QStringView(text), [&](QStringView field) {
         if (record::beginsWithDateKey(field))
             entries.records.append(field.toString());
     });
-    for (const QString &line : std::as_const(entries.lines))
-        entries.folded.append(textfold::fold(line));
     return entries;
 }
 

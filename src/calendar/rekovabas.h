@@ -85,12 +85,11 @@ DayMemo loadDayMemo(QByteArrayView bytes, int year, int month, int day);
 QStringList listLines(QByteArrayView bytes);
 
 // The list's lines with the record behind each (the decoded field, "yyyymmddFmemo"), to delete
-// or open the day of a line, and each line folded for searching (common/textfold.h).
+// or open the day of a line.
 struct ListEntries
 {
     QStringList lines;
     QStringList records;
-    QStringList folded;
 };
 ListEntries listEntries(QByteArrayView bytes);
 

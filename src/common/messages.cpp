@@ -32,6 +32,20 @@ QString noticeMemo(const QString &memo)
     return elided(memo, noticeCharacters);
 }
 
+// The first ten of `lines`, each cut to a length a box can lay out, and how many more there
+// are: a box of thousands of lines would not fit on the screen.
+QString firstLinesOf(const QStringList &lines)
+{
+    constexpr qsizetype linesShown = 10;
+    QStringList shownLines;
+    for (const QString &line : lines.first(qMin(lines.size(), linesShown)))
+        shownLines.append(elided(line, 200));
+    QString text = shownLines.join(u'\n');
+    if (lines.size() > linesShown)
+        text += QStringLiteral("\nほか %1 件").arg(lines.size() - linesShown);
+    return text;
+}
+
 } // namespace
 
 QString shownPath(const QString &path)
@@ -61,6 +75,11 @@ QString shownPath(const QString &path)
             escaped += c;
     }
     return escaped;
+}
+
+QString dateOfKey(const QString &key)
+{
+    return key.first(4) + u'/' + key.sliced(4, 2) + u'/' + key.sliced(6, 2);
 }
 
 QString elided(const QString &text, qsizetype limit)
@@ -461,33 +480,18 @@ QString icsExportDone(qsizetype count, const QString &path, const QStringList &l
             = QStringLiteral("%1 件のスケジュールを書き出しました。\n").arg(count) + shown(path);
     if (leftOut.isEmpty())
         return text;
-    // A box of thousands of lines would not fit on the screen.
-    constexpr qsizetype linesShown = 10;
-    text += QStringLiteral("\n\n次の %1 件は書き出していません。\n").arg(leftOut.size())
-            + leftOut.first(qMin(leftOut.size(), linesShown)).join(u'\n');
-    if (leftOut.size() > linesShown)
-        text += QStringLiteral("\nほか %1 件").arg(leftOut.size() - linesShown);
-    return text;
+    return text + QStringLiteral("\n\n次の %1 件は書き出していません。\n").arg(leftOut.size())
+            + firstLinesOf(leftOut);
 }
-
-namespace {
-
-// "yyyymmdd" as "yyyy/mm/dd".
-QString keyShown(const QString &dateKey)
-{
-    return dateKey.first(4) + u'/' + dateKey.sliced(4, 2) + u'/' + dateKey.sliced(6, 2);
-}
-
-} // namespace
 
 QString icsNoSuchDate(const QString &dateKey)
 {
-    return keyShown(dateKey) + QStringLiteral("：この日付はありません。");
+    return dateOfKey(dateKey) + QStringLiteral("：この日付はありません。");
 }
 
 QString icsDateOutOfRange(const QString &dateKey)
 {
-    return keyShown(dateKey)
+    return dateOfKey(dateKey)
             + QStringLiteral("：西暦1年1月2日から3000年12月30日までの外にある日付は、"
                              "カレンダーファイルに書けません。");
 }
@@ -661,15 +665,8 @@ QString deleteDayQuestion(const QString &date, const QString &firstLine)
 
 QString deleteLinesQuestion(const QStringList &lines)
 {
-    constexpr qsizetype linesShown = 10;
-    QStringList shownLines;
-    for (const QString &line : lines.first(qMin(lines.size(), linesShown)))
-        shownLines.append(elided(line, 200));
-    QString text = QStringLiteral("次の %1 件のメモを削除しますか？\n\n").arg(lines.size())
-            + shownLines.join(u'\n');
-    if (lines.size() > linesShown)
-        text += QStringLiteral("\nほか %1 件").arg(lines.size() - linesShown);
-    return text;
+    return QStringLiteral("次の %1 件のメモを削除しますか？\n\n").arg(lines.size())
+            + firstLinesOf(lines);
 }
 
 QString deleteTitle()

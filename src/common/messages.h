@@ -14,6 +14,8 @@ QString elided(const QString &text, qsizetype limit);
 // A path as a box shows it: the beginning of one too long for the system, and characters that
 // would change the box's lines or their direction (a line feed, a direction mark) escaped.
 QString shownPath(const QString &path);
+// A date key "yyyymmdd…" as the program shows dates: "yyyy/mm/dd".
+QString dateOfKey(const QString &key);
 
 // Fixed texts of the program.
 QString applicationTitle();   // "暦丸", the title of every box that names none of its own

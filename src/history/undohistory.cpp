@@ -43,18 +43,10 @@ UndoResult undoRewrite(const StoreStep &step, const StoreOptions &options)
     case transaction::Status::FileHasInvalidBytes:
     case transaction::Status::FileHasStrayText:
         return finished(Status::Changed, step.target);
-    case transaction::Status::FileLocked:
-        return finished(Status::NotUndone, step.target, messages::fileLocked(step.target));
-    case transaction::Status::Stopped:
-        return finished(Status::NotUndone, step.target, messages::stoppedByUser(step.target));
-    case transaction::Status::FileUnreadable:
+    default:
         return finished(Status::NotUndone, step.target,
-                        messages::fileUnreadable(step.target, done.detail));
-    case transaction::Status::WriteFailed:
-        break;
+                        transaction::failureMessage(done, step.target));
     }
-    return finished(Status::NotUndone, step.target,
-                    messages::fileNotWritten(step.target, done.detail));
 }
 
 // Takes back a set-aside: the backup gets the file's name again, while it is the backup that
@@ -65,9 +57,7 @@ UndoResult undoSetAside(const StoreStep &step, const StoreOptions &options)
     if (const transaction::Result locked = file.lock(options.lockWait, options.stop);
         locked.status != transaction::Status::Done) {
         return finished(Status::NotUndone, step.target,
-                        locked.status == transaction::Status::FileLocked
-                                ? messages::fileLocked(step.target)
-                                : messages::fileNotWritten(step.target, locked.detail));
+                        transaction::failureMessage(locked, step.target));
     }
     const QByteArray from = QFile::encodeName(step.backup);
     const QByteArray to = QFile::encodeName(step.target);

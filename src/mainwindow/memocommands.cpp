@@ -28,12 +28,6 @@
 
 namespace {
 
-// "yyyymmdd…" as "yyyy/mm/dd".
-QString dateOf(const QString &key)
-{
-    return key.first(4) + u'/' + key.sliced(4, 2) + u'/' + key.sliced(6, 2);
-}
-
 QString firstLineOf(QStringView memo)
 {
     const qsizetype end = memo.indexOf(u'\r');
@@ -134,6 +128,12 @@ void wincal::placeListState(bool listState)
 void wincal::filterList(const QString &typed)
 {
     const QStringList terms = textfold::searchTerms(typed);
+    if (!terms.isEmpty() && listedFolded.size() != listedLines.size()) {
+        listedFolded.clear();
+        listedFolded.reserve(listedLines.size());
+        for (const QString &line : std::as_const(listedLines))
+            listedFolded.append(textfold::fold(line));
+    }
     int shown = 0;
     List1->setUpdatesEnabled(false);
     for (int row = 0; row < List1->count(); ++row) {
@@ -175,6 +175,19 @@ void wincal::showFileAfterStep(const QByteArray &bytes)
         listAll(bytes);
 }
 
+bool wincal::deleteRecords(const QStringList &records)
+{
+    deletion::Result result;
+    const QString path = dirs::schedulePath(platform);
+    runBusy([&] { result = deletion::deleteRecords(path, records, storeOptions); });
+    if (result.status != deletion::Status::Deleted) {
+        platform.showMessage(deletion::messageFor(result, path), messages::applicationTitle());
+        return false;
+    }
+    showFileAfterStep(result.written);
+    return true;
+}
+
 void wincal::daydel_Click()
 {
     const QString key = record::dateKey(curYear, curMonth, curDay);
@@ -184,18 +197,13 @@ void wincal::daydel_Click()
         return;
     }
     const QStringList records = *loadedDay.records;
-    if (!platform.askYesNo(messages::deleteDayQuestion(
-                                   dateOf(key), firstLineOf(record::memoOf(records.first()))),
-                           messages::deleteTitle()))
+    if (!platform.askYesNo(
+                messages::deleteDayQuestion(messages::dateOfKey(key),
+                                            firstLineOf(record::memoOf(records.first()))),
+                messages::deleteTitle()))
         return;
-    deletion::Result result;
-    const QString path = dirs::schedulePath(platform);
-    runBusy([&] { result = deletion::deleteRecords(path, records, storeOptions); });
-    if (result.status != deletion::Status::Deleted) {
-        platform.showMessage(deletion::messageFor(result, path), messages::applicationTitle());
+    if (!deleteRecords(records))
         return;
-    }
-    showFileAfterStep(result.written);
     // The box belongs to the day deleted, unless another day was opened meanwhile.
     if (loadedDay.key == key) {
         memoShownInPart.reset();
@@ -226,16 +234,8 @@ void wincal::linedel_Click()
         records.append(listedRecords[row]);
         lines.append(List1->item(row)->text());
     }
-    if (!platform.askYesNo(messages::deleteLinesQuestion(lines), messages::deleteTitle()))
-        return;
-    deletion::Result result;
-    const QString path = dirs::schedulePath(platform);
-    runBusy([&] { result = deletion::deleteRecords(path, records, storeOptions); });
-    if (result.status != deletion::Status::Deleted) {
-        platform.showMessage(deletion::messageFor(result, path), messages::applicationTitle());
-        return;
-    }
-    showFileAfterStep(result.written);
+    if (platform.askYesNo(messages::deleteLinesQuestion(lines), messages::deleteTitle()))
+        deleteRecords(records);
 }
 
 void wincal::undo_Click()

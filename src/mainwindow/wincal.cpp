@@ -372,13 +372,8 @@ void wincal::Command4_Click()
     }
     // The month is redrawn from the bytes just written: the add has read the file already, and
     // the file watch need not read it once more for this change.
-    if (result.status == dirs::AddStatus::Written) {
-        if (QFileInfo(dirs::schedulePath(platform)).size() == result.written.size())
-            fileWatch->seenAsItIs();
-        drawMonth(curYear, curMonth,
-                  rekovabas::loadMonthSchedules(result.written, curYear, curMonth),
-                  platform.today());
-    }
+    if (result.status == dirs::AddStatus::Written)
+        showFileAfterStep(result.written);
     // The box now says what the file holds for the date.
     if (result.status == dirs::AddStatus::Written && sameDay) {
         loadedDay.text = boxText;

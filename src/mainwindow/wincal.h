@@ -154,8 +154,11 @@ private:
     void find_Click();
     void filterList(const QString &typed);
     void openListLine(int row);
-    // After a delete: the month and an open list from the file's new bytes.
+    // After an add or a delete: the month and an open list from the file's new bytes, which
+    // the step has just written and read back.
     void showFileAfterStep(const QByteArray &bytes);
+    // Deletes `records` off the window's thread and shows the file after it, or says why not.
+    bool deleteRecords(const QStringList &records);
 
     // Members carry the names the program's procedures use, without a prefix.
     Platform &platform;
@@ -192,7 +195,9 @@ private:
     QAction *lineDeleteAction = nullptr;
     QLineEdit *findText = nullptr;
     QLabel *findCount = nullptr;
-    // The list's lines as records and folded for searching, row by row.
+    // The list's lines as records, whole, and folded for searching (once a search needs them),
+    // row by row.
+    QStringList listedLines;
     QStringList listedRecords;
     QStringList listedFolded;
     // Set by Esc while a long step runs (runBusy): the step stops and writes nothing.

@@ -52,12 +52,14 @@ void wincal::listAll(const QByteArray &bytes)
     rekovabas::ListEntries entries = rekovabas::listEntries(bytes);
     // Lines of an earlier listing, perhaps of another file, must not pass for this file's.
     List1->clear();
+    // Searched whole, and folded only once a search asks for it.
+    listedLines = entries.lines;
+    listedFolded.clear();
     // The whole of a long memo is in the memo box of its day.
     for (QString &line : entries.lines)
         line = messages::elided(line, 1000);
     List1->addItems(entries.lines);
     listedRecords = std::move(entries.records);
-    listedFolded = std::move(entries.folded);
     filterList(findText->text());
 }
 

@@ -91,10 +91,12 @@ Result deleteRecords(const QString &path, const QStringList &records, const Stor
         transaction::Result done = transaction::applyToBytes(
                 path, [&](const QByteArray &bytes) { return without(bytes, records); }, options);
         result.status = statusOf(done.status);
+        result.step = done.status;
         result.detail = std::move(done.detail);
         result.written = std::move(done.written);
     } catch (const std::bad_alloc &) {
         result.status = Status::WriteFailed;
+        result.step = transaction::Status::WriteFailed;
         result.detail = messages::outOfMemory();
     }
     return result;
@@ -109,20 +111,13 @@ QString messageFor(const Result &result, const QString &path)
         return messages::deleteChangedMeanwhile();
     case Status::NotSet:
         return messages::scheduleFileNotSet();
-    case Status::FileHasInvalidBytes:
-        return messages::fileHasInvalidBytes(path);
-    case Status::FileHasStrayText:
-        return messages::fileHasStrayText(path, result.detail);
-    case Status::FileUnreadable:
-        return messages::fileUnreadable(path, result.detail);
-    case Status::FileLocked:
-        return messages::fileLocked(path);
-    case Status::WriteFailed:
-        return messages::fileNotWritten(path, result.detail);
-    case Status::Stopped:
-        return messages::stoppedByUser(path);
+    default:
+        break;
     }
-    return messages::bug();
+    transaction::Result done;
+    done.status = result.step;
+    done.detail = result.detail;
+    return transaction::failureMessage(done, path);
 }
 
 } // namespace deletion

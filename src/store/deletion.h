@@ -6,6 +6,7 @@
 // byte as it was, in its place.
 
 #include "store/storeoptions.h"
+#include "store/transaction.h"
 
 #include <QByteArray>
 #include <QString>
@@ -31,6 +32,8 @@ struct Result
     Status status = Status::Deleted;
     QString detail;
     QByteArray written; // when Deleted: the file's new bytes
+    // How the locked step ended, for the message of a failure.
+    transaction::Status step = transaction::Status::Done;
 };
 
 // Deletes from the schedule file at `path` one record equal to each of `records` (decoded

@@ -297,7 +297,7 @@ std::optional<AddRequest> askAboutChangedDate(Platform &platform, AddRequest req
                                               const AddResult &changed)
 {
     const QString key = record::dateKey(request.year, request.month, request.day);
-    const QString date = key.first(4) + u'/' + key.sliced(4, 2) + u'/' + key.sliced(6, 2);
+    const QString date = messages::dateOfKey(key);
     QStringList memos;
     for (const QString &rec : changed.current)
         memos.append(record::memoOf(rec).toString());

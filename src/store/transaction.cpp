@@ -239,6 +239,27 @@ Result Access::lock(std::chrono::milliseconds wait, const std::atomic_bool *stop
     return failed(Status::WriteFailed, m_lock->error());
 }
 
+QString failureMessage(const Result &done, const QString &path)
+{
+    switch (done.status) {
+    case Status::FileHasInvalidBytes:
+        return messages::fileHasInvalidBytes(path);
+    case Status::FileHasStrayText:
+        return messages::fileHasStrayText(path, done.detail);
+    case Status::FileUnreadable:
+        return messages::fileUnreadable(path, done.detail);
+    case Status::FileLocked:
+        return messages::fileLocked(path);
+    case Status::Stopped:
+        return messages::stoppedByUser(path);
+    case Status::Done:
+    case Status::Refused:
+    case Status::WriteFailed:
+        break;
+    }
+    return messages::fileNotWritten(path, done.detail);
+}
+
 Result apply(const QString &path, const Change &change, const StoreOptions &options)
 {
     return run(

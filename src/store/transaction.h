@@ -93,6 +93,10 @@ using Change = std::function<bool(Fields &fields)>;
 // created). Running out of memory fails like a save that failed: nothing is changed.
 Result apply(const QString &path, const Change &change, const StoreOptions &options = {});
 
+// The text that tells the user why the step on the file at `path` ended as `done` without
+// writing: the one wording of each of the step's failures, whatever the step was.
+QString failureMessage(const Result &done, const QString &path);
+
 // The file's whole content after a change that keeps its bytes as they are wherever it does not
 // change them (no sorting, no quotation marks added), from its bytes as read; nothing to refuse.
 // It may be called again, as a Change may.

@@ -49,28 +49,6 @@ Result failed(Status status, const QString &detail = QString())
     return result;
 }
 
-// The text that says why the schedule file at `path` could not take the copy's records.
-QString fileProblem(const transaction::Result &done, const QString &path)
-{
-    switch (done.status) {
-    case transaction::Status::FileHasInvalidBytes:
-        return messages::fileHasInvalidBytes(path);
-    case transaction::Status::FileHasStrayText:
-        return messages::fileHasStrayText(path, done.detail);
-    case transaction::Status::FileUnreadable:
-        return messages::fileUnreadable(path, done.detail);
-    case transaction::Status::FileLocked:
-        return messages::fileLocked(path);
-    case transaction::Status::Stopped:
-        return messages::stoppedByUser(path);
-    case transaction::Status::Done:
-    case transaction::Status::Refused:
-    case transaction::Status::WriteFailed:
-        break;
-    }
-    return messages::fileNotWritten(path, done.detail);
-}
-
 // In the file's locked step: adds every field of the copy that the file lacks, each once
 // (blank lines are not worth adding). Nothing is written when there is none.
 Result addFromCopy(const QString &path, const QByteArray &copyBytes, const StoreOptions &options)
@@ -100,7 +78,7 @@ Result addFromCopy(const QString &path, const QByteArray &copyBytes, const Store
     if (done.status == transaction::Status::Done
         || (done.status == transaction::Status::Refused && result.added == 0))
         return result;
-    return failed(Status::FileProblem, fileProblem(done, path));
+    return failed(Status::FileProblem, transaction::failureMessage(done, path));
 }
 
 // Returns: 0, or the errno of the failed rename of `from` to `to` in the folder open as

@@ -7,6 +7,7 @@
 #include "fakeplatform.h"
 #include "fieldlist.h"
 #include "filebytes.h"
+#include "flows/storeflows.h"
 #include "store/cp932.h"
 #include "store/dirs.h"
 
@@ -172,7 +173,7 @@ void tst_badinput::damagedFile()
 
     // An add refuses, or keeps every field the file had and adds its record.
     const QStringList before = readFields(cp932::decode(bytes).text);
-    const dirs::AddResult result = dirs::addSchedule(
+    const dirs::AddResult result = flows::addSchedule(
             platform, dirs::AddRequest {2000, 12, 24, QStringLiteral("追加"), true, {}});
     QCOMPARE(result.status, add);
     if (add != dirs::AddStatus::Written) {

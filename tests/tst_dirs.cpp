@@ -1,6 +1,8 @@
+#include "common/messages.h"
 #include "fakeplatform.h"
 #include "fieldlist.h"
 #include "filebytes.h"
+#include "flows/storeflows.h"
 #include "history/undohistory.h"
 #include "store/deletion.h"
 #include "store/dirs.h"
@@ -27,6 +29,7 @@ Q_DECLARE_METATYPE(SaveStep)
 Q_DECLARE_METATYPE(dirs::AddRequest)
 Q_DECLARE_METATYPE(dirs::AddStatus)
 Q_DECLARE_METATYPE(deletion::Status)
+Q_DECLARE_METATYPE(Reason)
 
 namespace {
 
@@ -108,6 +111,8 @@ private slots:
     void replacedWhileAddingIsReadAgain_data();
     void replacedWhileAddingIsReadAgain();
     void linkOfAnotherUserInASharedFolder();
+    void reasonsInWords_data();
+    void reasonsInWords();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -128,14 +133,14 @@ void tst_dirs::schedulePathSetting()
 {
     FakePlatform platform;
     QCOMPARE(dirs::schedulePath(platform), QString());
-    QVERIFY(dirs::storeSchedulePath(platform, QStringLiteral("/home/山田/ｽｹｼﾞｭｰﾙ.txt")));
+    QVERIFY(flows::storeSchedulePath(platform, QStringLiteral("/home/山田/ｽｹｼﾞｭｰﾙ.txt")));
     QCOMPARE(platform.settings.value(QStringLiteral("startup/firstdir")),
              QStringLiteral("/home/山田/ｽｹｼﾞｭｰﾙ.txt"));
     QCOMPARE(dirs::schedulePath(platform), QStringLiteral("/home/山田/ｽｹｼﾞｭｰﾙ.txt"));
     QVERIFY(platform.messages().isEmpty());
 
     platform.failSettingWrites = true;
-    QVERIFY(!dirs::storeSchedulePath(platform, QStringLiteral("/other.txt")));
+    QVERIFY(!flows::storeSchedulePath(platform, QStringLiteral("/other.txt")));
     QCOMPARE(platform.messages(),
              QStringList {"スケジュールファイルの設定を保存できませんでした。\n書き込めません"});
     QCOMPARE(dirs::schedulePath(platform), QStringLiteral("/home/山田/ｽｹｼﾞｭｰﾙ.txt"));
@@ -224,7 +229,7 @@ void tst_dirs::writesTheFile()
     if (before != "<absent>")
         QVERIFY(writeBytes(m_path, before));
 
-    const dirs::AddResult result = dirs::addSchedule(m_platform, add);
+    const dirs::AddResult result = flows::addSchedule(m_platform, add);
     QCOMPARE(result.status, dirs::AddStatus::Written);
     QCOMPARE(readBytes(m_path), after);
     QCOMPARE(result.repeat, boxes(boxesAfter));
@@ -321,9 +326,9 @@ void tst_dirs::mergesConflictCopies()
             QVERIFY(QFile::link(pointee, copyPath));
         const conflictcopy::Found found = conflictcopy::find(m_path);
         QVERIFY(found.copies.isEmpty());
-        const QString reason = form == "hard link"
-                ? QStringLiteral("このファイルには別の名前（ハードリンク）が 1 個あります。")
-                : QStringLiteral("シンボリックリンクです。リンクの先のファイルは読みません。");
+        const Reason reason = form == "hard link"
+                ? Reason::counted(Reason::Kind::CopyHasOtherNames, 1)
+                : Reason::of(Reason::Kind::CopyIsLink);
         QCOMPARE(found.passedOver, (QList<conflictcopy::PassedOver> {{copyPath, reason}}));
         // Nor is it read when asked for by name (it may have taken the copy's name since).
         const conflictcopy::Result result = conflictcopy::merge(m_path, copyPath);
@@ -421,7 +426,7 @@ void tst_dirs::refusedAddsLeaveTheFile()
         m_platform.setSchedulePath(QString());
 
     const dirs::AddResult result
-            = dirs::addSchedule(m_platform, request(2000, 12, 17, memo, true, "11111"));
+            = flows::addSchedule(m_platform, request(2000, 12, 17, memo, true, "11111"));
     QCOMPARE(result.status, status);
     QCOMPARE(result.repeat, boxes("11111"));
     QCOMPARE(m_platform.messages(), QStringList {message.replace("%1", m_path)});
@@ -448,7 +453,7 @@ void tst_dirs::injectedFailuresLeaveTheFile()
     QVERIFY(writeBytes(m_path, oldContent.toLatin1()));
 
     FailingStep faults(step);
-    const dirs::AddResult result = dirs::addSchedule(
+    const dirs::AddResult result = flows::addSchedule(
             m_platform, request(2000, 2, 29, QStringLiteral("new"), true, "11111"), {&faults});
     QCOMPARE(faults.asked, asked);
     if (step == SaveStep::Rename) {
@@ -518,7 +523,7 @@ void tst_dirs::realFailuresLeaveTheFile()
     const QString path = m_dir->filePath(relativePath);
     m_platform.setSchedulePath(path);
 
-    const dirs::AddResult result = dirs::addSchedule(m_platform, request(2000, 12, 17, "x"));
+    const dirs::AddResult result = flows::addSchedule(m_platform, request(2000, 12, 17, "x"));
     QCOMPARE(result.status, status);
     QCOMPARE(m_platform.messages(), QStringList {message.arg(path, m_dir->path())});
     QVERIFY(QFileInfo(m_dir->filePath("folder.txt")).isDir());
@@ -551,7 +556,7 @@ void tst_dirs::shortWriteLeavesTheFile()
     std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(result.status, dirs::AddStatus::WriteFailed);
-    QCOMPARE(result.detail, "ファイルが大きすぎます。");
+    QCOMPARE(result.detail, Reason::system(EFBIG));
     QCOMPARE(readBytes(m_path), before);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList {nameOfFile});
 }
@@ -560,7 +565,7 @@ void tst_dirs::pathLongerThanTheSystemAllows()
 {
     // A damaged setting: refused at once, and the message stays short enough to lay out.
     m_platform.setSchedulePath(QString(1 << 20, u'a'));
-    QCOMPARE(dirs::addSchedule(m_platform, request(2000, 12, 17, "x")).status,
+    QCOMPARE(flows::addSchedule(m_platform, request(2000, 12, 17, "x")).status,
              dirs::AddStatus::FileUnreadable);
     QCOMPARE(m_platform.messages().size(), 1);
     QVERIFY(m_platform.messages().first().size() < 300);
@@ -621,8 +626,8 @@ void tst_dirs::waitsForTheLock()
         QLockFile held(m_path + ".lock");
         QVERIFY(held.tryLock(0));
         const dirs::AddResult result
-                = dirs::addSchedule(m_platform, request(2000, 12, 17, "x"),
-                                    {.lockWait = std::chrono::milliseconds(50)});
+                = flows::addSchedule(m_platform, request(2000, 12, 17, "x"),
+                                     {.lockWait = std::chrono::milliseconds(50)});
         QCOMPARE(result.status, dirs::AddStatus::FileLocked);
         QCOMPARE(m_platform.messages(),
                  QStringList {"スケジュールファイルは他のプログラムが使用中です。\n" + m_path
@@ -824,9 +829,9 @@ void tst_dirs::linkOfAnotherUserInASharedFolder()
     QCOMPARE(::lchown(QFile::encodeName(link).constData(), 65534, 65534), 0);
 
     m_platform.setSchedulePath(link);
-    QCOMPARE(dirs::addSchedule(m_platform, request(2000, 12, 17, "x")).status,
+    QCOMPARE(flows::addSchedule(m_platform, request(2000, 12, 17, "x")).status,
              dirs::AddStatus::FileUnreadable);
-    QCOMPARE(setaside::setAsideAndTell(m_platform).status, setaside::Status::Failed);
+    QCOMPARE(flows::setAsideAndTell(m_platform).status, setaside::Status::Failed);
     const QString why = link
             + " は、誰でも書き込めるフォルダにある他のユーザーのシンボリックリンクです。安全のため"
               "、"
@@ -841,7 +846,7 @@ void tst_dirs::linkOfAnotherUserInASharedFolder()
     // a file that others may read.
     const schedulefile::Bytes shown = schedulefile::readBytes(link);
     QCOMPARE(shown.status, schedulefile::Status::Unreadable);
-    QCOMPARE(shown.error, why);
+    QCOMPARE(shown.error, Reason::named(Reason::Kind::LinkNotFollowed, link));
     const QString mine = m_dir->filePath("mine.txt");
     QVERIFY(writeBytes(mine, QByteArray()));
     QCOMPARE(conflictcopy::merge(mine, link).status, conflictcopy::Status::CopyUnreadable);
@@ -849,6 +854,35 @@ void tst_dirs::linkOfAnotherUserInASharedFolder()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), (QStringList {"mine.txt", "own.txt"}));
     QCOMPARE(QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System),
              QStringList {nameOfFile});
+}
+
+void tst_dirs::reasonsInWords_data()
+{
+    QTest::addColumn<Reason>("reason");
+    QTest::addColumn<QString>("words");
+    const QString lock = QStringLiteral("/memo/ｽｹｼﾞｭｰﾙ.txt.lock");
+    // clang-format off
+    QTest::newRow("none") << Reason() << QString();
+    QTest::newRow("errno") << Reason::system(ENOSPC) << "ディスクの空き容量が足りません。";
+    QTest::newRow("line of stray text") << Reason::counted(Reason::Kind::Line, 12) << "12";
+    QTest::newRow("character") << Reason::named(Reason::Kind::Unencodable, "😀") << "😀";
+    QTest::newRow("other names of the file") << Reason::counted(Reason::Kind::FileHasOtherNames, 2)
+            << "このファイルには別の名前（ハードリンク）が 2 個あります。書き込むと別の名前には古い内容"
+               "が残るため、書き込みを中止しました。別の名前の代わりにシンボリックリンクを使ってください。";
+    QTest::newRow("other names of a copy") << Reason::counted(Reason::Kind::CopyHasOtherNames, 1)
+            << "このファイルには別の名前（ハードリンク）が 1 個あります。";
+    QTest::newRow("lock of another user, in the folder")
+            << Reason::named(Reason::Kind::LockNotOpened, lock, EACCES).inFolder("/memo")
+            << "保存先のフォルダを使えません。\n/memo\nロックファイル " + lock
+                    + " を開けません。アクセスが拒否されました。";
+    // clang-format on
+}
+
+void tst_dirs::reasonsInWords()
+{
+    QFETCH(Reason, reason);
+    QFETCH(QString, words);
+    QCOMPARE(messages::reasonText(reason), words);
 }
 
 QTEST_APPLESS_MAIN(tst_dirs)

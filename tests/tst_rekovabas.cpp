@@ -367,7 +367,7 @@ void tst_rekovabas::loaders()
     const rekovabas::Schedules source = rekovabas::readSchedules(platform);
     QCOMPARE(source.file.status, status);
     QCOMPARE(source.file.isSet(), at != AtPath::NoPathSet);
-    QCOMPARE(source.file.error.isEmpty(), status != ReadStatus::Unreadable);
+    QCOMPARE(source.file.error.isNone(), status != ReadStatus::Unreadable);
 
     const rekovabas::MonthSchedules month = rekovabas::loadMonthSchedules(source.bytes, 2001, 5);
     for (int d = 1; d <= 31; ++d) {

@@ -1,5 +1,6 @@
 #include "fakeplatform.h"
 #include "filebytes.h"
+#include "flows/storeflows.h"
 #include "store/faultinjector.h"
 #include "store/setaside.h"
 
@@ -139,10 +140,10 @@ void tst_setaside::setAsideAndTell()
     if (words.contains("locked"))
         QVERIFY(lock.tryLock(0));
 
-    const setaside::Result result = setaside::setAsideAndTell(
-            platform,
-            {words.contains("failing-rename") ? &failingRename : nullptr,
-             std::chrono::milliseconds(50)});
+    const setaside::Result result
+            = flows::setAsideAndTell(platform,
+                                     {words.contains("failing-rename") ? &failingRename : nullptr,
+                                      std::chrono::milliseconds(50)});
     QCOMPARE(result.status, status);
     QCOMPARE(platform.messages(), QStringList {message.replace("%1", path).replace("%2", backup)});
     QCOMPARE(platform.shown.first().title, QStringLiteral("暦丸"));
@@ -161,8 +162,8 @@ void tst_setaside::secondSetAsideKeepsTheBackup()
     FakePlatform platform;
     platform.setSchedulePath(path);
 
-    QCOMPARE(setaside::setAsideAndTell(platform).status, setaside::Status::Renamed);
-    QCOMPARE(setaside::setAsideAndTell(platform).status, setaside::Status::NoFile);
+    QCOMPARE(flows::setAsideAndTell(platform).status, setaside::Status::Renamed);
+    QCOMPARE(flows::setAsideAndTell(platform).status, setaside::Status::NoFile);
     QCOMPARE(readBytes(path + "bak"), memos);
     QCOMPARE(platform.messages().size(), 2);
     QCOMPARE(platform.messages().first(), path + "bak\n\nのファイルに改名しました");

@@ -36,8 +36,8 @@ namespace rekovabas {
 struct FileOutcome
 {
     schedulefile::Status status = schedulefile::Status::Absent;
-    QString path;  // the file named by the setting, "" when none is set
-    QString error; // the reason, in Japanese, when Unreadable
+    QString path; // the file named by the setting, "" when none is set
+    Reason error; // why, when Unreadable
 
     bool isSet() const { return !path.isEmpty(); }
 };

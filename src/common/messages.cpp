@@ -1,5 +1,7 @@
 #include "common/messages.h"
 
+#include "common/reason.h"
+
 #include <QStringBuilder>
 
 #include <algorithm>
@@ -619,6 +621,67 @@ QString icsHasQuote()
 QString icsNotEncodable(const QString &character)
 {
     return QStringLiteral("文字「%1」はスケジュールファイルに保存できません。").arg(character);
+}
+
+QString reasonText(const Reason &reason)
+{
+    QString text;
+    switch (reason.kind) {
+    case Reason::Kind::None:
+        break;
+    case Reason::Kind::System:
+        text = systemError(reason.error);
+        break;
+    case Reason::Kind::NotRegularFile:
+        text = notRegularFile();
+        break;
+    case Reason::Kind::WriteInterrupted:
+        text = writeInterrupted();
+        break;
+    case Reason::Kind::OutOfMemory:
+        text = outOfMemory();
+        break;
+    case Reason::Kind::FileKeptBeingReplaced:
+        text = fileKeptBeingReplaced();
+        break;
+    case Reason::Kind::FileHasOtherNames:
+        text = fileHasOtherNames(reason.count);
+        break;
+    case Reason::Kind::LinkNotFollowed:
+        text = linkNotFollowed(reason.name);
+        break;
+    case Reason::Kind::NameTooLongForFilesBeside:
+        text = nameTooLongForFilesBeside();
+        break;
+    case Reason::Kind::SaveNameInTheWay:
+        text = saveNameInTheWay(reason.name);
+        break;
+    case Reason::Kind::LockNotRegularFile:
+        text = lockNotRegularFile(reason.name);
+        break;
+    case Reason::Kind::LockNotOpened:
+        text = lockNotOpened(reason.name, systemError(reason.error));
+        break;
+    case Reason::Kind::Line:
+        text = QString::number(reason.count);
+        break;
+    case Reason::Kind::Unencodable:
+        text = reason.name;
+        break;
+    case Reason::Kind::CopyIsLink:
+        text = copyIsLink();
+        break;
+    case Reason::Kind::CopyOfAnotherUser:
+        text = copyOfAnotherUser();
+        break;
+    case Reason::Kind::CopyHasOtherNames:
+        text = copyHasOtherNames(reason.count);
+        break;
+    case Reason::Kind::CopyHasInvalidBytes:
+        text = copyHasInvalidBytes();
+        break;
+    }
+    return reason.folder.isEmpty() ? text : folderUnusable(reason.folder, text);
 }
 
 } // namespace messages

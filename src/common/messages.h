@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+struct Reason;
+
 namespace messages {
 
 // `text` itself, or when it is longer than `limit` its beginning and its length: a box or a
@@ -55,9 +57,10 @@ QString browserFailed(const QString &url);
 QString memoShownInPart(qsizetype total, qsizetype shown);
 
 // Reasons, one sentence each, that the texts above take as `reason`.
-QString systemError(int errnoValue); // what the system refused, from its errno
-QString notRegularFile();            // something other than a file is at the path
-QString writeInterrupted();          // a write stopped before all bytes were written
+QString reasonText(const Reason &reason); // the user's words for a reason the file code gave
+QString systemError(int errnoValue);      // what the system refused, from its errno
+QString notRegularFile();                 // something other than a file is at the path
+QString writeInterrupted();               // a write stopped before all bytes were written
 QString settingsNotWritable(const QString &settingsFile);
 // Something other than a regular file (a FIFO, a folder) is at the lock file's name.
 QString lockNotRegularFile(const QString &lockPath);

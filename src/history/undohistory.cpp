@@ -1,6 +1,5 @@
 #include "history/undohistory.h"
 
-#include "common/messages.h"
 #include "store/posix.h"
 #include "store/transaction.h"
 
@@ -20,9 +19,21 @@ qsizetype bytesOf(const StoreStep &step)
     return step.before.size() + step.after.size();
 }
 
-UndoResult finished(Status status, const QString &path, const QString &detail = QString())
+UndoResult finished(Status status, const QString &path)
 {
-    return UndoResult {status, detail, path};
+    UndoResult result;
+    result.status = status;
+    result.path = path;
+    return result;
+}
+
+// The step was not taken back: the locked step on the file ended as `done`.
+UndoResult notUndone(const QString &path, const transaction::Result &done)
+{
+    UndoResult result = finished(Status::NotUndone, path);
+    result.step = done.status;
+    result.detail = done.detail;
+    return result;
 }
 
 // Takes back a change of the file's content: the bytes before, written only over the bytes after.
@@ -44,8 +55,7 @@ UndoResult undoRewrite(const StoreStep &step, const StoreOptions &options)
     case transaction::Status::FileHasStrayText:
         return finished(Status::Changed, step.target);
     default:
-        return finished(Status::NotUndone, step.target,
-                        transaction::failureMessage(done, step.target));
+        return notUndone(step.target, done);
     }
 }
 
@@ -56,8 +66,7 @@ UndoResult undoSetAside(const StoreStep &step, const StoreOptions &options)
     transaction::Access file(step.target);
     if (const transaction::Result locked = file.lock(options.lockWait, options.stop);
         locked.status != transaction::Status::Done) {
-        return finished(Status::NotUndone, step.target,
-                        transaction::failureMessage(locked, step.target));
+        return notUndone(step.target, locked);
     }
     const QByteArray from = QFile::encodeName(step.backup);
     const QByteArray to = QFile::encodeName(step.target);
@@ -70,9 +79,12 @@ UndoResult undoSetAside(const StoreStep &step, const StoreOptions &options)
             return finished(Status::Changed, step.target);
         // Some file systems cannot refuse for us; the name was free a moment ago, under the lock.
         if ((error != EINVAL && error != ENOSYS)
-            || std::rename(from.constData(), to.constData()) != 0)
-            return finished(Status::NotUndone, step.target,
-                            messages::fileNotWritten(step.target, messages::systemError(errno)));
+            || std::rename(from.constData(), to.constData()) != 0) {
+            transaction::Result failed;
+            failed.status = transaction::Status::WriteFailed;
+            failed.detail = Reason::system(errno);
+            return notUndone(step.target, failed);
+        }
     }
     return finished(Status::Undone, step.target);
 }
@@ -122,21 +134,6 @@ UndoResult UndoHistory::undo(StoreOptions options)
         m_steps.append(std::move(step));
     }
     return result;
-}
-
-QString UndoHistory::messageFor(const UndoResult &result)
-{
-    switch (result.status) {
-    case Status::Undone:
-        return messages::undoDone();
-    case Status::Nothing:
-        return messages::undoNothing();
-    case Status::Changed:
-        return messages::undoChangedMeanwhile(result.path);
-    case Status::NotUndone:
-        return result.detail;
-    }
-    return messages::bug();
 }
 
 } // namespace history

@@ -8,6 +8,7 @@
 
 #include "store/storeoptions.h"
 #include "store/storestep.h"
+#include "store/transaction.h"
 
 #include <QList>
 #include <QMutex>
@@ -26,7 +27,9 @@ enum class Status {
 struct UndoResult
 {
     Status status = Status::Undone;
-    QString detail;
+    // When NotUndone: how the locked step on the file ended, and why.
+    transaction::Status step = transaction::Status::Done;
+    Reason detail;
     QString path; // the file taken back
 };
 
@@ -44,9 +47,6 @@ public:
     // Takes the newest step back, in a locked step of the store with `options` (which records
     // nothing).
     UndoResult undo(StoreOptions options = {});
-
-    // The message that tells the user what became of an undo.
-    static QString messageFor(const UndoResult &result);
 
 private:
     mutable QMutex m_mutex;

@@ -4,14 +4,11 @@
 // event per record (icalendar/icalendar.h). The schedule file itself is only read.
 
 #include "icalendar/icalendar.h"
-#include "store/dirs.h"
-#include "store/storeoptions.h"
 
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-
-class Platform;
+#include <QStringList>
 
 namespace icsexport {
 
@@ -19,13 +16,18 @@ namespace icsexport {
 // its extension, in its folder.
 QString proposedName(const QString &schedulePath);
 
-// The command as the user sees it: reads the schedule file, asks where to write through the
-// save dialog of `platform`, writes the calendar there safely (a new file renamed over the old
-// one) and says how many memos it wrote or why it wrote nothing. The schedule file itself is
-// never the target. Reading the schedule file and writing the calendar run through `run`, as an
-// add of a memo does: a file of many memos takes a while. Returns: true when the file was
-// written.
-bool exportSchedules(Platform &platform, const StoreOptions &options = {},
-                     const dirs::Runner &run = {});
+// Whether two paths name one file.
+bool isSameFile(const QString &a, const QString &b);
+
+struct Memos
+{
+    QList<icalendar::Memo> memos;
+    QStringList leftOut; // a line for each record that cannot be an event, and why
+};
+
+// Returns: the memos of the schedule file's bytes, in file order: every record that begins with
+// the date key of a date a calendar file can hold, its line breaks as "\n". Other lines are not
+// memos; records of other dates (a hand edit's) are named as left out.
+Memos memosOf(QByteArrayView bytes);
 
 } // namespace icsexport

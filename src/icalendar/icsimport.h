@@ -13,8 +13,6 @@
 #include <QList>
 #include <QString>
 
-class Platform;
-
 namespace icsimport {
 
 struct Plan
@@ -33,12 +31,22 @@ struct Plan
 // left out, never changed; every other memo becomes a record, its respelled characters named.
 Plan plan(const QList<icalendar::Memo> &memos, const QList<QByteArray> &fields);
 
-// The command as the user sees it: asks for the calendar file through the open dialog of
-// `platform`, reads it, tells what will be added, what is there already and what is left out
-// and why, and adds only when the user agrees; reading the calendar and the add run through
-// `run`, as an add of a memo does. Returns: true when the schedule file was written, so that the
-// month is redrawn.
-bool importSchedules(Platform &platform, const StoreOptions &options = {},
-                     const dirs::Runner &run = {});
+// How an add of an import ended.
+struct AddResult
+{
+    // Written, NotSet or why the file could not be changed, as for an add of one memo.
+    dirs::AddStatus status = dirs::AddStatus::Written;
+    Reason detail;
+    qsizetype added = 0;   // records written; 0 leaves the file untouched
+    qsizetype present = 0; // memos the file already had
+};
+
+// Adds `memos` to the file at `path` in one locked step, sorted out against its records as
+// they are once the lock is held: every line of the file stays, the new records join them.
+AddResult addMemos(const QString &path, const QList<icalendar::Memo> &memos,
+                   const StoreOptions &options = {});
+
+// The fields of a schedule file's bytes, as the locked step hands them to its change.
+QList<QByteArray> fieldsOf(const QByteArray &bytes);
 
 } // namespace icsimport

@@ -8,6 +8,7 @@
 #include "common/kyotu1.h"
 #include "common/messages.h"
 #include "common/textfold.h"
+#include "flows/outcome.h"
 #include "mainwindow/layout.h"
 #include "platform/platform.h"
 #include "store/deletion.h"
@@ -181,7 +182,7 @@ bool wincal::deleteRecords(const QStringList &records)
     const QString path = dirs::schedulePath(platform);
     runBusy([&] { result = deletion::deleteRecords(path, records, storeOptions); });
     if (result.status != deletion::Status::Deleted) {
-        platform.showMessage(deletion::messageFor(result, path), messages::applicationTitle());
+        platform.showMessage(outcome::ofDelete(result, path), messages::applicationTitle());
         return false;
     }
     showFileAfterStep(result.written);
@@ -242,7 +243,7 @@ void wincal::undo_Click()
 {
     history::UndoResult result;
     runBusy([&] { result = undoHistory.undo(storeOptions); });
-    platform.showMessage(history::UndoHistory::messageFor(result), messages::applicationTitle());
+    platform.showMessage(outcome::ofUndo(result), messages::applicationTitle());
     if (result.status != history::Status::Undone)
         return;
     drawMonth(curYear, curMonth);

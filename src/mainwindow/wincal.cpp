@@ -287,8 +287,9 @@ rekovabas::Schedules wincal::readSchedules()
 void wincal::reportUnreadable(const rekovabas::Schedules &source)
 {
     if (source.file.status == schedulefile::Status::Unreadable)
-        platform.showMessage(messages::fileUnreadable(source.file.path, source.file.error),
-                             messages::applicationTitle());
+        platform.showMessage(
+                messages::fileUnreadable(source.file.path, messages::reasonText(source.file.error)),
+                messages::applicationTitle());
 }
 
 void wincal::stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers)
@@ -361,8 +362,8 @@ void wincal::Command4_Click()
     const QString boxText = Text2->toPlainText();
     const bool boxAlarm = Check1->isChecked();
     const dirs::AddResult result
-            = dirs::addSchedule(platform, request, storeOptions,
-                                [this](const std::function<void()> &work) { runBusy(work); });
+            = flows::addSchedule(platform, request, storeOptions,
+                                 [this](const std::function<void()> &work) { runBusy(work); });
     // The boxes belong to the day of the add; another day may be open by now.
     const bool sameDay
             = curDay == request.day && curMonth == request.month && curYear == request.year;

@@ -14,6 +14,7 @@
 #include "calendar/rekovabas.h"
 #include "calendar/schedulecache.h"
 #include "common/kyotu1.h"
+#include "flows/storeflows.h"
 #include "history/undohistory.h"
 #include "store/storeoptions.h"
 #include "syncedfolder/conflictcopy.h"
@@ -187,7 +188,7 @@ private:
         std::optional<QStringList> records; // none when the file could not be read
     };
     LoadedDay loadedDay;
-    QStringList declinedCopies;
+    flows::CopyOffers copyOffers;
     StoreOptions storeOptions;
     history::UndoHistory undoHistory;
     QAction *undoAction = nullptr;
@@ -208,8 +209,6 @@ private:
     // Asked for while one ran: looked at again once it has ended.
     bool lookAgain = false;
     bool lookAgainAtFile = false;
-    // Names of a copy's form that were not offered, each reported once a run.
-    QSet<QString> reportedPassedOver;
     bool adding = false; // an add runs on its own thread
     // The controls of the entry pane with the focus policy each has while it can be seen.
     std::vector<std::pair<QWidget *, Qt::FocusPolicy>> entryPane;

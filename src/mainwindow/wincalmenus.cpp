@@ -7,8 +7,7 @@
 #include "common/background.h"
 #include "common/helptexts.h"
 #include "common/messages.h"
-#include "icalendar/icsexport.h"
-#include "icalendar/icsimport.h"
+#include "flows/calendarflows.h"
 #include "mainwindow/daygrid.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/uifont.h"
@@ -78,7 +77,7 @@ void wincal::ske_Click()
     if (chosen->size() <= 3)
         return;
     if (platform.askYesNo(messages::confirmFile(*chosen), messages::confirmFileTitle())
-        && dirs::storeSchedulePath(platform, *chosen)) {
+        && flows::storeSchedulePath(platform, *chosen)) {
         fileWatch->watch(*chosen);
         offerConflictCopies();
     }
@@ -92,7 +91,7 @@ void wincal::ske2_Click()
 
 void wincal::skedels_Click()
 {
-    setaside::setAsideAndTell(platform, storeOptions);
+    flows::setAsideAndTell(platform, storeOptions);
 }
 
 void wincal::hlptxt_Click()
@@ -112,14 +111,14 @@ void wincal::about_Click()
 
 void wincal::icsexp_Click()
 {
-    icsexport::exportSchedules(platform, storeOptions,
-                               [this](const std::function<void()> &work) { runBusy(work); });
+    flows::exportSchedules(platform, storeOptions,
+                           [this](const std::function<void()> &work) { runBusy(work); });
 }
 
 void wincal::icsimp_Click()
 {
-    if (icsimport::importSchedules(platform, storeOptions,
-                                   [this](const std::function<void()> &work) { runBusy(work); }))
+    if (flows::importSchedules(platform, storeOptions,
+                               [this](const std::function<void()> &work) { runBusy(work); }))
         drawMonth(curYear, curMonth);
 }
 

@@ -126,38 +126,9 @@ void wincal::offerConflictCopies()
 
 void wincal::offerConflictCopies(const conflictcopy::Found &found)
 {
-    const QString path = dirs::schedulePath(platform);
-    QList<conflictcopy::PassedOver> unreported;
-    for (const conflictcopy::PassedOver &entry : found.passedOver) {
-        if (!reportedPassedOver.contains(entry.path)) {
-            reportedPassedOver.insert(entry.path);
-            unreported.append(entry);
-        }
-    }
-    if (!unreported.isEmpty())
-        platform.showMessage(conflictcopy::passedOverMessage(unreported),
-                             messages::conflictCopyTitle());
-    for (const QString &copy : found.copies) {
-        if (declinedCopies.contains(copy))
-            continue;
-        if (!platform.askYesNo(messages::conflictCopyFound(copy, conflictcopy::mergedName(copy)),
-                               messages::conflictCopyTitle())) {
-            // Asked again at the next start.
-            declinedCopies.append(copy);
-            continue;
-        }
-        // Another instance of the program may have merged it while the question was open.
-        if (!QFileInfo::exists(copy))
-            continue;
-        conflictcopy::Result merged;
-        runBusy([&] { merged = conflictcopy::merge(path, copy, storeOptions); });
-        platform.showMessage(conflictcopy::messageFor(merged, copy), messages::applicationTitle());
-        if (merged.status == conflictcopy::Status::Merged
-            || merged.status == conflictcopy::Status::RenameFailed)
-            drawMonth(curYear, curMonth);
-        if (merged.status != conflictcopy::Status::Merged)
-            declinedCopies.append(copy);
-    }
+    if (copyOffers.offer(platform, found, dirs::schedulePath(platform), storeOptions,
+                         [this](const std::function<void()> &work) { runBusy(work); }))
+        drawMonth(curYear, curMonth);
 }
 
 void wincal::alarmCheck(const rekovabas::AlarmNotices &notices, bool alsoOnDesktop)

@@ -87,7 +87,8 @@ QString switchTo(bool on, const QString &program)
         // A folder that cannot be made shows as the reason the save gives.
         QDir().mkpath(QFileInfo(path).path());
         const savefile::Result saved = savefile::save(path, entryText(program).toUtf8());
-        return saved.ok ? QString() : messages::autostartNotWritten(path, saved.error);
+        return saved.ok ? QString()
+                        : messages::autostartNotWritten(path, messages::reasonText(saved.error));
     }
     if (::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT)
         return QString();

@@ -1,6 +1,5 @@
 #include "store/deletion.h"
 
-#include "common/messages.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
 #include "store/record.h"
@@ -97,27 +96,9 @@ Result deleteRecords(const QString &path, const QStringList &records, const Stor
     } catch (const std::bad_alloc &) {
         result.status = Status::WriteFailed;
         result.step = transaction::Status::WriteFailed;
-        result.detail = messages::outOfMemory();
+        result.detail = Reason::of(Reason::Kind::OutOfMemory);
     }
     return result;
-}
-
-QString messageFor(const Result &result, const QString &path)
-{
-    switch (result.status) {
-    case Status::Deleted:
-        return QString();
-    case Status::Changed:
-        return messages::deleteChangedMeanwhile();
-    case Status::NotSet:
-        return messages::scheduleFileNotSet();
-    default:
-        break;
-    }
-    transaction::Result done;
-    done.status = result.step;
-    done.detail = result.detail;
-    return transaction::failureMessage(done, path);
 }
 
 } // namespace deletion

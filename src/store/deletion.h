@@ -30,7 +30,7 @@ enum class Status {
 struct Result
 {
     Status status = Status::Deleted;
-    QString detail;
+    Reason detail;
     QByteArray written; // when Deleted: the file's new bytes
     // How the locked step ended, for the message of a failure.
     transaction::Status step = transaction::Status::Done;
@@ -40,8 +40,5 @@ struct Result
 // records as the file holds them, "yyyymmddFmemo"), all or none.
 Result deleteRecords(const QString &path, const QStringList &records,
                      const StoreOptions &options = {});
-
-// The message that tells the user what became of a delete; "" when it went through.
-QString messageFor(const Result &result, const QString &path);
 
 } // namespace deletion

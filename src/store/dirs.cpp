@@ -1,6 +1,5 @@
 #include "store/dirs.h"
 
-#include "common/messages.h"
 #include "platform/platform.h"
 #include "store/cp932.h"
 #include "store/record.h"
@@ -36,44 +35,11 @@ QString withCrLf(const QString &memo)
     return text;
 }
 
-AddResult refused(AddResult result, AddStatus status, const QString &detail = QString())
+AddResult refused(AddResult result, AddStatus status, const Reason &detail = Reason())
 {
     result.status = status;
     result.detail = detail;
     return result;
-}
-
-QString messageFor(const AddResult &result, const QString &path)
-{
-    switch (result.status) {
-    case AddStatus::Written:
-        return result.respelled.isEmpty() ? messages::writeCompleted()
-                                          : messages::writeCompletedRespelled(result.respelled);
-    case AddStatus::EmptyMemo:
-        return messages::memoEmpty();
-    case AddStatus::NotSet:
-        return messages::scheduleFileNotSet();
-    case AddStatus::MemoHasQuote:
-        return messages::memoHasQuote();
-    case AddStatus::MemoNotEncodable:
-        return messages::memoNotEncodable(result.detail);
-    case AddStatus::FileHasInvalidBytes:
-        return messages::fileHasInvalidBytes(path);
-    case AddStatus::FileHasStrayText:
-        return messages::fileHasStrayText(path, result.detail);
-    case AddStatus::FileUnreadable:
-        return messages::fileUnreadable(path, result.detail);
-    case AddStatus::FileLocked:
-        return messages::fileLocked(path);
-    case AddStatus::WriteFailed:
-        return messages::fileNotWritten(path, result.detail);
-    case AddStatus::Stopped:
-        return messages::stoppedByUser(path);
-    case AddStatus::DateChanged:
-    case AddStatus::Cancelled:
-        break;
-    }
-    return messages::bug();
 }
 
 } // namespace
@@ -83,13 +49,9 @@ QString schedulePath(Platform &platform)
     return platform.readSetting(settingsSection, settingsKey);
 }
 
-bool storeSchedulePath(Platform &platform, const QString &path)
+bool storeSchedulePath(Platform &platform, const QString &path, QString *error)
 {
-    QString error;
-    if (platform.writeSetting(settingsSection, settingsKey, path, &error))
-        return true;
-    platform.showMessage(messages::settingNotSaved(error), messages::applicationTitle());
-    return false;
+    return platform.writeSetting(settingsSection, settingsKey, path, error);
 }
 
 namespace {
@@ -104,7 +66,8 @@ std::variant<QByteArray, AddResult> encodedMemo(const AddRequest &request, AddRe
     cp932::Encoded encoded = cp932::encode(memo);
     if (!encoded.isValid()) {
         return refused(result, AddStatus::MemoNotEncodable,
-                       cp932::characterAt(memo, encoded.firstUnencodable));
+                       Reason::named(Reason::Kind::Unencodable,
+                                     cp932::characterAt(memo, encoded.firstUnencodable)));
     }
     return std::move(encoded.bytes);
 }
@@ -245,8 +208,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, const Store
         auto memo = encodedMemo(request, result);
         if (AddResult *refusal = std::get_if<AddResult>(&memo))
             return *refusal;
-        for (const cp932::Respelling &respelling : cp932::respellings(request.memo))
-            result.respelled.append(messages::icsRespelled(respelling.from, respelling.to));
+        result.respelled = cp932::respellings(request.memo);
 
         std::array<bool, 5> repeat = request.repeat;
         DateReplacement replacement(request,
@@ -256,7 +218,7 @@ AddResult addRecords(const QString &path, const AddRequest &request, const Store
                 options);
         return finishedAdd(result, std::move(done), replacement, repeat);
     } catch (const std::bad_alloc &) {
-        return refused(result, AddStatus::WriteFailed, messages::outOfMemory());
+        return refused(result, AddStatus::WriteFailed, Reason::of(Reason::Kind::OutOfMemory));
     }
 }
 
@@ -280,69 +242,6 @@ AddStatus statusOf(transaction::Status status)
         break;
     }
     return AddStatus::WriteFailed;
-}
-
-QString addMessage(const AddResult &result, const QString &path)
-{
-    return messageFor(result, path);
-}
-
-namespace {
-
-// After an add of `request` returned DateChanged (`changed`): asks the user whether to keep
-// both, to replace or to cancel. `loaded` holds the records the box was loaded from. Returns:
-// the add to try next (asked again should the date change once more), or nullopt to cancel.
-std::optional<AddRequest> askAboutChangedDate(Platform &platform, AddRequest request,
-                                              const std::optional<QStringList> &loaded,
-                                              const AddResult &changed)
-{
-    const QString key = record::dateKey(request.year, request.month, request.day);
-    const QString date = messages::dateOfKey(key);
-    QStringList memos;
-    for (const QString &rec : changed.current)
-        memos.append(record::memoOf(rec).toString());
-    switch (platform.askChoice(messages::dateChanged(date, memos), messages::dateChangedTitle(),
-                               messages::dateChangedButtons())) {
-    case 0: // keep both: the records that arrived stay, those the box showed are replaced
-        request.replaceOnly = loaded;
-        break;
-    case 1:
-        request.replaceOnly.reset();
-        break;
-    default:
-        return std::nullopt;
-    }
-    // Asked again if the date changes once more before the add.
-    request.seen = changed.current;
-    return request;
-}
-
-} // namespace
-
-AddResult addSchedule(Platform &platform, const AddRequest &request, const StoreOptions &options,
-                      const Runner &run)
-{
-    const QString path = schedulePath(platform);
-    AddRequest attempt = request;
-    for (;;) {
-        AddResult result;
-        const auto add = [&] { result = addRecords(path, attempt, options); };
-        if (run)
-            run(add);
-        else
-            add();
-        if (result.status != AddStatus::DateChanged) {
-            platform.showMessage(messageFor(result, path), messages::applicationTitle());
-            return result;
-        }
-        const std::optional<AddRequest> next
-                = askAboutChangedDate(platform, attempt, request.seen, result);
-        if (!next) {
-            result.status = AddStatus::Cancelled;
-            return result;
-        }
-        attempt = *next;
-    }
 }
 
 } // namespace dirs

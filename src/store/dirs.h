@@ -1,8 +1,7 @@
 #pragma once
 
-// The schedule store: where the schedule file is (the one setting), adding memos to it, and
-// setting it aside as a backup. Every operation reads the path afresh and opens, reads or writes
-// and closes the file within one call.
+// The schedule store: where the schedule file is (the one setting) and adding memos to it. Every
+// operation reads the path afresh and opens, reads or writes and closes the file within one call.
 //
 // Adding never loses a memo: the new content is written to a new file beside the old one,
 // flushed to disk and renamed over it in one step, under an advisory lock, so the old file stays
@@ -10,6 +9,8 @@
 //
 // The namespace dirs spans dirs.* and sort.* (the order of the file).
 
+#include "common/reason.h"
+#include "store/cp932.h"
 #include "store/storeoptions.h"
 #include "store/transaction.h"
 
@@ -18,7 +19,6 @@
 #include <QStringList>
 
 #include <array>
-#include <functional>
 #include <optional>
 
 class Platform;
@@ -28,9 +28,9 @@ namespace dirs {
 // The stored path of the schedule file, or "" when none is set.
 QString schedulePath(Platform &platform);
 
-// Stores `path` as the schedule file. Returns: false, after telling the user, when the setting
-// could not be saved.
-bool storeSchedulePath(Platform &platform, const QString &path);
+// Stores `path` as the schedule file. Returns: false, with the reason in `error`, when the
+// setting could not be saved.
+bool storeSchedulePath(Platform &platform, const QString &path, QString *error);
 
 struct AddRequest
 {
@@ -73,15 +73,15 @@ struct AddResult
     // three and five years come back cleared once the records were built (Written and
     // WriteFailed); every refusal before that returns the boxes as they were.
     std::array<bool, 5> repeat {};
-    QString detail;
+    Reason detail;
     // When Written: the file's new bytes, so that the month is redrawn from what was written
     // without reading the file again.
     QByteArray written;
     // When DateChanged: the date's records in the file now, in file order.
     QStringList current;
-    // Characters of the memo that the file holds in another form (〜 as ～), "〜 → ～" each:
-    // the user is told, since the file does not hold what was typed.
-    QStringList respelled;
+    // Characters of the memo that the file holds in another form (〜 as ～): the user is told,
+    // since the file does not hold what was typed.
+    QList<cp932::Respelling> respelled;
 };
 
 // Adds the memo of `request` to the file at `path` without showing anything, checking in the
@@ -95,19 +95,5 @@ AddResult addRecords(const QString &path, const AddRequest &request,
 // How the shared locked step of store/transaction.h ended, as an add's status. A step that its
 // change refused wrote nothing: WriteFailed here; a caller for whom that is no failure says so.
 AddStatus statusOf(transaction::Status status);
-
-// The text that tells the user how an add of the file at `path` ended: "書込み完了" or why it
-// did not happen.
-QString addMessage(const AddResult &result, const QString &path);
-
-// The add as the user sees it: reads the path, adds, and shows "書込み完了" or the reason the
-// add did not happen through `platform`. When the date's records changed since the box was
-// loaded, the user is first asked whether to keep both, to replace them or to cancel. The
-// caller redraws the month and shows the repeat boxes of the result. Each try of the add runs
-// through `run`, which the window gives to keep answering while it waits or writes; by default
-// the add runs on the caller's thread.
-using Runner = std::function<void(const std::function<void()> &work)>;
-AddResult addSchedule(Platform &platform, const AddRequest &request,
-                      const StoreOptions &options = {}, const Runner &run = {});
 
 } // namespace dirs

@@ -1,7 +1,5 @@
 #include "store/filelock.h"
 
-#include "common/messages.h"
-
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -106,10 +104,9 @@ ScheduleLock::Attempt ScheduleLock::tryOnce()
             return Attempt::TryAgain; // its holder removed it in the meantime
         // One that this user may not read (another user's) stands in the way: it is named.
         if (const int error = errno; opened < 0 && (error == EACCES || error == EPERM)) {
-            m_error = messages::folderUnusable(
-                    m_folder,
-                    messages::lockNotOpened(QFile::decodeName(m_lockName),
-                                            messages::systemError(error)));
+            m_error = Reason::named(Reason::Kind::LockNotOpened, QFile::decodeName(m_lockName),
+                                    error)
+                              .inFolder(m_folder);
             return Attempt::Unusable;
         }
     }
@@ -160,11 +157,11 @@ void ScheduleLock::explain(int error)
     // lock's name is not followed (ELOOP), and is no more a lock file than a FIFO is.
     const QString lockPath = QFile::decodeName(m_lockName);
     if (error == ENAMETOOLONG)
-        m_error = messages::nameTooLongForFilesBeside();
+        m_error = Reason::of(Reason::Kind::NameTooLongForFilesBeside);
     else if (error == ELOOP)
-        m_error = messages::folderUnusable(m_folder, messages::lockNotRegularFile(lockPath));
+        m_error = Reason::named(Reason::Kind::LockNotRegularFile, lockPath).inFolder(m_folder);
     else
-        m_error = messages::folderUnusable(m_folder, messages::systemError(error));
+        m_error = Reason::system(error).inFolder(m_folder);
 }
 
 } // namespace filelock

@@ -8,6 +8,7 @@
 // removed when the lock is released, unless it belongs to another user or has other names.
 // An existing lock file is only ever opened for reading: it is never written or truncated.
 
+#include "common/reason.h"
 #include "store/posix.h"
 
 #include <QString>
@@ -39,8 +40,8 @@ public:
     // Gives up, as Busy, when `stop` is set meanwhile.
     Status acquire(std::chrono::milliseconds timeout, const std::atomic_bool *stop = nullptr);
 
-    // The reason, in Japanese and naming the folder, when acquire() returned Unusable.
-    QString error() const { return m_error; }
+    // Why, naming the folder, when acquire() returned Unusable.
+    Reason error() const { return m_error; }
 
 private:
     // What one attempt to take the lock did.
@@ -61,7 +62,7 @@ private:
 
     QByteArray m_lockName;
     QString m_folder;
-    QString m_error;
+    Reason m_error;
     posix::FileDescriptor m_fd;
     bool m_removable = false;
 };

@@ -1,6 +1,5 @@
 #include "store/savefile.h"
 
-#include "common/messages.h"
 #include "store/faultinjector.h"
 
 #include <QFile>
@@ -29,7 +28,7 @@ constexpr char randomCharacters[]
 constexpr int randomLength = 6;
 constexpr int namesToTry = 100;
 
-Result failed(const QString &reason)
+Result failed(const Reason &reason)
 {
     return Result {false, reason, false};
 }
@@ -80,13 +79,13 @@ bool stillAsRead(const QByteArray &target, const Identity &expected, QByteArrayV
 
 // Something other than a regular file at the path is never replaced: a folder would make the
 // save fail anyway, and a FIFO or device is nothing this program wrote.
-std::optional<QString> refuseSpecialFile(const posix::Status &info)
+std::optional<Reason> refuseSpecialFile(const posix::Status &info)
 {
     if (S_ISREG(info.st_mode))
         return std::nullopt;
     if (S_ISDIR(info.st_mode))
-        return messages::systemError(EISDIR);
-    return messages::notRegularFile();
+        return Reason::system(EISDIR);
+    return Reason::of(Reason::Kind::NotRegularFile);
 }
 
 // Makes the rename itself survive a power cut; a failure here loses nothing, so it is not
@@ -210,11 +209,11 @@ Result SaveFile::open()
             return failed(*reason);
         // A file the user made read-only stays as it is (root may still write it).
         if (::faccessat(AT_FDCWD, m_target.constData(), W_OK, AT_EACCESS) != 0)
-            return failed(messages::systemError(errno));
+            return failed(Reason::system(errno));
     }
     removeLeftovers(m_target);
     if (injectedFailure(m_options.faults, SaveStep::Open))
-        return failed(messages::systemError(EIO));
+        return failed(Reason::system(EIO));
     // Nobody else may read the memos before the old file's permissions are in place.
     const mode_t mode = m_exists ? 0600 : 0666;
     QByteArray name;
@@ -223,11 +222,11 @@ Result SaveFile::open()
         const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                               mode);
         if (fd < 0 && errno != EEXIST)
-            return failed(messages::systemError(errno));
+            return failed(Reason::system(errno));
         m_fd = posix::FileDescriptor(fd);
     }
     if (!m_fd.isOpen())
-        return failed(messages::saveNameInTheWay(QFile::decodeName(name)));
+        return failed(Reason::named(Reason::Kind::SaveNameInTheWay, QFile::decodeName(name)));
     m_name = name;
 
     if (old) {
@@ -236,11 +235,11 @@ Result SaveFile::open()
         const uid_t owner = ::geteuid() == 0 ? old->st_uid : uid_t(-1);
         [[maybe_unused]] const int owned = ::fchown(m_fd.get(), owner, old->st_gid);
         if (::fchmod(m_fd.get(), old->st_mode & 07777) != 0)
-            return failed(messages::systemError(errno));
+            return failed(Reason::system(errno));
         copyAccessList(m_target, m_fd.get());
     }
     m_buffer.reserve(blockSize);
-    return Result {true, QString(), false};
+    return Result {true, Reason(), false};
 }
 
 bool SaveFile::write(QByteArrayView bytes)
@@ -259,7 +258,7 @@ bool SaveFile::flushBuffer()
 {
     for (qsizetype offset = 0; !m_writeError && offset < m_buffer.size();) {
         if (injectedFailure(m_options.faults, SaveStep::Write)) {
-            m_writeError = messages::systemError(ENOSPC);
+            m_writeError = Reason::system(ENOSPC);
             break;
         }
         const ssize_t written = ::write(m_fd.get(), m_buffer.constData() + offset,
@@ -267,9 +266,9 @@ bool SaveFile::flushBuffer()
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0)
-            m_writeError = messages::systemError(errno);
+            m_writeError = Reason::system(errno);
         else if (written == 0)
-            m_writeError = messages::writeInterrupted();
+            m_writeError = Reason::of(Reason::Kind::WriteInterrupted);
         else
             offset += written;
     }
@@ -285,21 +284,21 @@ Result SaveFile::commit(const std::optional<Identity> &expected, QByteArrayView 
         return failed(*m_writeError);
     m_buffer = QByteArray();
     if (injectedFailure(m_options.faults, SaveStep::Flush))
-        return failed(messages::systemError(ENOSPC));
+        return failed(Reason::system(ENOSPC));
     if (::fdatasync(m_fd.get()) != 0)
-        return failed(messages::systemError(errno));
+        return failed(Reason::system(errno));
 
     if (injectedFailure(m_options.faults, SaveStep::Commit))
-        return failed(messages::systemError(EIO));
+        return failed(Reason::system(EIO));
     // Another program (a sync tool, say) may have put its own version in the file's place
     // since it was read: the rename would throw that away unseen.
     if (expected && !stillAsRead(m_target, *expected, expectedBytes))
-        return Result {false, messages::fileKeptBeingReplaced(), true};
+        return Result {false, Reason::of(Reason::Kind::FileKeptBeingReplaced), true};
     if (::rename(m_name.constData(), m_target.constData()) != 0)
-        return failed(messages::systemError(errno));
+        return failed(Reason::system(errno));
     m_committed = true;
     syncFolder(folderOf(m_target));
-    return Result {true, QString(), false};
+    return Result {true, Reason(), false};
 }
 
 QByteArray SaveFile::readBack() const

@@ -11,6 +11,7 @@
 // The caller holds the file's lock (store/filelock.h) and passes the file that is really
 // written, a symbolic link already followed (store/target.h).
 
+#include "common/reason.h"
 #include "store/posix.h"
 #include "store/storeoptions.h"
 
@@ -26,7 +27,7 @@ namespace savefile {
 struct Result
 {
     bool ok = false;
-    QString error;         // the reason, in Japanese, when not ok
+    Reason error;          // why, when not ok
     bool replaced = false; // not ok because the file at the name was no longer the one read
 };
 
@@ -81,7 +82,7 @@ private:
     bool m_exists = false;
     bool m_committed = false;
     QByteArray m_buffer;
-    std::optional<QString> m_writeError;
+    std::optional<Reason> m_writeError;
 };
 
 // Writes `bytes` as the new content of `targetPath`. Of `options`, only the faults apply.

@@ -1,6 +1,5 @@
 #include "store/schedulefile.h"
 
-#include "common/messages.h"
 #include "store/cp932.h"
 #include "store/posix.h"
 #include "store/target.h"
@@ -20,7 +19,7 @@ Bytes unreadable(int errnoValue)
 {
     Bytes contents;
     contents.status = Status::Unreadable;
-    contents.error = messages::systemError(errnoValue);
+    contents.error = Reason::system(errnoValue);
     return contents;
 }
 
@@ -44,7 +43,7 @@ Bytes readBytes(const QString &path)
     // where the system would let it be read.
     if (const target::Target resolved = target::resolve(path); !resolved.refusedLink.isEmpty()) {
         contents.status = Status::Unreadable;
-        contents.error = messages::linkNotFollowed(resolved.refusedLink);
+        contents.error = Reason::named(Reason::Kind::LinkNotFollowed, resolved.refusedLink);
         return contents;
     }
     const QByteArray name = QFile::encodeName(path);
@@ -73,7 +72,7 @@ Bytes readBytes(const QString &path)
         contents.bytes = posix::readToEnd(fd.get(), qsizetype(info->st_size));
     } catch (const std::bad_alloc &) {
         contents.status = Status::Unreadable;
-        contents.error = messages::outOfMemory();
+        contents.error = Reason::of(Reason::Kind::OutOfMemory);
         return contents;
     }
     if (contents.bytes.isNull())

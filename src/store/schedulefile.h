@@ -3,6 +3,8 @@
 // Reading the schedule file from disk. The file is opened, read whole and closed within one
 // call; it is never kept open.
 
+#include "common/reason.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -20,7 +22,7 @@ struct Contents
     Status status = Status::Absent;
     QString text;                    // the decoded content when Present
     qsizetype firstInvalidByte = -1; // offset of the first byte that is not CP932, or -1
-    QString error;                   // the reason, in Japanese, when Unreadable
+    Reason error;                    // why, when Unreadable
 };
 
 // The file's bytes as they are on disk.
@@ -28,7 +30,7 @@ struct Bytes
 {
     Status status = Status::Absent;
     QByteArray bytes; // when Present
-    QString error;    // the reason, in Japanese, when Unreadable
+    Reason error;     // why, when Unreadable
 };
 
 // Reads the whole file without decoding it. A FIFO or device at the path is never read from.

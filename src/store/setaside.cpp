@@ -1,8 +1,5 @@
 #include "store/setaside.h"
 
-#include "common/messages.h"
-#include "platform/platform.h"
-#include "store/dirs.h"
 #include "store/faultinjector.h"
 #include "store/posix.h"
 #include "store/schedulefile.h"
@@ -20,7 +17,7 @@ namespace setaside {
 namespace {
 
 Result finished(Status status, const QString &backupPath = QString(),
-                const QString &detail = QString())
+                const Reason &detail = Reason())
 {
     return Result {status, backupPath, detail};
 }
@@ -30,23 +27,6 @@ Result finished(Status status, const QString &backupPath = QString(),
 bool isSameFile(const QByteArray &first, const QByteArray &second)
 {
     return posix::sameFile(posix::linkStatus(first), posix::linkStatus(second));
-}
-
-QString messageFor(const Result &result, const QString &path)
-{
-    switch (result.status) {
-    case Status::Renamed:
-        return messages::setAsideDone(result.backupPath);
-    case Status::NotSet:
-        return messages::setAsideNotSet();
-    case Status::NoFile:
-        return messages::setAsideNoFile(path);
-    case Status::Locked:
-        return messages::fileLocked(path);
-    case Status::Failed:
-        return messages::setAsideFailed(path, result.backupPath, result.detail);
-    }
-    return messages::bug();
 }
 
 } // namespace
@@ -83,7 +63,7 @@ Result setAside(const QString &path, const StoreOptions &options)
     const QString &source = file.target();
     const QString backup = backupName(source);
     if (injectedFailure(options.faults, SaveStep::Rename))
-        return finished(Status::Failed, backup, messages::systemError(EIO));
+        return finished(Status::Failed, backup, Reason::system(EIO));
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(backup);
     // rename(2) replaces an existing backup in the same step; there is no moment without it.
@@ -91,7 +71,7 @@ Result setAside(const QString &path, const StoreOptions &options)
     const int done = isSameFile(from, to) ? ::unlink(from.constData())
                                           : std::rename(from.constData(), to.constData());
     if (done != 0)
-        return finished(Status::Failed, backup, messages::systemError(errno));
+        return finished(Status::Failed, backup, Reason::system(errno));
     if (options.recorded) {
         StoreStep step;
         step.kind = StoreStep::Kind::SetAside;
@@ -101,14 +81,6 @@ Result setAside(const QString &path, const StoreOptions &options)
         options.recorded(step);
     }
     return finished(Status::Renamed, backup);
-}
-
-Result setAsideAndTell(Platform &platform, const StoreOptions &options)
-{
-    const QString path = dirs::schedulePath(platform);
-    const Result result = setAside(path, options);
-    platform.showMessage(messageFor(result, path), messages::applicationTitle());
-    return result;
 }
 
 } // namespace setaside

@@ -4,11 +4,10 @@
 // backup name, replacing an earlier backup. The rename replaces the backup in one step, so a
 // failure leaves both files as they were, and a missing schedule file never costs the backup.
 
+#include "common/reason.h"
 #include "store/storeoptions.h"
 
 #include <QString>
-
-class Platform;
 
 namespace setaside {
 
@@ -29,16 +28,12 @@ struct Result
 {
     Status status = Status::Renamed;
     QString backupPath;
-    QString detail;
+    Reason detail;
 };
 
 // Sets the file at `path` aside without showing anything. A symbolic link at the path is
 // followed: the file it points to is renamed beside itself, and the link stays for the next
 // add to write through.
 Result setAside(const QString &path, const StoreOptions &options = {});
-
-// The command as the user sees it: reads the path, sets the file aside and tells the user what
-// happened through `platform`. Nothing is redrawn.
-Result setAsideAndTell(Platform &platform, const StoreOptions &options = {});
 
 } // namespace setaside

@@ -1,6 +1,5 @@
 #include "store/transaction.h"
 
-#include "common/messages.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
 #include "store/filelock.h"
@@ -22,7 +21,7 @@ namespace {
 // How often an add starts again on a file that another program replaced while it wrote.
 constexpr int attempts = 3;
 
-Result failed(Status status, const QString &detail = QString())
+Result failed(Status status, const Reason &detail = Reason())
 {
     Result result;
     result.status = status;
@@ -121,13 +120,14 @@ Attempt attempt(const QString &target, const Edit &edit, savefile::SaveFile &fil
     if (stopped())
         return Attempt::Stopped;
     if (read.error != 0) {
-        result = failed(Status::FileUnreadable, messages::systemError(read.error));
+        result = failed(Status::FileUnreadable, Reason::system(read.error));
         return Attempt::Stopped;
     }
     // Replacing one name of a file with several would leave the others with the old memos.
     if (read.links > 1) {
-        result = failed(Status::WriteFailed,
-                        messages::fileHasOtherNames(qsizetype(read.links) - 1));
+        result = failed(
+                Status::WriteFailed,
+                Reason::counted(Reason::Kind::FileHasOtherNames, qsizetype(read.links) - 1));
         return Attempt::Stopped;
     }
     // Rewriting would turn the bytes it cannot read into something else for good.
@@ -137,8 +137,9 @@ Attempt attempt(const QString &target, const Edit &edit, savefile::SaveFile &fil
     }
     Fields fields;
     if (const qsizetype dropped = splitFields(read.bytes, fields); dropped >= 0) {
-        result = failed(Status::FileHasStrayText,
-                        QString::number(fieldreader::lineAt(read.bytes, dropped)));
+        result = failed(
+                Status::FileHasStrayText,
+                Reason::counted(Reason::Kind::Line, fieldreader::lineAt(read.bytes, dropped)));
         return Attempt::Stopped;
     }
     if (stopped())
@@ -202,9 +203,9 @@ Result run(const QString &path, const Edit &edit, const StoreOptions &options)
             }
             return result;
         }
-        return failed(Status::WriteFailed, messages::fileKeptBeingReplaced());
+        return failed(Status::WriteFailed, Reason::of(Reason::Kind::FileKeptBeingReplaced));
     } catch (const std::bad_alloc &) {
-        return failed(Status::WriteFailed, messages::outOfMemory());
+        return failed(Status::WriteFailed, Reason::of(Reason::Kind::OutOfMemory));
     }
 }
 
@@ -217,9 +218,10 @@ Access::~Access() = default;
 Result Access::resolution() const
 {
     if (!m_target.refusedLink.isEmpty())
-        return failed(Status::FileUnreadable, messages::linkNotFollowed(m_target.refusedLink));
+        return failed(Status::FileUnreadable,
+                      Reason::named(Reason::Kind::LinkNotFollowed, m_target.refusedLink));
     if (!m_target.ok())
-        return failed(Status::FileUnreadable, messages::systemError(m_target.error));
+        return failed(Status::FileUnreadable, Reason::system(m_target.error));
     return Result {};
 }
 
@@ -237,27 +239,6 @@ Result Access::lock(std::chrono::milliseconds wait, const std::atomic_bool *stop
         break;
     }
     return failed(Status::WriteFailed, m_lock->error());
-}
-
-QString failureMessage(const Result &done, const QString &path)
-{
-    switch (done.status) {
-    case Status::FileHasInvalidBytes:
-        return messages::fileHasInvalidBytes(path);
-    case Status::FileHasStrayText:
-        return messages::fileHasStrayText(path, done.detail);
-    case Status::FileUnreadable:
-        return messages::fileUnreadable(path, done.detail);
-    case Status::FileLocked:
-        return messages::fileLocked(path);
-    case Status::Stopped:
-        return messages::stoppedByUser(path);
-    case Status::Done:
-    case Status::Refused:
-    case Status::WriteFailed:
-        break;
-    }
-    return messages::fileNotWritten(path, done.detail);
 }
 
 Result apply(const QString &path, const Change &change, const StoreOptions &options)

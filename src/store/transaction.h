@@ -13,6 +13,7 @@
 // field holding a quotation mark without the marks), in the order of the exchange sort on the
 // first eight characters (store/sort.h).
 
+#include "common/reason.h"
 #include "store/storeoptions.h"
 #include "store/target.h"
 
@@ -39,14 +40,14 @@ enum class Status {
                          // its line number; the file is left alone
     FileUnreadable,      // the path cannot be followed or the file cannot be read; see `detail`
     FileLocked,          // another operation held the lock for the whole wait
-    WriteFailed,         // `detail` says why, in Japanese; the file is unchanged
+    WriteFailed,         // `detail` says why; the file is unchanged
     Stopped,             // the user stopped it (StoreOptions::stop); the file is unchanged
 };
 
 struct Result
 {
     Status status = Status::Done;
-    QString detail;
+    Reason detail;
     // When Done: the file's new bytes, so that a caller can show them without reading again, and
     // whether there was a file before and, when StoreOptions::recorded is set, its bytes then.
     QByteArray written;
@@ -92,10 +93,6 @@ using Change = std::function<bool(Fields &fields)>;
 // Applies `change` to the schedule file at `path` (a missing file has no fields and is
 // created). Running out of memory fails like a save that failed: nothing is changed.
 Result apply(const QString &path, const Change &change, const StoreOptions &options = {});
-
-// The text that tells the user why the step on the file at `path` ended as `done` without
-// writing: the one wording of each of the step's failures, whatever the step was.
-QString failureMessage(const Result &done, const QString &path);
 
 // The file's whole content after a change that keeps its bytes as they are wherever it does not
 // change them (no sorting, no quotation marks added), from its bytes as read; nothing to refuse.

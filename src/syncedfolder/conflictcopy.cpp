@@ -1,6 +1,5 @@
 #include "syncedfolder/conflictcopy.h"
 
-#include "common/messages.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
 #include "store/posix.h"
@@ -41,7 +40,7 @@ NameParts split(const QString &name)
     return {name.left(dot), name.mid(dot)};
 }
 
-Result failed(Status status, const QString &detail = QString())
+Result failed(Status status, const Reason &detail = Reason())
 {
     Result result;
     result.status = status;
@@ -78,7 +77,9 @@ Result addFromCopy(const QString &path, const QByteArray &copyBytes, const Store
     if (done.status == transaction::Status::Done
         || (done.status == transaction::Status::Refused && result.added == 0))
         return result;
-    return failed(Status::FileProblem, transaction::failureMessage(done, path));
+    result = failed(Status::FileProblem, done.detail);
+    result.step = done.status;
+    return result;
 }
 
 // Returns: 0, or the errno of the failed rename of `from` to `to` in the folder open as
@@ -97,23 +98,23 @@ int renameWithoutReplacing(int folderFd, const QByteArray &from, const QByteArra
 }
 
 // Why the folder entry `info` describes is no copy to read; nothing when it is one.
-std::optional<QString> refusal(const posix::Status &info)
+std::optional<Reason> refusal(const posix::Status &info)
 {
     if (S_ISLNK(info.st_mode))
-        return messages::copyIsLink();
+        return Reason::of(Reason::Kind::CopyIsLink);
     if (!S_ISREG(info.st_mode))
-        return messages::notRegularFile();
+        return Reason::of(Reason::Kind::NotRegularFile);
     if (info.st_uid != ::geteuid())
-        return messages::copyOfAnotherUser();
+        return Reason::of(Reason::Kind::CopyOfAnotherUser);
     if (info.st_nlink != 1)
-        return messages::copyHasOtherNames(qsizetype(info.st_nlink) - 1);
+        return Reason::counted(Reason::Kind::CopyHasOtherNames, qsizetype(info.st_nlink) - 1);
     return std::nullopt;
 }
 
 struct CopyBytes
 {
     QByteArray bytes;
-    std::optional<QString> error;
+    std::optional<Reason> error;
 };
 
 // Reads the copy `name` in the folder open as `folderFd` by the rule of find(): looked at
@@ -123,22 +124,22 @@ CopyBytes readCopy(int folderFd, const QByteArray &name)
 {
     const std::optional<posix::Status> entry = posix::linkStatusAt(folderFd, name.constData());
     if (!entry)
-        return {QByteArray(), messages::systemError(errno)};
+        return {QByteArray(), Reason::system(errno)};
     if (auto reason = refusal(*entry))
         return {QByteArray(), std::move(reason)};
     const posix::FileDescriptor fd(::openat(
             folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd.isOpen())
         return {QByteArray(),
-                errno == ELOOP ? messages::copyIsLink() : messages::systemError(errno)};
+                errno == ELOOP ? Reason::of(Reason::Kind::CopyIsLink) : Reason::system(errno)};
     const std::optional<posix::Status> info = posix::fileStatus(fd.get());
     if (!info)
-        return {QByteArray(), messages::systemError(errno)};
+        return {QByteArray(), Reason::system(errno)};
     if (auto reason = refusal(*info))
         return {QByteArray(), std::move(reason)};
     QByteArray bytes = posix::readToEnd(fd.get(), qsizetype(info->st_size));
     if (bytes.isNull())
-        return {QByteArray(), messages::systemError(errno)};
+        return {QByteArray(), Reason::system(errno)};
     return {std::move(bytes), std::nullopt};
 }
 
@@ -188,7 +189,7 @@ Found find(const QString &path)
         return found;
     const int folderFd = ::dirfd(entries);
     QStringList names;
-    QHash<QString, QString> reasons;
+    QHash<QString, Reason> reasons;
     while (const dirent *entry = ::readdir(entries)) {
         const QString name = QFile::decodeName(entry->d_name);
         if (!matchesAny(patterns, name))
@@ -197,7 +198,7 @@ Found find(const QString &path)
         if (!status)
             continue; // gone meanwhile
         names.append(name);
-        if (const std::optional<QString> reason = refusal(*status))
+        if (const std::optional<Reason> reason = refusal(*status))
             reasons.insert(name, *reason);
     }
     ::closedir(entries);
@@ -219,7 +220,7 @@ Result merge(const QString &path, const QString &copyPath, const StoreOptions &o
             ::open(QFile::encodeName(copyInfo.absolutePath()).constData(),
                    O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.isOpen())
-        return failed(Status::CopyUnreadable, messages::systemError(errno));
+        return failed(Status::CopyUnreadable, Reason::system(errno));
     const QByteArray copyName = QFile::encodeName(copyInfo.fileName());
     const CopyBytes copy = readCopy(folder.get(), copyName);
     if (copy.error)
@@ -236,8 +237,9 @@ Result merge(const QString &path, const QString &copyPath, const StoreOptions &o
                     firstDropped = position;
             });
     if (firstDropped >= 0)
-        return failed(Status::CopyHasStrayText,
-                      QString::number(fieldreader::lineAt(copy.bytes, firstDropped)));
+        return failed(
+                Status::CopyHasStrayText,
+                Reason::counted(Reason::Kind::Line, fieldreader::lineAt(copy.bytes, firstDropped)));
 
     Result result = addFromCopy(path, copy.bytes, options);
     if (result.status != Status::Merged)
@@ -248,7 +250,7 @@ Result merge(const QString &path, const QString &copyPath, const StoreOptions &o
                                                  QFile::encodeName(QFileInfo(renamed).fileName()));
         error != 0) {
         result.status = Status::RenameFailed;
-        result.detail = messages::systemError(error);
+        result.detail = Reason::system(error);
         return result;
     }
     result.renamedTo = renamed;
@@ -262,32 +264,6 @@ QString mergedName(const QString &copyPath)
     for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = first + QString::number(n);
     return name;
-}
-
-QString passedOverMessage(const QList<PassedOver> &passedOver)
-{
-    QStringList entries;
-    for (const PassedOver &entry : passedOver)
-        entries.append(messages::shownPath(entry.path) + QLatin1Char('\n') + entry.reason);
-    return messages::conflictCopiesPassedOver(entries);
-}
-
-QString messageFor(const Result &result, const QString &copyPath)
-{
-    switch (result.status) {
-    case Status::Merged:
-        return messages::conflictCopyMerged(result.added, result.renamedTo);
-    case Status::CopyUnreadable:
-    case Status::FileProblem:
-        return messages::conflictCopyNotMerged(copyPath, result.detail);
-    case Status::CopyHasInvalidBytes:
-        return messages::conflictCopyNotMerged(copyPath, messages::copyHasInvalidBytes());
-    case Status::CopyHasStrayText:
-        return messages::conflictCopyNotMerged(copyPath, messages::copyHasStrayText(result.detail));
-    case Status::RenameFailed:
-        return messages::conflictCopyNotRenamed(result.added, copyPath, result.detail);
-    }
-    return messages::bug();
 }
 
 } // namespace conflictcopy

@@ -8,18 +8,20 @@
 // A merged copy is renamed with ".merged" appended (".merged2" … when that name is taken), so
 // that it is never offered again and never deleted.
 
+#include "common/reason.h"
 #include "store/storeoptions.h"
+#include "store/transaction.h"
 
 #include <QString>
 #include <QStringList>
 
 namespace conflictcopy {
 
-// A name of a conflict copy's form that is not offered, and why (one sentence, in Japanese).
+// A name of a conflict copy's form that is not offered, and why.
 struct PassedOver
 {
     QString path;
-    QString reason;
+    Reason reason;
 
     bool operator==(const PassedOver &) const = default;
 };
@@ -55,7 +57,9 @@ struct Result
     Status status = Status::Merged;
     qsizetype added = 0; // records of the copy that the file lacked
     QString renamedTo;
-    QString detail;
+    Reason detail;
+    // When FileProblem: how the locked step on the schedule file ended.
+    transaction::Status step = transaction::Status::Done;
 };
 
 // Adds every record (and hand-written line) of the copy at `copyPath` that the schedule file
@@ -63,11 +67,5 @@ struct Result
 // one locked rewrite of the file, and then renames the copy. Records of one date are kept side by
 // side: nothing of the file is replaced. Blank lines are not copied.
 Result merge(const QString &path, const QString &copyPath, const StoreOptions &options = {});
-
-// The message that names the copies passed over and why.
-QString passedOverMessage(const QList<PassedOver> &passedOver);
-
-// The message that tells the user what became of merging the copy at `copyPath`.
-QString messageFor(const Result &result, const QString &copyPath);
 
 } // namespace conflictcopy

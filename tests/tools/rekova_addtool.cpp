@@ -15,6 +15,8 @@
 //       when it starts the add (RLIMIT_AS, as `prlimit --as` sets it).
 
 #include "addsequence.h"
+#include "common/messages.h"
+#include "flows/storeflows.h"
 #include "platform/platform.h"
 #include "store/dirs.h"
 
@@ -75,7 +77,7 @@ int addSequence(const QString &path, int first, int count, int pauseMs)
         const dirs::AddResult result = dirs::addRecords(path, addsequence::request(n));
         if (result.status != dirs::AddStatus::Written) {
             say("failed " + QByteArray::number(n) + ' ' + QByteArray::number(int(result.status))
-                + ' ' + result.detail.toUtf8());
+                + ' ' + messages::reasonText(result.detail).toUtf8());
             return 1;
         }
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -109,7 +111,7 @@ int addSchedule(const QString &path, int megabytes)
     RecordingPlatform platform(path);
     if (megabytes > 0 && !limitAddressSpace(megabytes))
         return 2;
-    const dirs::AddResult result = dirs::addSchedule(platform, addsequence::request(0));
+    const dirs::AddResult result = flows::addSchedule(platform, addsequence::request(0));
     say(QJsonDocument(platform.messages).toJson(QJsonDocument::Compact));
     return result.status == dirs::AddStatus::Written ? 0 : 1;
 }

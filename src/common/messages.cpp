@@ -1,5 +1,6 @@
 #include "common/messages.h"
 
+#include "common/linebreaks.h"
 #include "common/reason.h"
 
 #include <QStringBuilder>
@@ -82,6 +83,11 @@ QString shownPath(const QString &path)
 QString dateOfKey(const QString &key)
 {
     return key.first(4) + u'/' + key.sliced(4, 2) + u'/' + key.sliced(6, 2);
+}
+
+QString dateOf(QDate date)
+{
+    return date.toString(QStringLiteral("yyyy/MM/dd"));
 }
 
 QString elided(const QString &text, qsizetype limit)
@@ -326,9 +332,7 @@ QString dateChanged(const QString &date, const QStringList &memos)
 {
     QStringList shownMemos;
     for (const QString &memo : memos) {
-        QString line = memo;
-        line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        shownMemos.append(QStringLiteral("・") + noticeMemo(line));
+        shownMemos.append(QStringLiteral("・") + noticeMemo(withLineFeeds(memo)));
     }
     if (shownMemos.isEmpty())
         shownMemos.append(QStringLiteral("（スケジュールはありません）"));

@@ -3,6 +3,7 @@
 // Every text that the program shows in a message box, in one place. Line breaks are single
 // line feeds. Texts that name a file take the path as the user chose it.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,7 @@ QString elided(const QString &text, qsizetype limit);
 QString shownPath(const QString &path);
 // A date key "yyyymmdd…" as the program shows dates: "yyyy/mm/dd".
 QString dateOfKey(const QString &key);
+QString dateOf(QDate date);
 
 // Fixed texts of the program.
 QString applicationTitle();   // "暦丸", the title of every box that names none of its own

@@ -1,5 +1,6 @@
 #include "icalendar/icalendar.h"
 
+#include "common/linebreaks.h"
 #include "common/messages.h"
 
 #include <QCryptographicHash>
@@ -56,15 +57,12 @@ struct IteratorFree
 
 QString fromLibical(const char *text)
 {
-    QString value = QString::fromUtf8(text ? text : "");
-    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    value.replace(u'\r', u'\n');
-    return value;
+    return withLineFeeds(QString::fromUtf8(text ? text : ""));
 }
 
 QString dateLine(QDate date)
 {
-    return date.toString(QStringLiteral("yyyy/MM/dd"));
+    return messages::dateOf(date);
 }
 
 icaltimetype dateValue(QDate date)

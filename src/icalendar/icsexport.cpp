@@ -1,5 +1,6 @@
 #include "icalendar/icsexport.h"
 
+#include "common/linebreaks.h"
 #include "common/messages.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
@@ -37,10 +38,7 @@ Memos memosOf(QByteArrayView bytes)
             found.leftOut.append(messages::icsDateOutOfRange(key));
             return;
         }
-        QString text = record::memoOf(item).toString();
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\r', u'\n');
-        found.memos.append({date, text, record::alarmOn(item)});
+        found.memos.append({date, withLineFeeds(record::memoOf(item)), record::alarmOn(item)});
     });
     return found;
 }

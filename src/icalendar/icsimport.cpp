@@ -1,5 +1,6 @@
 #include "icalendar/icsimport.h"
 
+#include "common/linebreaks.h"
 #include "common/messages.h"
 #include "store/cp932.h"
 #include "store/dirs.h"
@@ -13,18 +14,9 @@ namespace icsimport {
 
 namespace {
 
-QString withLineFeeds(QStringView text)
-{
-    QString value = text.toString();
-    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    value.replace(u'\r', u'\n');
-    return value;
-}
-
 QString label(const icalendar::Memo &memo)
 {
-    return memo.date.toString(QStringLiteral("yyyy/MM/dd")) + u' '
-            + icalendar::summaryOf(memo.text);
+    return messages::dateOf(memo.date) + u' ' + icalendar::summaryOf(memo.text);
 }
 
 } // namespace

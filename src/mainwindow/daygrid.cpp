@@ -1,5 +1,7 @@
 #include "mainwindow/daygrid.h"
 
+#include "widgets/focusmark.h"
+
 #include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -87,10 +89,8 @@ void DayCellLabel::paintEvent(QPaintEvent *event)
     MouseUpLabel::paintEvent(event);
     if (!hasFocus())
         return;
-    // A dotted line just inside the border, in the text's colour: it shows on every background.
-    QPainter painter(this);
-    painter.setPen(QPen(palette().color(foregroundRole()), 0, Qt::DotLine));
-    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    // In the text's colour: it shows on every background.
+    drawFocusMark(this, palette().color(foregroundRole()));
 }
 
 DayGrid::DayGrid(const Cells &cells, QObject *parent) : QObject(parent), m_cells(cells)

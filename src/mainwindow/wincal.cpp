@@ -4,6 +4,7 @@
 #include "calendar/datewatcher.h"
 #include "common/background.h"
 #include "common/helptexts.h"
+#include "common/linebreaks.h"
 #include "common/messages.h"
 #include "icalendar/icsexport.h"
 #include "icalendar/icsimport.h"
@@ -44,12 +45,9 @@
 using wincalcontrols::setBackground;
 
 namespace {
-// The memo box shows line breaks as line feeds; the file keeps every line break as CR LF.
-QString toBoxText(QString memo)
+QString toBoxText(const QString &memo)
 {
-    memo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    memo.replace(u'\r', u'\n');
-    return memo;
+    return withLineFeeds(memo);
 }
 
 // The memo box lays out all of a line at once, which takes seconds for a line of a megabyte:

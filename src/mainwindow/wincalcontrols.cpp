@@ -21,6 +21,7 @@
 #include "syncedfolder/conflictcopy.h"
 #include "syncedfolder/filewatch.h"
 #include "widgets/boxlines.h"
+#include "widgets/focusmark.h"
 #include "widgets/mouseup.h"
 
 #include <QApplication>
@@ -95,9 +96,7 @@ protected:
         if (!hasFocus())
             return;
         // White dots show on both pure blue and pure red.
-        QPainter painter(this);
-        painter.setPen(QPen(Qt::white, 0, Qt::DotLine));
-        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+        drawFocusMark(this, Qt::white);
     }
 };
 

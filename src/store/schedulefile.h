@@ -41,6 +41,8 @@ Bytes readBytes(const QString &path);
 bool isPresent(const QString &path);
 
 // Reads and decodes the whole file. A FIFO or device at the path is never read from.
+// Test seam: the program reads bytes (readBytes) and decodes only what it shows; the tests read
+// what a step left in the file through this.
 Contents read(const QString &path);
 
 } // namespace schedulefile

@@ -13,6 +13,8 @@ namespace dirs {
 
 // Sorts by the first eight characters, in exactly the order of the exchange sort
 // "for i < j: if key(i) > key(j) swap(i, j)" (which is not stable).
+// Test seam: the program sorts fields (sortedOrder); the tests check the order on decoded
+// records, against the exchange sort itself, through this.
 void sortSchedules(QStringList &items);
 
 // The same order over fields of the file's undecoded bytes (keys compared as decoded text).

@@ -5,6 +5,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cstring>
+#include <vector>
+
 namespace fontfit {
 
 namespace {
@@ -34,13 +37,32 @@ QRect inkIn(const QFont &font, const QRect &area, int spare, const Draw &draw)
         draw(painter);
         painter.end();
 
-        for (int y = 0; y < image.height(); ++y) {
+        // The bounds of the dark pixels, kept as numbers: a rectangle joined per pixel costs
+        // more than the drawing, and the window measures its captions at every start.
+        const int width = image.width();
+        const int height = image.height();
+        // Most lines are blank, which one comparison of the whole line tells.
+        const std::vector<QRgb> blank(size_t(width), QRgb(0xFFFFFFFF));
+        int left = width, right = -1, top = height, bottom = -1;
+        for (int y = 0; y < height; ++y) {
             const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-            for (int x = 0; x < image.width(); ++x) {
-                if (qGray(line[x]) < inkGrey)
-                    ink |= QRect(x / scale, y / scale, 1, 1);
-            }
+            if (std::memcmp(line, blank.data(), size_t(width) * sizeof(QRgb)) == 0)
+                continue;
+            int x = 0;
+            while (x < width && qGray(line[x]) >= inkGrey)
+                ++x;
+            if (x == width)
+                continue;
+            int last = width - 1;
+            while (qGray(line[last]) >= inkGrey)
+                --last;
+            left = qMin(left, x);
+            right = qMax(right, last);
+            top = qMin(top, y);
+            bottom = y;
         }
+        if (right >= 0)
+            ink |= QRect(QPoint(left / scale, top / scale), QPoint(right / scale, bottom / scale));
     }
     return ink.translated(area.topLeft() - QPoint(spare, spare));
 }

@@ -496,6 +496,21 @@ QString icsDateOutOfRange(const QString &dateKey)
                              "カレンダーファイルに書けません。");
 }
 
+QString koyomiExportQuestion()
+{
+    return QStringLiteral("六曜と二十四節気を書き出す年を選んで下さい。\n"
+                          "一日ごとの六曜と節気が終日の予定になります。");
+}
+
+QString koyomiExportDone(int firstYear, int lastYear, qsizetype count, const QString &path)
+{
+    const QString years = firstYear == lastYear
+            ? QStringLiteral("%1年").arg(firstYear)
+            : QStringLiteral("%1年から%2年").arg(firstYear).arg(lastYear);
+    return years + QStringLiteral("の六曜と節気（%1 件）を書き出しました。\n").arg(count)
+            + shown(path);
+}
+
 QString icsExportNothing()
 {
     return QStringLiteral("書き出すスケジュールがありません。");

@@ -117,6 +117,9 @@ QString icsTooLarge(const QString &path);
 QString icsFileUnreadable(const QString &path, const QString &reason);
 QString icsFileNotWritten(const QString &path, const QString &reason);
 QString icsSameAsSchedule(); // the chosen file is the schedule file itself
+// The 六曜 and solar terms out: which years, and what was written.
+QString koyomiExportQuestion();
+QString koyomiExportDone(int firstYear, int lastYear, qsizetype count, const QString &path);
 // The question before an import: what will be added, which characters are stored in another
 // spelling (icsRespelled() lines), what is already there, what is left out (lines "event:
 // reason", already cut to a number the box can show).

@@ -296,15 +296,26 @@ void tst_wincal::menus()
             seen << QStringLiteral("  ") + item->objectName() + u'=' + item->text();
     }
     QCOMPARE(seen,
-             (QStringList {"FILE=&File", "  ske=スケジュールファイルの設定(&S)",
+             (QStringList {"FILE=&File",
+                           "  ske=スケジュールファイルの設定(&S)",
                            "  ske2=スケジュールファイルの表示(&V)",
                            "  icsexp=iCalendar ファイルに書き出し(&E)",
-                           "  icsimp=iCalendar ファイルから取り込み(&I)", "  EXIT=E&XIT",
-                           "TOOL=&Tool", "  skedels=ｽｹｼﾞｭｰﾙの削除(&B)",
-                           "  autostart=ログイン時に起動(&L)", "  =", "  undo=元に戻す(&U)",
-                           "  daydel=この日のメモを削除(&D)", "  linedel=選んだメモを削除(&R)",
-                           "  find=メモを検索(&F)", "HELP=&Help", "  hlptxt=説明(&M)",
-                           "  sakusya=作者(&W)", "  about=&about"}));
+                           "  icsimp=iCalendar ファイルから取り込み(&I)",
+                           "  koyomiexp=六曜と節気を iCalendar ファイルに書き出し(&R)",
+                           "  EXIT=E&XIT",
+                           "TOOL=&Tool",
+                           "  skedels=ｽｹｼﾞｭｰﾙの削除(&B)",
+                           "  autostart=ログイン時に起動(&L)",
+                           "  koyomiwin=暦の一覧(&K)",
+                           "  =",
+                           "  undo=元に戻す(&U)",
+                           "  daydel=この日のメモを削除(&D)",
+                           "  linedel=選んだメモを削除(&R)",
+                           "  find=メモを検索(&F)",
+                           "HELP=&Help",
+                           "  hlptxt=説明(&M)",
+                           "  sakusya=作者(&W)",
+                           "  about=&about"}));
     // Each access key once in its menu, and the common commands' keys.
     for (QAction *top : t.w->menuBar()->actions()) {
         QSet<QChar> keys;

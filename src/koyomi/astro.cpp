@@ -78,14 +78,15 @@ double toUt(double tt)
     return tt - deltaT(tt - deltaT(tt) / 86400) / 86400;
 }
 
-// Newton steps on f(tt) ∈ −π..π from `tt` until a step is below 0.01 s.
+// Newton steps on f(tt) ∈ −π..π from `tt` until a step is below half a second: the steps
+// shrink with their square, so what remains after it is far below a millisecond.
 template<typename F> double solve(double tt, F f)
 {
     for (int step = 0; step < 20; ++step) {
         const Longitude value = f(tt);
         const double change = centred(value.angle) / value.rate;
         tt -= change;
-        if (std::abs(change) < 0.01 / 86400)
+        if (std::abs(change) < 0.5 / 86400)
             break;
     }
     return tt;

@@ -7,12 +7,14 @@
 #include <array>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace koyomi {
 
 namespace {
 
 constexpr double meanSynodicMonth = 29.530588853;
+constexpr double tropicalYear = 365.2422;
 
 double julianDate(int year, int month, int day)
 {
@@ -25,102 +27,107 @@ int termDay(int degrees, double nearJd)
     return astro::jstDay(astro::sunReaches(degrees, nearJd));
 }
 
-// The date in `year` near which the Sun is at `degrees`: 春分 falls about 20 March.
+// The date in `year` near which the Sun is at `degrees`: 春分 falls about 20 March, and the
+// year's terms run from 小寒 (285°) to 冬至 (270°).
 double nearDateOf(int degrees, int year)
 {
-    return julianDate(year, 3, 20) + std::fmod(degrees + 360.0, 360.0) / 360 * 365.2422
-            - (degrees >= 285 ? 365.2422 : 0);
+    return julianDate(year, 3, 20) + degrees / 360.0 * tropicalYear
+            - (degrees >= 285 ? tropicalYear : 0);
 }
 
-YearTable buildYear(int year)
+// The year's terms in order, term k at (285 + 15k)°: 小寒 first, 冬至 (k = 23) last.
+using Terms = std::array<int, 24>;
+constexpr int degreesOf(int k)
 {
-    YearTable table;
-    table.year = year;
-    const int solstices[3]
-            = {termDay(270, julianDate(year - 1, 12, 21)), termDay(270, julianDate(year, 12, 21)),
-               termDay(270, julianDate(year + 1, 12, 21))};
-
-    // The first days of months from before the first 冬至 to after the last.
-    std::vector<int> newMoons;
-    for (double jd = astro::newMoonNear(julianDate(year - 1, 12, 21) - meanSynodicMonth);
-         newMoons.empty() || newMoons.back() <= solstices[2];
-         jd = astro::newMoonNear(jd + meanSynodicMonth))
-        newMoons.push_back(astro::jstDay(jd));
-
-    // The 中気 from the first 冬至 to the last, and every term of the year itself, from 大寒
-    // (300°) round to 小寒 (285°).
-    std::vector<int> principalTerms;
-    for (int y = year; y <= year + 1; ++y) {
-        for (int degrees = 300; degrees < 300 + 360; degrees += 15) {
-            if (y > year && degrees % 30 != 0)
-                continue;
-            const int day = termDay(degrees % 360, nearDateOf(degrees % 360, y));
-            if (degrees % 30 == 0)
-                principalTerms.push_back(day);
-            if (y == year)
-                table.namedDays.push_back({day, solarTermName(degrees % 360), true});
-        }
-    }
-    principalTerms.push_back(solstices[0]);
-    std::sort(principalTerms.begin(), principalTerms.end());
-
-    for (const MiscellaneousDay &misc : miscellaneousDays())
-        table.namedDays.push_back(
-                {termDay(misc.degrees, nearDateOf(misc.degrees, year)) + misc.offsetDays,
-                 misc.name.toString(), false});
-    std::stable_sort(table.namedDays.begin(), table.namedDays.end(),
-                     [](const NamedDay &a, const NamedDay &b) {
-                         return a.day != b.day ? a.day < b.day : a.solarTerm > b.solarTerm;
-                     });
-
-    const int firstDay = int(QDate(year, 1, 1).toJulianDay());
-    const int lastDay = int(QDate(year, 12, 31).toJulianDay());
-    for (int cycle = 0; cycle < 2; ++cycle) {
-        for (const LunarMonth &month : numberMonths(newMoons, principalTerms, solstices[cycle],
-                                                    solstices[cycle + 1], year - 1 + cycle))
-            table.months.push_back(month);
-    }
-    // Only the months that hold a day of the year stay.
-    const auto endOf = [&](std::size_t i) {
-        return i + 1 < table.months.size() ? table.months[i + 1].firstDay : solstices[2] + 31;
-    };
-    std::vector<LunarMonth> held;
-    for (std::size_t i = 0; i < table.months.size(); ++i) {
-        if (endOf(i) > firstDay && table.months[i].firstDay <= lastDay)
-            held.push_back(table.months[i]);
-    }
-    table.months = std::move(held);
-    return table;
+    return (285 + 15 * k) % 360;
 }
+constexpr int solsticeTerm = 23;
 
-struct Cached
+// The months from the one that holds a 冬至 to the one before the month of the next, and the
+// first day of that next month.
+struct Cycle
 {
-    std::once_flag built;
-    std::unique_ptr<YearTable> table;
+    std::vector<LunarMonth> months;
+    int end = 0;
 };
 
-std::array<Cached, lastYear - firstYear + 1> &cache()
+// What the tables are made of, each computed once: a year's table needs the terms of the
+// year before and after and the cycles that end and begin in it, which its neighbours share.
+class Store
 {
-    static std::array<Cached, lastYear - firstYear + 1> years;
-    return years;
-}
+public:
+    const YearTable &table(int year)
+    {
+        return m_tables[index(year)].get([&] { return computeTable(year); });
+    }
 
-} // namespace
+private:
+    template<typename T> struct Slot
+    {
+        std::once_flag once;
+        std::optional<T> value;
 
-const YearTable &yearTable(int year)
+        template<typename F> const T &get(F compute)
+        {
+            std::call_once(once, [&] { value = compute(); });
+            return *value;
+        }
+    };
+    // Indexes from firstYear − 1 to lastYear + 1.
+    static std::size_t index(int year) { return std::size_t(year - firstYear + 1); }
+    static constexpr std::size_t span = lastYear - firstYear + 3;
+
+    const Terms &terms(int year)
+    {
+        return m_terms[index(year)].get([&] {
+            Terms days {};
+            double near = nearDateOf(degreesOf(0), year);
+            for (int k = 0; k < 24; ++k) {
+                const double instant = astro::sunReaches(degreesOf(k), near);
+                days[std::size_t(k)] = astro::jstDay(instant);
+                near = instant + tropicalYear / 24;
+            }
+            return days;
+        });
+    }
+
+    const Cycle &cycle(int year)
+    {
+        return m_cycles[index(year)].get([&] {
+            const int solstice = terms(year)[solsticeTerm];
+            const int nextSolstice = terms(year + 1)[solsticeTerm];
+            // The new moons from the last on or before the 冬至 to the first after the next.
+            double jd = astro::newMoonNear(double(solstice) - 15);
+            if (astro::jstDay(jd) > solstice)
+                jd = astro::newMoonNear(jd - meanSynodicMonth);
+            std::vector<int> newMoons {astro::jstDay(jd)};
+            while (newMoons.back() <= nextSolstice) {
+                jd = astro::newMoonNear(jd + meanSynodicMonth);
+                newMoons.push_back(astro::jstDay(jd));
+            }
+            std::vector<int> principalTerms {solstice};
+            for (int k = 0; k < 24; ++k) {
+                if (degreesOf(k) % 30 == 0)
+                    principalTerms.push_back(terms(year + 1)[std::size_t(k)]);
+            }
+            Cycle cycle;
+            cycle.months = numberMonths(newMoons, principalTerms, solstice, nextSolstice, year);
+            cycle.end
+                    = *std::prev(std::upper_bound(newMoons.begin(), newMoons.end(), nextSolstice));
+            return cycle;
+        });
+    }
+
+    YearTable computeTable(int year);
+
+    std::array<Slot<Terms>, span> m_terms;
+    std::array<Slot<Cycle>, span> m_cycles;
+    std::array<Slot<YearTable>, span> m_tables;
+};
+
+// The calendar of day `jdn` in `table`, which must hold it.
+std::optional<Day> dayIn(const YearTable &table, int jdn)
 {
-    Cached &cached = cache()[std::size_t(year - firstYear)];
-    std::call_once(cached.built,
-                   [&] { cached.table = std::make_unique<YearTable>(buildYear(year)); });
-    return *cached.table;
-}
-
-std::optional<Day> dayOf(QDate date)
-{
-    if (!date.isValid() || date.year() < firstYear || date.year() > lastYear)
-        return std::nullopt;
-    const YearTable &table = yearTable(date.year());
-    const int jdn = int(date.toJulianDay());
     const auto month
             = std::upper_bound(table.months.begin(), table.months.end(), jdn,
                                [](int day, const LunarMonth &m) { return day < m.firstDay; });
@@ -135,6 +142,83 @@ std::optional<Day> dayOf(QDate date)
     for (auto it = named; it != table.namedDays.end() && it->day == jdn; ++it)
         day.names.append(it->name);
     return day;
+}
+
+QString lineOf(QDate date, const Day &day)
+{
+    QStringList parts {eraDateText(date), lunarDateText(day), rokuyoName(day.rokuyo)};
+    parts += day.names;
+    return parts.join(u' ');
+}
+
+YearTable Store::computeTable(int year)
+{
+    YearTable table;
+    table.year = year;
+    const Terms &days = terms(year);
+    for (int k = 0; k < 24; ++k)
+        table.namedDays.push_back({days[std::size_t(k)], solarTermName(degreesOf(k)), true});
+    for (const MiscellaneousDay &misc : miscellaneousDays()) {
+        // Most 雑節 count from a term's day; the others have a longitude of their own.
+        const int k = ((misc.degrees - 285) % 360 + 360) % 360 / 15;
+        const int day = misc.degrees % 15 == 0
+                ? days[std::size_t(k)]
+                : termDay(misc.degrees, nearDateOf(misc.degrees, year));
+        table.namedDays.push_back({day + misc.offsetDays, misc.name.toString(), false});
+    }
+    std::stable_sort(table.namedDays.begin(), table.namedDays.end(),
+                     [](const NamedDay &a, const NamedDay &b) {
+                         return a.day != b.day ? a.day < b.day : a.solarTerm > b.solarTerm;
+                     });
+
+    // Only the months that hold a day of the year.
+    const QDate first(year, 1, 1);
+    const int firstDay = int(first.toJulianDay());
+    const int lastDay = int(QDate(year, 12, 31).toJulianDay());
+    std::vector<LunarMonth> months = cycle(year - 1).months;
+    const Cycle &next = cycle(year);
+    months.insert(months.end(), next.months.begin(), next.months.end());
+    for (std::size_t i = 0; i < months.size(); ++i) {
+        const int end = i + 1 < months.size() ? months[i + 1].firstDay : next.end;
+        if (end > firstDay && months[i].firstDay <= lastDay)
+            table.months.push_back(months[i]);
+    }
+
+    // The lines, made once: a month step only copies them.
+    for (QDate date = first; date.year() == year; date = date.addDays(1)) {
+        const std::optional<Day> day = dayIn(table, int(date.toJulianDay()));
+        table.lines.push_back(day ? lineOf(date, *day) : QString());
+    }
+    return table;
+}
+
+Store &store()
+{
+    static const std::unique_ptr<Store> kept = std::make_unique<Store>();
+    return *kept;
+}
+
+} // namespace
+
+const YearTable &yearTable(int year)
+{
+    return store().table(year);
+}
+
+std::vector<YearTable> computeYears(int first, int last)
+{
+    const auto fresh = std::make_unique<Store>();
+    std::vector<YearTable> tables;
+    for (int year = first; year <= last; ++year)
+        tables.push_back(fresh->table(year));
+    return tables;
+}
+
+std::optional<Day> dayOf(QDate date)
+{
+    if (!date.isValid() || date.year() < firstYear || date.year() > lastYear)
+        return std::nullopt;
+    return dayIn(yearTable(date.year()), int(date.toJulianDay()));
 }
 
 QString lunarDateText(const Day &day)
@@ -153,12 +237,9 @@ QString eraDateText(QDate date)
 
 QString dayLine(QDate date)
 {
-    const std::optional<Day> day = dayOf(date);
-    if (!day)
+    if (!date.isValid() || date.year() < firstYear || date.year() > lastYear)
         return {};
-    QStringList parts {eraDateText(date), lunarDateText(*day), rokuyoName(day->rokuyo)};
-    parts += day->names;
-    return parts.join(u' ');
+    return yearTable(date.year()).lines[std::size_t(date.dayOfYear() - 1)];
 }
 
 QString monthEraText(int year, int month)

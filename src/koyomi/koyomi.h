@@ -32,11 +32,16 @@ struct YearTable
     int year = 0;
     std::vector<LunarMonth> months;  // every 旧暦 month that holds a day of the year, in order
     std::vector<NamedDay> namedDays; // by day; a solar term before a 雑節 of its day
+    std::vector<QString> lines;      // dayLine of each day, 1 January first
 };
 
 // Preconditions: `year` in firstYear..lastYear.
 // Returns: the year's table, computed at the first call for the year.
 const YearTable &yearTable(int year);
+
+// Returns: the tables of the years `first` to `last` computed anew, with nothing kept from
+// yearTable's, as yearTable computes them once (for measuring).
+std::vector<YearTable> computeYears(int first, int last);
 
 // What the calendar says of one day.
 struct Day

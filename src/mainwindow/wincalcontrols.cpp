@@ -223,6 +223,8 @@ void wincal::buildControls()
     koyomiLine->setAccessibleName(QStringLiteral("暦"));
     koyomiLine->setFont(uifont::readableFont());
     koyomiLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Until a day is opened it has no place beside a heading.
+    koyomiLine->hide();
 
     Check1 = makeCheckBox(area, layout::Check1, layout::captions::Check1);
 
@@ -295,4 +297,5 @@ void wincal::showKoyomiLine(QDate date)
     koyomiLine->setText(metrics.elidedText(shown, Qt::ElideRight, koyomiLine->width()));
     koyomiLine->setToolTip(line);
     koyomiLine->setAccessibleDescription(line);
+    koyomiLine->show();
 }

@@ -6,7 +6,9 @@
 //                   cache or not;
 //   write baseline  encode that text and save it atomically (new file, sync, rename);
 //   no file         the same window started with no schedule file set;
-//   bare window     a Qt window that shows one label, started as a program of its own.
+//   bare window     a Qt window that shows one label, started as a program of its own;
+//   without the 暦  the same month step with no 暦 in its cells;
+//   ERFA alone      the new moons and solar terms of 1980–2069, each found once, no rules.
 // Files of 1,000, 32,767 and 100,000 realistic records are generated into a temporary folder.
 
 #include "calendar/monthview.h"
@@ -15,6 +17,8 @@
 #include "common/textfold.h"
 #include "fakeplatform.h"
 #include "history/undohistory.h"
+#include "koyomi/astro.h"
+#include "koyomi/koyomi.h"
 #include "mainwindow/wincal.h"
 #include "schedulegen.h"
 #include "store/cp932.h"
@@ -203,6 +207,57 @@ void BM_monthLoad(benchmark::State &state)
                         rekovabas::loadMonthSchedules(source.bytes, 2024, 6)));
             },
             noReset, pathFor(size));
+}
+
+// A step to the next month, the file read and the month composed and coloured, with the 暦 of
+// its days and without. The years' tables are built before, as the first step of a year does.
+void BM_koyomiMonthStep(benchmark::State &state)
+{
+    const int size = int(state.range(0));
+    FakePlatform &platform = platformFor(size);
+    kyotu1::HolidayTable holidays;
+    if (kyotu1::buildHolidays(holidays, 2024) != 0)
+        qFatal("holidays of 2024 not built");
+    const rekovabas::Today today = rekovabas::todayFrom(platform.todayDate);
+    benchmark::DoNotOptimize(koyomi::yearTable(2024));
+    int month = 0;
+    const auto step = [&](bool withKoyomi) {
+        month = month % 12 + 1;
+        const rekovabas::Schedules source = rekovabas::readSchedules(platform);
+        rekovabas::MonthView view
+                = rekovabas::composeMonth(2024, month, holidays, today,
+                                          rekovabas::loadMonthSchedules(source.bytes, 2024, month));
+        if (withKoyomi)
+            rekovabas::addKoyomi(view, 2024, month);
+        benchmark::DoNotOptimize(view);
+    };
+    measure(
+            state, "month step with the 暦 ÷ without", [&] { step(false); }, [&] { step(true); },
+            noReset);
+}
+
+// Every year of 1980–2069 computed anew, beside ERFA finding the same new moons and solar
+// terms once each.
+void BM_koyomiAllYears(benchmark::State &state)
+{
+    measure(
+            state, "1980–2069 暦 ÷ ERFA alone",
+            [] {
+                double jd = double(QDate(1979, 12, 1).toJulianDay());
+                for (const double end = double(QDate(2070, 1, 31).toJulianDay()); jd < end;
+                     jd += 29.530588853)
+                    jd = koyomi::astro::newMoonNear(jd);
+                for (int year = koyomi::firstYear; year <= koyomi::lastYear; ++year) {
+                    for (int k = 0; k < 24; ++k)
+                        benchmark::DoNotOptimize(koyomi::astro::sunReaches(
+                                (285 + 15 * k) % 360,
+                                double(QDate(year, 1, 5).toJulianDay()) + 15.22 * k));
+                }
+            },
+            [] {
+                benchmark::DoNotOptimize(koyomi::computeYears(koyomi::firstYear, koyomi::lastYear));
+            },
+            noReset);
 }
 
 void BM_dayMemo(benchmark::State &state)
@@ -594,6 +649,8 @@ void printSummary()
             {"filter the list ÷ build it", 2.0},
             {"merge a conflict copy ÷ add", 2.0},
             {"first search ÷ build the list", 0},
+            {"month step with the 暦 ÷ without", 1.1},
+            {"1980–2069 暦 ÷ ERFA alone", 0},
     };
     std::printf("\n%-32s %9s %12s %12s %7s %7s\n", "operation", "records", "operation ms",
                 "baseline ms", "ratio", "target");
@@ -654,6 +711,14 @@ void printSummary()
         allMet = allMet && ms <= 1000;
         std::printf("%-32s %9d %12.1f %6s%d%s\n", "open a day with a long memo", megabytes, ms, "≤",
                     1000, ms <= 1000 ? "" : "  MISSED");
+    }
+    if (const auto it = results.find({"1980–2069 暦 ÷ ERFA alone", 90}); it != results.end()) {
+        const double ms = 1000 * median(it->second.operation);
+        allMet = allMet && ms <= 1000;
+        std::printf("%-32s %9s %12.1f %6s%d%s\n", "1980–2069 暦 computed", "", ms, "≤", 1000,
+                    ms <= 1000 ? "" : "  MISSED");
+        std::printf("%-32s %9s %12.1f\n", "  the same by ERFA alone", "",
+                    1000 * median(it->second.baseline));
     }
     std::printf("%s\n", allMet ? "Every target met." : "Some targets missed.");
 }
@@ -718,6 +783,10 @@ int main(int argc, char **argv)
             b->Arg(size);
     }
     registerRow("long_memo_day", &BM_longMemoDay)->Arg(1)->Arg(10);
+    auto *koyomiStep = registerRow("koyomi_month_step", &BM_koyomiMonthStep);
+    for (const int size : sizes)
+        koyomiStep->Arg(size);
+    registerRow("koyomi_all_years", &BM_koyomiAllYears)->Arg(90);
     registerRow("window_startup_against_no_file", &BM_windowStartupAgainstNoFile)->Arg(32767);
     registerRow("window_startup_against_bare_window", &BM_windowStartupAgainstBareWindow)
             ->Arg(100000);

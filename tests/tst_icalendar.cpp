@@ -1,5 +1,8 @@
+#include "fakeplatform.h"
+#include "flows/calendarflows.h"
 #include "icalendar/icalendar.h"
 #include "icalendar/icsimport.h"
+#include "icalendar/koyomiexport.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
 
@@ -89,6 +92,7 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void anotherParserReadsEveryEvent();
+    void koyomiOfAYearReadsBack();
     void clientExport_data();
     void clientExport();
     void clientExportLeavesOut();
@@ -160,6 +164,64 @@ void tst_icalendar::anotherParserReadsEveryEvent()
         uids.insert(event[4].toString());
     }
     QCOMPARE(uids.size(), memos.size());
+}
+
+// The 六曜 of every day and the solar terms of the year chosen, read back by libical and by
+// python3-icalendar; a cancelled choice asks for no file.
+void tst_icalendar::koyomiOfAYearReadsBack()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("六曜.ics"));
+    FakePlatform platform;
+    platform.todayDate = stamp;
+    platform.choiceAnswers.enqueue(0);
+    platform.saveAnswers.enqueue(path);
+    QVERIFY(flows::exportKoyomi(platform, 2033));
+    QCOMPARE(platform.shown[0].filters,
+             (QStringList {"2033年", "2033年〜2042年", "1980年〜2069年", "キャンセル"}));
+    QCOMPARE(platform.messages(),
+             QStringList {"2033年の六曜と節気（389 件）を書き出しました。\n" + path});
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray ics = file.readAll();
+    QCOMPARE(lineFault(ics), QString());
+    const icalendar::Parsed parsed = icalendar::parse(ics, first, last, first);
+    QCOMPARE(parsed.memos.size(), 365 + 24);
+    QStringList december21st, december22nd;
+    for (const Memo &memo : parsed.memos) {
+        QVERIFY(memo.date.year() == 2033 && !memo.alarm);
+        if (memo.date == QDate(2033, 12, 21))
+            december21st << memo.text;
+        if (memo.date == QDate(2033, 12, 22))
+            december22nd << memo.text;
+    }
+    QCOMPARE(december21st, (QStringList {"仏滅", "冬至"}));
+    QCOMPARE(december22nd, QStringList {"大安"}); // 閏11月1日
+
+    QProcess reader;
+    reader.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(REKOVA_ICSREAD), path});
+    QVERIFY(reader.waitForFinished(60000));
+    QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+    QCOMPARE(QJsonDocument::fromJson(reader.readAllStandardOutput()).array().size(), 365 + 24);
+
+    platform.shown.clear();
+    QVERIFY(!flows::exportKoyomi(platform, 2069));
+    QCOMPARE(platform.shown.size(), 1);
+    QCOMPARE(platform.shown[0].filters, (QStringList {"2069年", "1980年〜2069年", "キャンセル"}));
+
+    // Never over the memos: the file would hold the 暦 in UTF-8 instead.
+    const QString memos = dir.filePath(QStringLiteral("ｽｹｼﾞｭｰﾙ.txt"));
+    const QByteArray memoBytes("\"202612071会議\"\r\n");
+    QFile memoFile(memos);
+    QVERIFY(memoFile.open(QIODevice::WriteOnly) && memoFile.write(memoBytes) == memoBytes.size());
+    memoFile.close();
+    platform.setSchedulePath(memos);
+    platform.choiceAnswers.enqueue(0);
+    platform.saveAnswers.enqueue(memos);
+    QVERIFY(!flows::exportKoyomi(platform, 2033));
+    QVERIFY(memoFile.open(QIODevice::ReadOnly));
+    QCOMPARE(memoFile.readAll(), memoBytes);
 }
 
 void tst_icalendar::clientExport_data()

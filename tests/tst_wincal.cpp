@@ -1,6 +1,7 @@
 #include "about/frmabt.h"
 #include "calendar/datewatcher.h"
 #include "fakeplatform.h"
+#include "mainwindow/koyomiwindow.h"
 #include "mainwindow/wincal.h"
 #include "store/cp932.h"
 #include "store/faultinjector.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -27,6 +29,7 @@
 #include <QScopeGuard>
 #include <QSemaphore>
 #include <QSet>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -135,6 +138,7 @@ private slots:
     void colours();
     void accessibleTexts_data();
     void accessibleTexts();
+    void koyomiBesideTheHeadingAndInItsWindow();
 
     void transitions_data();
     void transitions();
@@ -292,15 +296,26 @@ void tst_wincal::menus()
             seen << QStringLiteral("  ") + item->objectName() + u'=' + item->text();
     }
     QCOMPARE(seen,
-             (QStringList {"FILE=&File", "  ske=スケジュールファイルの設定(&S)",
+             (QStringList {"FILE=&File",
+                           "  ske=スケジュールファイルの設定(&S)",
                            "  ske2=スケジュールファイルの表示(&V)",
                            "  icsexp=iCalendar ファイルに書き出し(&E)",
-                           "  icsimp=iCalendar ファイルから取り込み(&I)", "  EXIT=E&XIT",
-                           "TOOL=&Tool", "  skedels=ｽｹｼﾞｭｰﾙの削除(&B)",
-                           "  autostart=ログイン時に起動(&L)", "  =", "  undo=元に戻す(&U)",
-                           "  daydel=この日のメモを削除(&D)", "  linedel=選んだメモを削除(&R)",
-                           "  find=メモを検索(&F)", "HELP=&Help", "  hlptxt=説明(&M)",
-                           "  sakusya=作者(&W)", "  about=&about"}));
+                           "  icsimp=iCalendar ファイルから取り込み(&I)",
+                           "  koyomiexp=六曜と節気を iCalendar ファイルに書き出し(&R)",
+                           "  EXIT=E&XIT",
+                           "TOOL=&Tool",
+                           "  skedels=ｽｹｼﾞｭｰﾙの削除(&B)",
+                           "  autostart=ログイン時に起動(&L)",
+                           "  koyomiwin=暦の一覧(&K)",
+                           "  =",
+                           "  undo=元に戻す(&U)",
+                           "  daydel=この日のメモを削除(&D)",
+                           "  linedel=選んだメモを削除(&R)",
+                           "  find=メモを検索(&F)",
+                           "HELP=&Help",
+                           "  hlptxt=説明(&M)",
+                           "  sakusya=作者(&W)",
+                           "  about=&about"}));
     // Each access key once in its menu, and the common commands' keys.
     for (QAction *top : t.w->menuBar()->actions()) {
         QSet<QChar> keys;
@@ -414,12 +429,15 @@ void tst_wincal::accessibleTexts_data()
     // Today is 14 February 2001; the file has memos on 14 and 20 February and on 3 November.
     const QDate february(2001, 2, 1), november(2001, 11, 1);
     // clang-format off
-    QTest::newRow("2001-02-11 Sunday holiday")    << february << "11" << "2001年2月11日 日曜日" << "祝日 建国記念日";
-    QTest::newRow("2001-02-12 substitute Monday") << february << "12" << "2001年2月12日 月曜日" << "振替休日";
-    QTest::newRow("2001-02-13 plain Tuesday")     << february << "13" << "2001年2月13日 火曜日" << "";
-    QTest::newRow("2001-02-14 today with a memo") << february << "14" << "2001年2月14日 水曜日" << "今日、スケジュールあり";
-    QTest::newRow("2001-02-20 memo")              << february << "20" << "2001年2月20日 火曜日" << "スケジュールあり";
-    QTest::newRow("2001-11-03 memo on a holiday") << november << "3"  << "2001年11月3日 土曜日" << "祝日 文化の日、スケジュールあり";
+    QTest::newRow("2001-02-11 Sunday holiday")    << february << "11" << "2001年2月11日 日曜日" << "祝日 建国記念日、平成13年2月11日（日） 旧暦1月19日 先勝";
+    QTest::newRow("2001-02-12 substitute Monday") << february << "12" << "2001年2月12日 月曜日" << "振替休日、平成13年2月12日（月） 旧暦1月20日 友引";
+    QTest::newRow("2001-02-13 plain Tuesday")     << february << "13" << "2001年2月13日 火曜日" << "平成13年2月13日（火） 旧暦1月21日 先負";
+    QTest::newRow("2001-02-14 today with a memo") << february << "14" << "2001年2月14日 水曜日" << "今日、スケジュールあり、平成13年2月14日（水） 旧暦1月22日 仏滅";
+    QTest::newRow("2001-02-20 memo")              << february << "20" << "2001年2月20日 火曜日" << "スケジュールあり、平成13年2月20日（火） 旧暦1月28日 仏滅";
+    QTest::newRow("2001-11-03 memo on a holiday") << november << "3"  << "2001年11月3日 土曜日" << "祝日 文化の日、スケジュールあり、平成13年11月3日（土） 旧暦9月18日 友引";
+    QTest::newRow("2026-12-07 with its solar term") << QDate(2026, 12, 1) << "7" << "2026年12月7日 月曜日" << "令和8年12月7日（月） 旧暦10月29日 友引 大雪";
+    QTest::newRow("2033-12-22 閏11月1日")        << QDate(2033, 12, 1) << "22" << "2033年12月22日 木曜日" << "令和15年12月22日（木） 旧暦閏11月1日 大安";
+    QTest::newRow("1989-01-08 平成元年")         << QDate(1989, 1, 1) << "8" << "1989年1月8日 日曜日" << "平成元年1月8日（日） 旧暦12月1日 赤口";
     QTest::newRow("unused cell")                  << february << "Label2_0" << "" << "";
     QTest::newRow("previous month")               << february << "Command1" << "前月" << "前の月（Shift を押しながらで前の年）";
     QTest::newRow("next month")                   << february << "Command2" << "翌月" << "次の月（Shift を押しながらで次の年）";
@@ -450,6 +468,9 @@ void tst_wincal::accessibleTexts()
     QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(reader);
     QCOMPARE(reader->text(QAccessible::Description), description);
+    // A day's tool tip is its 暦, the description's last part.
+    if (isDay)
+        QCOMPARE(widget->toolTip(), description.section(QStringLiteral("、"), -1));
     if (!name.isEmpty()) {
         QCOMPARE(reader->text(QAccessible::Name), name);
     } else {
@@ -457,6 +478,55 @@ void tst_wincal::accessibleTexts()
         QVERIFY(reader->state().invisible);
         QCOMPARE(widget->accessibleName(), name);
     }
+}
+
+// The open day's line lies in free space of the entry area, and the 暦 window lists the month
+// shown, follows its steps and copies it as text.
+void tst_wincal::koyomiBesideTheHeadingAndInItsWindow()
+{
+    Window t(QDate(2026, 2, 14), QString());
+    QVERIFY(t.start());
+    QCOMPARE(t.find("Frame1")->toolTip(), QStringLiteral("令和8年（丙午）"));
+    QTest::mouseClick(t.cell(3), Qt::LeftButton);
+    const QLabel *line = t.find<QLabel>(QStringLiteral("koyomiLine"));
+    QCOMPARE(line->toolTip(), QStringLiteral("令和8年2月3日（火） 旧暦12月16日 先負 節分"));
+    QVERIFY(!line->text().isEmpty());
+    QVERIFY(t.w->centralWidget()->rect().contains(line->geometry()));
+    for (const QWidget *other :
+         t.w->centralWidget()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other != line && other->isVisible())
+            QVERIFY2(!other->geometry().intersects(line->geometry()),
+                     qPrintable(other->objectName()));
+    }
+
+    t.trigger("koyomiwin");
+    auto *window = t.w->findChild<KoyomiWindow *>(QStringLiteral("koyomi"));
+    QVERIFY(window && window->isVisible());
+    const auto *table = window->findChild<QTableWidget *>();
+    const auto row = [table](int r) {
+        QStringList cells;
+        for (int c = 0; c < table->columnCount(); ++c)
+            cells << table->item(r, c)->text();
+        return cells;
+    };
+    QCOMPARE(table->rowCount(), 28);
+    QCOMPARE(row(10), (QStringList {"2026/02/11", "水", "建国記念日", "12月24日", "大安", ""}));
+    QCOMPARE(row(16), (QStringList {"2026/02/17", "火", "", "1月1日", "先勝", ""}));
+    QTest::mouseClick(t.find("Command2"), Qt::LeftButton);
+    QCOMPARE(window->windowTitle(), QStringLiteral("暦 2026年 3月"));
+    QCOMPARE(table->rowCount(), 31);
+    QCOMPARE(row(19), (QStringList {"2026/03/20", "金", "春分の日", "2月2日", "先負", "春分"}));
+
+    QGuiApplication::clipboard()->clear();
+    window->findChild<QPushButton *>(QStringLiteral("koyomiCopy"))->click();
+    const QStringList copied = QGuiApplication::clipboard()->text().split(u'\n');
+    QCOMPARE(copied.size(), 33); // the headings, 31 days and the last line's end
+    QCOMPARE(copied[0], QStringLiteral("日付\t曜日\t祝日\t旧暦\t六曜\t節気・雑節"));
+    QCOMPARE(copied[20], row(19).join(u'\t'));
+    // Ctrl+C in the table copies the month too, not the one cell.
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(const_cast<QTableWidget *>(table), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text().split(u'\n'), copied);
 }
 
 // The state of the window, read from the controls alone; "mixed" when they disagree.
@@ -1439,8 +1509,10 @@ void tst_wincal::alarmNoticesBeforeTheWindowShows()
     for (const FakePlatform::Shown &shown : t.platform.shown)
         QCOMPARE(shown.title, QStringLiteral("暦丸"));
     // The pass that found the notices marked the month's memos.
-    QCOMPARE(t.cell(13)->accessibleDescription(), QStringLiteral("スケジュールあり"));
-    QCOMPARE(t.cell(16)->accessibleDescription(), QString());
+    QCOMPARE(t.cell(13)->accessibleDescription(),
+             QStringLiteral("スケジュールあり、平成13年2月13日（火） 旧暦1月21日 先負"));
+    QCOMPARE(t.cell(16)->accessibleDescription(),
+             QStringLiteral("平成13年2月16日（金） 旧暦1月24日 赤口"));
 }
 
 void tst_wincal::unreadableFileReportedOnceAtStartUp()

@@ -1,5 +1,6 @@
 #include "calendar/monthview.h"
 
+#include "koyomi/koyomi.h"
 #include "store/record.h"
 
 #include <QStringList>
@@ -101,6 +102,21 @@ MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays
         cell.accessibleDescription = facts.join(QStringLiteral("、"));
     }
     return view;
+}
+
+void addKoyomi(MonthView &view, int year, int month)
+{
+    view.captionToolTip = koyomi::monthEraText(year, month);
+    const int first = kyotu1::weekdayOf(year, month, 1);
+    if (first == kyotu1::noWeekday)
+        return;
+    for (int d = 1, length = monthLength(year, month); d <= length; ++d) {
+        DayCell &cell = view.cells[std::size_t(first + d - 1)];
+        cell.toolTip = koyomi::dayLine(QDate(year, month, d));
+        if (!cell.accessibleDescription.isEmpty())
+            cell.accessibleDescription += QStringLiteral("、");
+        cell.accessibleDescription += cell.toolTip;
+    }
 }
 
 } // namespace rekovabas

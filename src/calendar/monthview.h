@@ -83,12 +83,15 @@ struct DayCell
     // cell.
     QString accessibleName;
     QString accessibleDescription;
+    // The day's 暦 in one line (koyomi::dayLine), once addKoyomi has run; "" until then.
+    QString toolTip;
 };
 
 struct MonthView
 {
     std::array<DayCell, cellCount> cells;
-    QString caption; // e.g. "2001年 1月"
+    QString caption;        // e.g. "2001年 1月"
+    QString captionToolTip; // the era year, "令和8年（丙午）", once addKoyomi has run
 };
 
 // Returns: the caption of the frame around the grid, e.g. "2000年 12月".
@@ -99,5 +102,9 @@ QString monthCaption(int year, int month);
 // day of the holiday table (substitute and in-between days included), then white.
 MonthView composeMonth(int year, int month, const kyotu1::HolidayTable &holidays,
                        const Today &today, const MonthSchedules &schedules);
+
+// Adds the 暦 to a month composed by composeMonth for (year, month): each day's line as its
+// tool tip and after what its description says ("、" between), and the era year of the month.
+void addKoyomi(MonthView &view, int year, int month);
 
 } // namespace rekovabas

@@ -323,6 +323,11 @@ QString settingsNotWritable(const QString &settingsFile)
     return QStringLiteral("設定ファイル %1 に書き込めません").arg(settingsFile);
 }
 
+QString cancelButton()
+{
+    return QStringLiteral("キャンセル");
+}
+
 QString dateChangedTitle()
 {
     return QStringLiteral("スケジュールの変更確認");
@@ -346,7 +351,7 @@ QString dateChanged(const QString &date, const QStringList &memos)
 
 QStringList dateChangedButtons()
 {
-    return {QStringLiteral("両方残す"), QStringLiteral("置き換える"), QStringLiteral("キャンセル")};
+    return {QStringLiteral("両方残す"), QStringLiteral("置き換える"), cancelButton()};
 }
 
 QString conflictCopyTitle()
@@ -500,6 +505,21 @@ QString icsDateOutOfRange(const QString &dateKey)
     return dateOfKey(dateKey)
             + QStringLiteral("：西暦1年1月2日から3000年12月30日までの外にある日付は、"
                              "カレンダーファイルに書けません。");
+}
+
+QString koyomiExportQuestion()
+{
+    return QStringLiteral("六曜と二十四節気を書き出す年を選んで下さい。\n"
+                          "一日ごとの六曜と節気が終日の予定になります。");
+}
+
+QString koyomiExportDone(int firstYear, int lastYear, qsizetype count, const QString &path)
+{
+    const QString years = firstYear == lastYear
+            ? QStringLiteral("%1年").arg(firstYear)
+            : QStringLiteral("%1年から%2年").arg(firstYear).arg(lastYear);
+    return years + QStringLiteral("の六曜と節気（%1 件）を書き出しました。\n").arg(count)
+            + shown(path);
 }
 
 QString icsExportNothing()

@@ -73,6 +73,7 @@ QString lockNotOpened(const QString &lockPath, const QString &reason);
 // The records of the date being added changed on disk after its memo box was loaded:
 // `date` as "yyyy/mm/dd", `memos` the memos the date has now. The buttons are keep both,
 // replace and cancel, in this order.
+QString cancelButton(); // "キャンセル", the last button of a choice
 QString dateChangedTitle();
 QString dateChanged(const QString &date, const QStringList &memos);
 QStringList dateChangedButtons();
@@ -122,6 +123,9 @@ QString icsTooLarge(const QString &path);
 QString icsFileUnreadable(const QString &path, const QString &reason);
 QString icsFileNotWritten(const QString &path, const QString &reason);
 QString icsSameAsSchedule(); // the chosen file is the schedule file itself
+// The 六曜 and solar terms out: which years, and what was written.
+QString koyomiExportQuestion();
+QString koyomiExportDone(int firstYear, int lastYear, qsizetype count, const QString &path);
 // The question before an import: what will be added, which characters are stored in another
 // spelling (icsRespelled() lines), what is already there, what is left out (lines "event:
 // reason", already cut to a number the box can show).

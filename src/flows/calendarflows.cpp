@@ -5,13 +5,18 @@
 #include "flows/outcome.h"
 #include "icalendar/icsexport.h"
 #include "icalendar/icsimport.h"
+#include "icalendar/koyomiexport.h"
+#include "koyomi/koyomi.h"
 #include "platform/platform.h"
 #include "store/dirs.h"
 #include "store/savefile.h"
 #include "store/schedulefile.h"
 #include "store/target.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 #include <optional>
 
@@ -189,6 +194,69 @@ bool importSchedules(Platform &platform, const StoreOptions &options, const Runn
     runThrough(run, [&] { result = icsimport::addMemos(path, parsed->memos, options); });
     reportImport(platform, result, path);
     return result.status == dirs::AddStatus::Written && result.added > 0;
+}
+
+bool exportKoyomi(Platform &platform, int shownYear, const StoreOptions &options)
+{
+    const int shown = std::clamp(shownYear, koyomi::firstYear, koyomi::lastYear);
+    struct Years
+    {
+        int first;
+        int last;
+    };
+    std::vector<Years> choices {{shown, shown}};
+    if (shown < koyomi::lastYear)
+        choices.push_back({shown, qMin(shown + 9, koyomi::lastYear)});
+    choices.push_back({koyomi::firstYear, koyomi::lastYear});
+    QStringList buttons;
+    for (const Years &years : choices)
+        buttons.append(years.first == years.last
+                               ? QStringLiteral("%1年").arg(years.first)
+                               : QStringLiteral("%1年〜%2年").arg(years.first).arg(years.last));
+    buttons.append(messages::cancelButton());
+    const int chosenYears = platform.askChoice(messages::koyomiExportQuestion(),
+                                               messages::applicationTitle(), buttons);
+    if (chosenYears < 0 || chosenYears >= int(choices.size()))
+        return false;
+    const Years years = choices[std::size_t(chosenYears)];
+
+    const QString name = years.first == years.last
+            ? QStringLiteral("六曜と節気 %1.ics").arg(years.first)
+            : QStringLiteral("六曜と節気 %1-%2.ics").arg(years.first).arg(years.last);
+    const std::optional<QString> chosen = platform.chooseSaveFileName(
+            QDir::home().filePath(name),
+            {QStringLiteral("iCalendar (*.ics)"), QStringLiteral("All Files (*)")});
+    if (!chosen || chosen->isEmpty())
+        return false;
+    // UTF-8 over the memos would lose them all.
+    if (icsexport::isSameFile(*chosen, dirs::schedulePath(platform))) {
+        platform.showMessage(messages::icsFileNotWritten(*chosen, messages::icsSameAsSchedule()),
+                             messages::applicationTitle());
+        return false;
+    }
+    const target::Target target = target::resolve(*chosen);
+    if (!target.ok()) {
+        platform.showMessage(messages::icsFileNotWritten(
+                                     *chosen,
+                                     target.refusedLink.isEmpty()
+                                             ? messages::systemError(target.error)
+                                             : messages::linkNotFollowed(target.refusedLink)),
+                             messages::applicationTitle());
+        return false;
+    }
+    const QList<icalendar::Memo> events = koyomiexport::eventsOf(years.first, years.last);
+    const savefile::Result saved
+            = savefile::save(target.path, icalendar::format(events, platform.today()), options);
+    if (!saved.ok) {
+        platform.showMessage(
+                messages::icsFileNotWritten(*chosen, messages::reasonText(saved.error)),
+                messages::applicationTitle());
+        return false;
+    }
+    platform.showMessage(
+            messages::koyomiExportDone(years.first, years.last, events.size(), *chosen),
+            messages::applicationTitle());
+    return true;
 }
 
 } // namespace flows

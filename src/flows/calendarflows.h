@@ -23,4 +23,10 @@ bool exportSchedules(Platform &platform, const StoreOptions &options = {}, const
 // so that the month is redrawn.
 bool importSchedules(Platform &platform, const StoreOptions &options = {}, const Runner &run = {});
 
+// Asks which years (the shown one, ten from it, or all the 暦 covers), then where to write the
+// 六曜 and solar terms of those years through the save dialog, writes the file safely and says
+// what it wrote or why it wrote nothing. The schedule file itself is never the target. Returns:
+// true when the file was written.
+bool exportKoyomi(Platform &platform, int shownYear, const StoreOptions &options = {});
+
 } // namespace flows

@@ -8,7 +8,9 @@
 #include "common/messages.h"
 #include "icalendar/icsexport.h"
 #include "icalendar/icsimport.h"
+#include "koyomi/koyomi.h"
 #include "mainwindow/daygrid.h"
+#include "mainwindow/koyomiwindow.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/uifont.h"
 #include "mainwindow/wincalcontrols.h"
@@ -179,8 +181,9 @@ void wincal::drawMonth(int year, int month, const std::optional<rekovabas::Month
     if (marks)
         monthSchedules = *marks;
 
-    const rekovabas::MonthView view = rekovabas::composeMonth(
-            year, month, holidays, rekovabas::todayFrom(date), monthSchedules);
+    rekovabas::MonthView view = rekovabas::composeMonth(year, month, holidays,
+                                                        rekovabas::todayFrom(date), monthSchedules);
+    rekovabas::addKoyomi(view, year, month);
     for (std::size_t k = 0; k < Label2.size(); ++k) {
         const rekovabas::DayCell &cell = view.cells[k];
         Label2[k]->setText(cell.caption);
@@ -189,8 +192,12 @@ void wincal::drawMonth(int year, int month, const std::optional<rekovabas::Month
         // What the colour says, in words for screen readers; the caption stays the day number.
         Label2[k]->setAccessibleName(cell.accessibleName);
         Label2[k]->setAccessibleDescription(cell.accessibleDescription);
+        Label2[k]->setToolTip(cell.toolTip);
     }
     Frame1->setTitle(view.caption);
+    Frame1->setToolTip(view.captionToolTip);
+    if (koyomiWindow)
+        koyomiWindow->showMonth(year, month, holidays);
     dayGrid->monthDrawn(year, month, date);
 }
 
@@ -214,6 +221,7 @@ void wincal::openDayEntry(int year, int month, int day)
     setWindowSize(layout::entryWidth, layout::calHeight);
     Label3->setText(heading);
     uifont::fitHeading(Label3);
+    showKoyomiLine(QDate(year, month, day));
     // Heard with the memo box, which takes the focus.
     Text2->setAccessibleDescription(heading);
     memoShownInPart.reset();

@@ -21,6 +21,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSet>
 #include <QThread>
 
@@ -36,6 +37,7 @@ class FileWatch;
 class Platform;
 class DayCellLabel;
 class DayGrid;
+class KoyomiWindow;
 class MouseUpButton;
 class QAction;
 class QCheckBox;
@@ -64,6 +66,8 @@ public:
     void drawMonth(int year, int month);
     void resetView();
     void openDayEntry(int year, int month, int day);
+    // The open day's 暦 beside its heading (wincalcontrols.cpp).
+    void showKoyomiLine(QDate date);
     void showDayInfo(int year, int month, int day);
     void loadDayMemo();
     void listAll();
@@ -142,6 +146,8 @@ private:
     void about_Click();
     void icsexp_Click();
     void icsimp_Click();
+    void koyomi_Click();
+    void koyomiexp_Click();
     void EXIT_Click();
     void autostart_Click(bool on);
 
@@ -201,6 +207,10 @@ private:
     QStringList listedLines;
     QStringList listedRecords;
     QStringList listedFolded;
+    // The 暦 window, once opened; it follows the month shown.
+    QPointer<KoyomiWindow> koyomiWindow;
+    // Beside the heading: the open day's 暦 in one line.
+    QLabel *koyomiLine = nullptr;
     // Set by Esc while a long step runs (runBusy): the step stops and writes nothing.
     std::atomic_bool stopRequested = false;
     QShortcut *stopShortcut = nullptr;

@@ -10,6 +10,7 @@
 #include "common/messages.h"
 #include "icalendar/icsexport.h"
 #include "icalendar/icsimport.h"
+#include "koyomi/koyomi.h"
 #include "mainwindow/daygrid.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/uifont.h"
@@ -134,6 +135,8 @@ void wincal::buildMenus()
             &wincal::icsexp_Click);
     addItem(file, "icsimp", QStringLiteral("iCalendar ファイルから取り込み(&I)"),
             &wincal::icsimp_Click);
+    addItem(file, "koyomiexp", QStringLiteral("六曜と節気を iCalendar ファイルに書き出し(&R)"),
+            &wincal::koyomiexp_Click);
     addItem(file, "EXIT", QStringLiteral("E&XIT"), &wincal::EXIT_Click,
             QKeySequence(Qt::CTRL | Qt::Key_Q));
 
@@ -145,6 +148,7 @@ void wincal::buildMenus()
     connect(atLogin, &QAction::triggered, this, &wincal::autostart_Click);
     // The entry may have been removed by hand: its state is read each time the menu opens.
     connect(tool, &QMenu::aboutToShow, this, [atLogin] { atLogin->setChecked(autostart::isOn()); });
+    addItem(tool, "koyomiwin", QStringLiteral("暦の一覧(&K)"), &wincal::koyomi_Click);
 
     QMenu *help = addMenu("HELP", QStringLiteral("&Help"));
     addItem(help, "hlptxt", QStringLiteral("説明(&M)"), &wincal::hlptxt_Click,
@@ -213,6 +217,14 @@ void wincal::buildControls()
 
     Label4 = twips::place(new QLabel(layout::captions::Label4, area), layout::Label4);
 
+    koyomiLine = new QLabel(area);
+    koyomiLine->setObjectName(QStringLiteral("koyomiLine"));
+    koyomiLine->setAccessibleName(QStringLiteral("暦"));
+    koyomiLine->setFont(uifont::readableFont());
+    koyomiLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Until a day is opened it has no place beside a heading.
+    koyomiLine->hide();
+
     Check1 = makeCheckBox(area, layout::Check1, layout::captions::Check1);
 
     Text2 = twips::place(new QPlainTextEdit(area), layout::Text2);
@@ -263,4 +275,26 @@ void wincal::buildControls()
         entryPane.push_back({widget, widget->focusPolicy()});
     for (QCheckBox *box : repeatBoxes)
         entryPane.push_back({box, box->focusPolicy()});
+}
+
+// The heading sizes itself to its caption, and the rest of its row up to the alarm box's top is
+// free in every state: the line goes there, where it moves nothing of the form. When it does not
+// fit whole, the era year stands for the date and weekday, which the heading beside it shows;
+// what is still too long is cut with "…". The tool tip and a screen reader have the whole line.
+void wincal::showKoyomiLine(QDate date)
+{
+    const QString line = koyomi::dayLine(date);
+    const int left = Label3->geometry().right() + 1 + layout::toPixels(120);
+    const int right = layout::areaWidth(layout::entryWidth) - layout::toPixels(60);
+    const int height = qMin(Label3->height(), layout::toPixels(layout::Check1.top));
+    koyomiLine->setGeometry(left, 0, qMax(0, right - left), height);
+    const QFontMetrics metrics(koyomiLine->font());
+    QString shown = line;
+    if (metrics.horizontalAdvance(shown) > koyomiLine->width() && !line.isEmpty())
+        shown = koyomi::eraYearText(koyomi::eraOf(date))
+                + line.sliced(koyomi::eraDateText(date).size());
+    koyomiLine->setText(metrics.elidedText(shown, Qt::ElideRight, koyomiLine->width()));
+    koyomiLine->setToolTip(line);
+    koyomiLine->setAccessibleDescription(line);
+    koyomiLine->show();
 }

@@ -9,6 +9,7 @@
 #include "common/messages.h"
 #include "flows/calendarflows.h"
 #include "mainwindow/daygrid.h"
+#include "mainwindow/koyomiwindow.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/uifont.h"
 #include "platform/platform.h"
@@ -133,4 +134,21 @@ void wincal::autostart_Click(bool on)
     if (!error.isEmpty())
         platform.showMessage(error, messages::applicationTitle());
     findChild<QAction *>(QStringLiteral("autostart"))->setChecked(autostart::isOn());
+}
+
+void wincal::koyomi_Click()
+{
+    if (!koyomiWindow) {
+        koyomiWindow = new KoyomiWindow(this);
+        koyomiWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    koyomiWindow->showMonth(curYear, curMonth, holidays);
+    koyomiWindow->show();
+    koyomiWindow->raise();
+    koyomiWindow->activateWindow();
+}
+
+void wincal::koyomiexp_Click()
+{
+    flows::exportKoyomi(platform, curYear, storeOptions);
 }

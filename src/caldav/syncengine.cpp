@@ -21,8 +21,9 @@ namespace caldav {
 
 namespace {
 
-// Passes of one run: a 412 or a file changed meanwhile starts another.
-constexpr int passLimit = 3;
+// Passes of one run: a 412 or a file changed meanwhile starts another, and so does a pass that
+// wrote to the server, to take a token that covers its own writes.
+constexpr int passLimit = 4;
 
 enum class Pass { Finished, Again, Failed };
 
@@ -140,7 +141,7 @@ private:
         QByteArray token;
         bool listed = false;
         Error error;
-        if (!m_state.token.isEmpty()) {
+        if (!m_state.token.isEmpty() && !m_listAll) {
             if (const std::optional<Changes> changes
                 = m_client.changesSince(m_job.calendar, m_state.token, error)) {
                 for (const syncstate::Item &item : std::as_const(m_state.items))
@@ -379,14 +380,21 @@ private:
             if (const std::optional<Pass> ended = send(push, again))
                 return *ended;
         }
-        if (again)
+        if (again) {
+            // Only a whole listing tells for sure what is there now: a server's changes since a
+            // token can leave out an event made and deleted after it.
+            m_listAll = true;
             return Pass::Again;
+        }
+        m_listAll = false;
         if (complete && !token.isEmpty() && token != m_state.token) {
             m_state.token = token;
             if (!save())
                 return Pass::Failed;
         }
-        return Pass::Finished;
+        // The token was taken before this pass's own writes; a look at the changes since it
+        // confirms them and gives one that covers them.
+        return pushes.isEmpty() ? Pass::Finished : Pass::Again;
     }
 
     static syncstate::Item leftItem(const QString &href, const QByteArray &etag,
@@ -456,6 +464,7 @@ private:
     QString m_statePath;
     syncstate::State m_state;
     QSet<QString> m_knownLeft;
+    bool m_listAll = false;
     SyncResult m_result;
 };
 

@@ -12,6 +12,7 @@ run_packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-translations-l10n libxcb1-dev
     libical-dev # calendar files (.ics) in and out
+    qtkeychain-qt6-dev # the calendar server's password in the desktop's keyring
     fonts-ipafont-gothic
     fcitx5-frontend-qt6
 )

@@ -820,11 +820,27 @@ QString syncServerError(int status)
     return QStringLiteral("サーバーがエラー %1 を返しました。").arg(status);
 }
 
+namespace {
+
+// A box lays out every line it is given: a few are named, the rest counted.
+QString syncLines(const QStringList &lines)
+{
+    constexpr qsizetype shown = 15;
+    QStringList kept;
+    for (qsizetype k = 0; k < lines.size() && k < shown; ++k)
+        kept.append(elided(lines[k], 60));
+    if (lines.size() > shown)
+        kept.append(QStringLiteral("…ほか %1 件").arg(lines.size() - shown));
+    return kept.join(u'\n');
+}
+
+} // namespace
+
 QString syncBothChanged(const QStringList &labels)
 {
     return QStringLiteral("こちらとサーバーの両方で変えられたスケジュールがあります。"
                           "両方を残しました:\n%1")
-            .arg(labels.join(u'\n'));
+            .arg(syncLines(labels));
 }
 
 QString syncLeftThere(qsizetype count, const QStringList &lines)
@@ -832,7 +848,7 @@ QString syncLeftThere(qsizetype count, const QStringList &lines)
     return QStringLiteral(
                    "スケジュールファイルに保存できない予定 %1 件はサーバーにだけ残しています:\n%2")
             .arg(count)
-            .arg(lines.join(u'\n'));
+            .arg(syncLines(lines));
 }
 
 QString syncTitle()

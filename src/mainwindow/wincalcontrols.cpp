@@ -135,6 +135,7 @@ void wincal::buildMenus()
             &wincal::icsexp_Click);
     addItem(file, "icsimp", QStringLiteral("iCalendar ファイルから取り込み(&I)"),
             &wincal::icsimp_Click);
+    buildSyncCommands(file);
     addItem(file, "EXIT", QStringLiteral("E&XIT"), &wincal::EXIT_Click,
             QKeySequence(Qt::CTRL | Qt::Key_Q));
 

@@ -470,8 +470,11 @@ std::optional<QList<Fetched>> Client::fetch(const QUrl &calendar, const QStringL
             return std::nullopt;
         for (const davxml::Response &response : answer->responses) {
             const auto data = response.properties.constFind(dataKey);
-            if (data == response.properties.constEnd())
+            if (data == response.properties.constEnd()) {
+                if (response.status == 404)
+                    fetched.append({response.href, {}, {}, true});
                 continue;
+            }
             fetched.append({response.href,
                             response.properties.value(etagKey).text.trimmed().toUtf8(),
                             data->text.toUtf8()});

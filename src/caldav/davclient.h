@@ -85,7 +85,8 @@ struct Fetched
 {
     QString href;
     QByteArray etag;
-    QByteArray data; // the calendar text of the event
+    QByteArray data;   // the calendar text of the event
+    bool gone = false; // the server said 404 for it: no data
 };
 
 class Client
@@ -117,7 +118,7 @@ public:
     // The changes since `token`; any failure (an expired token too) comes back as an error.
     std::optional<Changes> changesSince(const QUrl &calendar, const QByteArray &token,
                                         Error &error);
-    // The events at `hrefs`, as many as the server still has.
+    // The events at `hrefs`: those the server still has, and those it said it has not (gone).
     std::optional<QList<Fetched>> fetch(const QUrl &calendar, const QStringList &hrefs,
                                         Error &error);
 

@@ -21,9 +21,8 @@ namespace caldav {
 
 namespace {
 
-// Passes of one run: a 412 or a file changed meanwhile starts another, and so does a pass that
-// wrote to the server, to take a token that covers its own writes.
-constexpr int passLimit = 4;
+// Passes of one run: a 412 or a file changed meanwhile starts another.
+constexpr int passLimit = 3;
 
 enum class Pass { Finished, Again, Failed };
 
@@ -72,7 +71,7 @@ public:
         m_state = syncstate::load(m_statePath);
         const QString calendar = QString::fromUtf8(m_job.calendar.toEncoded());
         if (m_state.calendar != calendar)
-            m_state = syncstate::State {calendar, {}, {}};
+            m_state = syncstate::State {calendar, {}, {}, {}};
         for (const syncstate::Item &item : std::as_const(m_state.items))
             if (!item.heldHere())
                 m_knownLeft.insert(item.href);
@@ -140,6 +139,7 @@ private:
         Listing remote;
         QByteArray token;
         bool listed = false;
+        QSet<QString> unconfirmed; // made here after the token, not named in the changes
         Error error;
         if (!m_state.token.isEmpty() && !m_listAll) {
             if (const std::optional<Changes> changes
@@ -149,6 +149,10 @@ private:
                 for (const QString &href : changes->removed)
                     remote.remove(href);
                 remote.insert(changes->changed);
+                for (const QString &href : std::as_const(m_state.created)) {
+                    if (!changes->changed.contains(href) && !changes->removed.contains(href))
+                        unconfirmed.insert(href);
+                }
                 token = changes->token;
                 listed = true;
             } else if (error.failure == Failure::Stopped) {
@@ -170,7 +174,8 @@ private:
         QStringList wanted;
         for (auto it = remote.cbegin(); it != remote.cend(); ++it) {
             const auto known = m_state.items.constFind(it.key());
-            if (known == m_state.items.cend() || known->etag != it.value() || it.value().isEmpty())
+            if (known == m_state.items.cend() || known->etag != it.value() || it.value().isEmpty()
+                || unconfirmed.contains(it.key()))
                 wanted.append(it.key());
         }
         const QSet<QString> asked(wanted.cbegin(), wanted.cend());
@@ -179,13 +184,17 @@ private:
             const std::optional<QList<Fetched>> got = m_client.fetch(m_job.calendar, wanted, error);
             if (!got)
                 return remoteFailed(error);
-            for (const Fetched &event : *got)
-                fetched.insert(event.href, event);
+            for (const Fetched &event : *got) {
+                if (!event.gone)
+                    fetched.insert(event.href, event);
+                else if (unconfirmed.contains(event.href))
+                    remote.remove(event.href); // made and deleted again since the token
+            }
         }
         // An event listed but not fetched is neither new nor gone this time.
         bool complete = true;
         for (const QString &href : std::as_const(wanted))
-            complete = complete && fetched.contains(href);
+            complete = complete && (fetched.contains(href) || !remote.contains(href));
 
         const std::optional<QStringList> records = recordsHere();
         if (!records)
@@ -376,25 +385,25 @@ private:
 
         // Then the server, one request at a time, each remembered as soon as it is done.
         bool again = false;
+        QSet<QString> createdNow;
         for (const Push &push : std::as_const(pushes)) {
-            if (const std::optional<Pass> ended = send(push, again))
+            if (const std::optional<Pass> ended = send(push, again, createdNow))
                 return *ended;
         }
         if (again) {
-            // Only a whole listing tells for sure what is there now: a server's changes since a
-            // token can leave out an event made and deleted after it.
+            // Only a whole listing tells for sure what is there now.
             m_listAll = true;
             return Pass::Again;
         }
         m_listAll = false;
-        if (complete && !token.isEmpty() && token != m_state.token) {
+        if (complete && !token.isEmpty()) {
+            // The token was taken before this pass's own writes: it covers all others.
             m_state.token = token;
+            m_state.created = createdNow;
             if (!save())
                 return Pass::Failed;
         }
-        // The token was taken before this pass's own writes; a look at the changes since it
-        // confirms them and gives one that covers them.
-        return pushes.isEmpty() ? Pass::Finished : Pass::Again;
+        return Pass::Finished;
     }
 
     static syncstate::Item leftItem(const QString &href, const QByteArray &etag,
@@ -404,7 +413,7 @@ private:
     }
 
     // Sends one change; returns how the pass ends when it must end now.
-    std::optional<Pass> send(const Push &push, bool &again)
+    std::optional<Pass> send(const Push &push, bool &again, QSet<QString> &createdNow)
     {
         Reply reply;
         syncstate::Item item {push.href, {}, push.uid, push.record, {}, {}};
@@ -446,6 +455,8 @@ private:
         case Push::Kind::Create:
             item.etag = reply.etag;
             m_state.items.insert(item.href, item);
+            m_state.created.insert(item.href);
+            createdNow.insert(item.href);
             ++m_result.created;
             break;
         case Push::Kind::Update:

@@ -107,6 +107,8 @@ State load(const QString &path)
             state.calendar = text(fields[1]);
         } else if (fields.constFirst() == "token" && fields.size() == 2) {
             state.token = unescape(fields[1]);
+        } else if (fields.constFirst() == "created" && fields.size() == 2) {
+            state.created.insert(text(fields[1]));
         } else if (fields.constFirst() == "item" && fields.size() == 7) {
             Item item {text(fields[1]), unescape(fields[2]), text(fields[3]),
                        text(fields[4]), text(fields[5]),     text(fields[6])};
@@ -127,6 +129,8 @@ bool save(const QString &path, const State &state, QString &error)
     QByteArray bytes = header + '\n';
     bytes += "calendar\t" + escape(state.calendar.toUtf8()) + '\n';
     bytes += "token\t" + escape(state.token) + '\n';
+    for (const QString &href : state.created)
+        bytes += "created\t" + escape(href.toUtf8()) + '\n';
     for (const Item &item : state.items) {
         bytes += "item\t" + escape(item.href.toUtf8()) + '\t' + escape(item.etag) + '\t'
                 + escape(item.uid.toUtf8()) + '\t' + escape(item.record.toUtf8()) + '\t'

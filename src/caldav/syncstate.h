@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -32,6 +33,9 @@ struct State
     QString calendar;          // the calendar's URL; a state of another calendar is not used
     QByteArray token;          // empty: the next sync lists the whole calendar
     QMap<QString, Item> items; // by href
+    // Events made here after the token was taken: a server's changes since the token may leave
+    // out one of them that was deleted again, so they are looked at by name.
+    QSet<QString> created;
 };
 
 // $XDG_STATE_HOME/rekova, by default ~/.local/state/rekova.

@@ -386,14 +386,17 @@ private:
         // Then the server, one request at a time, each remembered as soon as it is done.
         bool again = false;
         QSet<QString> createdNow;
-        for (const Push &push : std::as_const(pushes)) {
-            if (const std::optional<Pass> ended = send(push, again, createdNow))
+        // The state after the last request is saved with the new token, in one write.
+        const bool tokenFollows = complete && !token.isEmpty();
+        for (qsizetype k = 0; k < pushes.size(); ++k) {
+            const bool saveNow = !tokenFollows || k + 1 < pushes.size();
+            if (const std::optional<Pass> ended = send(pushes[k], again, createdNow, saveNow))
                 return *ended;
         }
         if (again) {
             // Only a whole listing tells for sure what is there now.
             m_listAll = true;
-            return Pass::Again;
+            return !pushes.isEmpty() && tokenFollows && !save() ? Pass::Failed : Pass::Again;
         }
         m_listAll = false;
         if (complete && !token.isEmpty()) {
@@ -413,7 +416,7 @@ private:
     }
 
     // Sends one change; returns how the pass ends when it must end now.
-    std::optional<Pass> send(const Push &push, bool &again, QSet<QString> &createdNow)
+    std::optional<Pass> send(const Push &push, bool &again, QSet<QString> &createdNow, bool saveNow)
     {
         Reply reply;
         syncstate::Item item {push.href, {}, push.uid, push.record, {}, {}};
@@ -465,7 +468,7 @@ private:
             ++m_result.updated;
             break;
         }
-        if (!save())
+        if (saveNow && !save())
             return Pass::Failed;
         return std::nullopt;
     }

@@ -32,7 +32,7 @@ test_packages=(
     fonts-ipafont-mincho fonts-noto-cjk fonts-vlgothic
     dbus-daemon python3-dbusmock
     # CalDAV servers and a second client for the calendar sync's tests
-    radicale python3-passlib python3-bcrypt apache2-utils xandikos python3-caldav
+    radicale python3-passlib python3-bcrypt apache2-utils xandikos python3-caldav openssl
 )
 
 # The Debian package: dpkg-shlibdeps and file for CPack's dependency scan, lintian to check it.

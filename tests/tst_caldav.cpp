@@ -125,7 +125,7 @@ private:
 class Setup
 {
 public:
-    explicit Setup(Kind kind) : server(kind) { }
+    explicit Setup(Kind kind, bool tls = false) : server(kind, tls) { }
 
     QString begin()
     {
@@ -567,6 +567,8 @@ void tst_caldav::findsTheCalendarOrSaysWhy_data()
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<QString>("address"); // %1: the server's port
     QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("tls");     // Radicale over HTTPS with a self-signed certificate
+    QTest::addColumn<bool>("trusted"); // the certificate's fingerprint accepted
     QTest::addColumn<caldav::Failure>("failure");
 
     addKinds([](Kind kind, const QString &name) {
@@ -575,20 +577,28 @@ void tst_caldav::findsTheCalendarOrSaysWhy_data()
         };
         const QString secret = QStringLiteral("secret");
         // A bare host: /.well-known/caldav redirects, and a PROPFIND must stay one.
-        row("bare host, redirected")
-                << QStringLiteral("http://127.0.0.1:%1") << secret << caldav::Failure::None;
+        row("bare host, redirected") << QStringLiteral("http://127.0.0.1:%1") << secret << false
+                                     << false << caldav::Failure::None;
         row("principal's address")
                 << (kind == Kind::Radicale ? QStringLiteral("http://127.0.0.1:%1/alice/")
                                            : QStringLiteral("http://127.0.0.1:%1/user/"))
-                << secret << caldav::Failure::None;
-        row("no server on the port")
-                << QStringLiteral("http://127.0.0.1:1") << secret << caldav::Failure::Unreachable;
-        row("http to another machine") << QStringLiteral("http://192.0.2.1:%1/") << secret
-                                       << caldav::Failure::InsecureAddress;
+                << secret << false << false << caldav::Failure::None;
+        row("no server on the port") << QStringLiteral("http://127.0.0.1:1") << secret << false
+                                     << false << caldav::Failure::Unreachable;
+        row("http to another machine") << QStringLiteral("http://192.0.2.1:%1/") << secret << false
+                                       << false << caldav::Failure::InsecureAddress;
     });
+    const QString radicale = QStringLiteral("http://127.0.0.1:%1");
+    const QString secure = QStringLiteral("https://127.0.0.1:%1");
     QTest::addRow("radicale: wrong password")
-            << Kind::Radicale << QStringLiteral("http://127.0.0.1:%1") << QStringLiteral("guess")
+            << Kind::Radicale << radicale << QStringLiteral("guess") << false << false
             << caldav::Failure::WrongPassword;
+    QTest::addRow("radicale: certificate not trusted")
+            << Kind::Radicale << secure << QStringLiteral("secret") << true << false
+            << caldav::Failure::UntrustedCertificate;
+    QTest::addRow("radicale: certificate accepted")
+            << Kind::Radicale << secure << QStringLiteral("secret") << true << true
+            << caldav::Failure::None;
 }
 
 void tst_caldav::findsTheCalendarOrSaysWhy()
@@ -596,17 +606,25 @@ void tst_caldav::findsTheCalendarOrSaysWhy()
     QFETCH(Kind, kind);
     QFETCH(QString, address);
     QFETCH(QString, password);
+    QFETCH(bool, tls);
+    QFETCH(bool, trusted);
     QFETCH(caldav::Failure, failure);
 
-    Setup setup(kind);
+    Setup setup(kind, tls);
     QCOMPARE(setup.begin(), QString());
     caldav::Account account = setup.server.account(QUrl(
             address.contains(QStringLiteral("%1")) ? address.arg(setup.server.port()) : address));
     account.password = password;
+    if (!trusted)
+        account.trustedFingerprint.clear();
     caldav::Client client(account);
     caldav::Error error;
     const std::optional<QUrl> home = client.calendarHome(error);
     QCOMPARE(error.failure, failure);
+    if (failure == caldav::Failure::UntrustedCertificate) {
+        QVERIFY(!setup.server.certificate().isEmpty());
+        QCOMPARE(error.fingerprint, setup.server.certificate());
+    }
     if (failure != caldav::Failure::None) {
         QVERIFY(!home);
         // A sync with such an address changes nothing here.

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSslCertificate>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -20,7 +21,8 @@ class DavServer
 public:
     enum class Kind { Radicale, Xandikos };
 
-    explicit DavServer(Kind kind) : m_kind(kind) { }
+    // `tls`: Radicale over HTTPS with a self-signed certificate of its own (certificate()).
+    explicit DavServer(Kind kind, bool tls = false) : m_kind(kind), m_tls(tls) { }
     ~DavServer() { stop(); }
     DavServer(const DavServer &) = delete;
     DavServer &operator=(const DavServer &) = delete;
@@ -42,22 +44,36 @@ public:
         QString program;
         if (m_kind == Kind::Radicale) {
             if (!QFile::exists(root + QStringLiteral("/users"))
-                && QProcess::execute(QStringLiteral("htpasswd"),
-                                     {QStringLiteral("-B"), QStringLiteral("-b"),
-                                      QStringLiteral("-c"), root + QStringLiteral("/users"),
-                                      QStringLiteral("alice"), QStringLiteral("secret")})
+                && quietly(QStringLiteral("htpasswd"),
+                           {QStringLiteral("-B"), QStringLiteral("-b"), QStringLiteral("-c"),
+                            root + QStringLiteral("/users"), QStringLiteral("alice"),
+                            QStringLiteral("secret")})
                         != 0)
                 return QStringLiteral("htpasswd failed");
+            QString tls;
+            if (m_tls) {
+                if (quietly(QStringLiteral("openssl"),
+                            {QStringLiteral("req"), QStringLiteral("-x509"),
+                             QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                             QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"),
+                             QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                             QStringLiteral("-keyout"), root + QStringLiteral("/key.pem"),
+                             QStringLiteral("-out"), root + QStringLiteral("/cert.pem")})
+                    != 0)
+                    return QStringLiteral("openssl failed");
+                tls = QStringLiteral("ssl = True\ncertificate = %1/cert.pem\nkey = %1/key.pem\n")
+                              .arg(root);
+            }
             QFile config(root + QStringLiteral("/config"));
             if (!config.open(QIODevice::WriteOnly))
                 return QStringLiteral("no config");
-            config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+            config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%3"
                                         "[auth]\ntype = htpasswd\nhtpasswd_filename = %2/users\n"
                                         "htpasswd_encryption = bcrypt\ndelay = 0\n"
                                         "[rights]\ntype = owner_only\n"
                                         "[storage]\nfilesystem_folder = %2/collections\n")
                                  .arg(m_port)
-                                 .arg(root)
+                                 .arg(root, tls)
                                  .toUtf8());
             config.close();
             program = QStringLiteral("radicale");
@@ -98,7 +114,20 @@ public:
     }
 
     quint16 port() const { return m_port; }
-    QUrl base() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
+    QUrl base() const
+    {
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2/")
+                            .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"))
+                            .arg(m_port));
+    }
+
+    // The SHA-256 of the HTTPS certificate.
+    QByteArray certificate() const
+    {
+        const QList<QSslCertificate> found
+                = QSslCertificate::fromPath(m_dir.path() + QStringLiteral("/cert.pem"));
+        return found.isEmpty() ? QByteArray() : found[0].digest(QCryptographicHash::Sha256);
+    }
 
     caldav::Account account(const QUrl &server = {}) const
     {
@@ -106,6 +135,7 @@ public:
         account.server = server.isEmpty() ? base() : server;
         account.user = m_kind == Kind::Radicale ? QStringLiteral("alice") : QStringLiteral("user");
         account.password = QStringLiteral("secret");
+        account.trustedFingerprint = m_tls ? certificate() : QByteArray();
         return account;
     }
 
@@ -121,6 +151,18 @@ public:
     }
 
 private:
+    // Runs a tool to its end without its chatter. Returns: its exit code, or -1.
+    static int quietly(const QString &program, const QStringList &arguments)
+    {
+        QProcess tool;
+        tool.setStandardOutputFile(QProcess::nullDevice());
+        tool.setStandardErrorFile(QProcess::nullDevice());
+        tool.start(program, arguments);
+        if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit)
+            return -1;
+        return tool.exitCode();
+    }
+
     static quint16 freePort()
     {
         QTcpServer probe;
@@ -129,6 +171,7 @@ private:
     }
 
     Kind m_kind;
+    bool m_tls;
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;

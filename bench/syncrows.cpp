@@ -168,7 +168,6 @@ void runSyncRows()
     std::printf("\n%-10s %-24s %7s %10s %10s %7s %7s\n", "server", "calendar sync", "memos",
                 "sync s", "bare s", "ratio", "goal");
     bool allMet = true;
-    // REKOVA_BENCH_SYNC_SERVER=radicale or xandikos runs one of them only.
     const QString only = qEnvironmentVariable("REKOVA_BENCH_SYNC_SERVER");
     for (const DavServer::Kind kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {
         if (only.isEmpty() || only == DavServer::nameOf(kind))

@@ -183,11 +183,11 @@ QString pathOf(const QString &href)
 
 int statusCode(QStringView line)
 {
-    const QList<QStringView> parts = line.split(u' ', Qt::SkipEmptyParts);
-    if (parts.size() < 2)
+    const QList<QStringView> words = line.split(u' ', Qt::SkipEmptyParts);
+    if (words.size() < 2)
         return 0;
     bool ok = false;
-    const int code = parts[1].toInt(&ok);
+    const int code = words[1].toInt(&ok);
     return ok ? code : 0;
 }
 

@@ -572,10 +572,10 @@ Resource readResource(QByteArrayView ics, QDate first, QDate last)
     }
     int events = 0;
     icalcomponent *event = nullptr;
-    for (icalcomponent *part = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT);
-         part; part = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT)) {
+    for (icalcomponent *each = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT);
+         each; each = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT)) {
         if (++events == 1)
-            event = part;
+            event = each;
     }
     if (!event) {
         resource.leftOut = {QString(), messages::syncNotAnEvent()};

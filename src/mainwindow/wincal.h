@@ -173,6 +173,9 @@ private:
     std::optional<caldav::SyncJob> syncJob();
     // A failure told once: the same one again is only shown in the status.
     void tellSyncFailure(const QString &text);
+    // A certificate this machine does not trust: used from then on only when the user accepts
+    // its fingerprint.
+    void offerCertificate(const caldav::Error &error);
 
     // Members carry the names the program's procedures use, without a prefix.
     Platform &platform;

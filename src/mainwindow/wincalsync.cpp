@@ -119,6 +119,22 @@ void wincal::tellSyncFailure(const QString &text)
     platform.showMessage(text, messages::syncTitle());
 }
 
+void wincal::offerCertificate(const caldav::Error &error)
+{
+    const QString question = caldav::describe(error, syncSettings.serverUrl());
+    syncStatus->setText(
+            messages::syncFailedAt(platform.timeOfDay().toString(QStringLiteral("HH:mm"))));
+    // Asked once: a declined certificate is not offered again at every try.
+    if (question == syncToldFailure)
+        return;
+    syncToldFailure = question;
+    if (!platform.askYesNo(question, messages::syncTitle()))
+        return;
+    syncSettings.fingerprint = QString::fromLatin1(error.fingerprint.toHex());
+    if (syncSettings.write(platform))
+        syncScheduler->syncNow();
+}
+
 void wincal::syncFinished(const caldav::SyncResult &result)
 {
     using Outcome = caldav::SyncResult::Outcome;
@@ -134,6 +150,8 @@ void wincal::syncFinished(const caldav::SyncResult &result)
             syncStatus->setText(messages::syncWaitingForNetwork());
             return;
         }
+        if (result.error.failure == caldav::Failure::UntrustedCertificate)
+            return offerCertificate(result.error);
         return tellSyncFailure(caldav::describe(result.error, syncSettings.serverUrl()));
     case Outcome::Done:
         break;

@@ -25,6 +25,7 @@
 #include "store/deletion.h"
 #include "store/dirs.h"
 #include "syncedfolder/conflictcopy.h"
+#include "syncrows.h"
 
 #include <QApplication>
 #include <QFile>
@@ -755,6 +756,10 @@ int main(int argc, char **argv)
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--sync-only") == 0) {
+        runSyncRows();
+        return 0;
+    }
     QTemporaryDir dir;
     workDir = &dir;
     for (const int size : sizes) {
@@ -815,5 +820,6 @@ int main(int argc, char **argv)
                 "%.1f MB (an idle process: %.1f MB), %.2f × the file beyond idle (target ≤ 2)\n",
                 sizes[2], fileContents[sizes[2]].size() / 1e6, addKb / 1024.0, idleKb / 1024.0,
                 addRatio);
+    runSyncRows();
     return 0;
 }

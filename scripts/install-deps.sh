@@ -13,6 +13,7 @@ run_packages=(
     qt6-base-dev qt6-translations-l10n libxcb1-dev
     libical-dev # calendar files (.ics) in and out
     liberfa-dev # the Sun and the Moon of the 旧暦 and the solar terms
+    qtkeychain-qt6-dev # the calendar server's password in the desktop's keyring
     fonts-ipafont-gothic
     fcitx5-frontend-qt6
 )
@@ -31,6 +32,8 @@ test_packages=(
     python3-icalendar # a second reader of exported calendars
     fonts-ipafont-mincho fonts-noto-cjk fonts-vlgothic
     dbus-daemon python3-dbusmock
+    # CalDAV servers and a second client for the calendar sync's tests
+    radicale python3-passlib python3-bcrypt apache2-utils xandikos python3-caldav openssl
 )
 
 # The Debian package: dpkg-shlibdeps and file for CPack's dependency scan, lintian to check it.

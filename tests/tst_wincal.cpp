@@ -1,6 +1,8 @@
 #include "about/frmabt.h"
 #include "calendar/datewatcher.h"
+#include "common/messages.h"
 #include "fakeplatform.h"
+#include "filebytes.h"
 #include "mainwindow/koyomiwindow.h"
 #include "mainwindow/wincal.h"
 #include "store/cp932.h"
@@ -181,6 +183,8 @@ private slots:
     void unreadableFileReportedOnceAtStartUp();
     void dateChangeRedrawsAndAnnouncesOnce();
     void autostartEntryFollowsTheTick();
+    void syncStartsWithThePasswordFromTheKeyringOrAsked_data();
+    void syncStartsWithThePasswordFromTheKeyringOrAsked();
 };
 
 void tst_wincal::cleanup()
@@ -302,6 +306,8 @@ void tst_wincal::menus()
                            "  icsexp=iCalendar ファイルに書き出し(&E)",
                            "  icsimp=iCalendar ファイルから取り込み(&I)",
                            "  koyomiexp=六曜と節気を iCalendar ファイルに書き出し(&R)",
+                           "  syncset=カレンダー同期の設定(&Y)...",
+                           "  syncnow=今すぐ同期(&N)",
                            "  EXIT=E&XIT",
                            "TOOL=&Tool",
                            "  skedels=ｽｹｼﾞｭｰﾙの削除(&B)",
@@ -1601,6 +1607,66 @@ void tst_wincal::autostartEntryFollowsTheTick()
     QVERIFY(!item->isChecked());
     QVERIFY(t.platform.messages().value(0).startsWith(
             QStringLiteral("ログイン時に起動する設定を書き込めませんでした。\n")));
+}
+
+// With the sync on, the password comes from the keyring, or is asked for with the reason when no
+// keyring answers; a server that cannot be reached is waited for quietly, at every try.
+void tst_wincal::syncStartsWithThePasswordFromTheKeyringOrAsked_data()
+{
+    QTest::addColumn<bool>("keyring");
+    QTest::addColumn<bool>("typed"); // asked, the password is typed; else the question is cancelled
+    QTest::addColumn<QString>("status");
+
+    const QString waiting = messages::syncWaitingForNetwork();
+    QTest::newRow("keyring holds it") << true << false << waiting;
+    QTest::newRow("no keyring, typed") << false << true << waiting;
+    QTest::newRow("no keyring, cancelled") << false << false << messages::syncOff();
+}
+
+void tst_wincal::syncStartsWithThePasswordFromTheKeyringOrAsked()
+{
+    QFETCH(bool, keyring);
+    QFETCH(bool, typed);
+    QFETCH(QString, status);
+
+    Window t(QDate(2026, 12, 8), QStringLiteral("\"202612100会議\"\r\n"));
+    const QByteArray before = readBytes(t.path);
+    // Nothing listens on port 1 of this machine.
+    t.platform.settings.insert(QStringLiteral("caldav/enabled"), QStringLiteral("1"));
+    t.platform.settings.insert(QStringLiteral("caldav/server"),
+                               QStringLiteral("http://127.0.0.1:1"));
+    t.platform.settings.insert(QStringLiteral("caldav/user"), QStringLiteral("alice"));
+    t.platform.settings.insert(QStringLiteral("caldav/calendar"),
+                               QStringLiteral("http://127.0.0.1:1/alice/cal/"));
+    t.platform.keyringAnswers = keyring;
+    t.platform.keyring.insert(QStringLiteral("caldav:alice@127.0.0.1"), QStringLiteral("secret"));
+    if (!keyring)
+        t.platform.passwordAnswers.enqueue(typed ? std::optional<QString>(QStringLiteral("secret"))
+                                                 : std::nullopt);
+    QVERIFY(t.start());
+    const QSize size = t.w->size();
+
+    const auto asked = std::count_if(
+            t.platform.shown.cbegin(), t.platform.shown.cend(), [](const FakePlatform::Shown &s) {
+                return s.kind == FakePlatform::Kind::PasswordQuestion
+                        && s.text.contains(QStringLiteral("7: no keyring here"));
+            });
+    QCOMPARE(asked, keyring ? 0 : 1);
+    auto *label = t.find<QLabel>(QStringLiteral("syncstatus"));
+    QVERIFY(label);
+    QTRY_COMPARE(label->text(), status);
+    if (status == messages::syncOff())
+        return;
+    t.trigger("syncnow");
+    QCOMPARE(label->text(), messages::syncRunning());
+    QTRY_COMPARE(label->text(), status);
+    QCOMPARE(t.platform.messages(), QStringList());
+    QCOMPARE(readBytes(t.path), before);
+    // The status does not widen the narrow window.
+    QCOMPARE(t.w->size(), size);
+    // The password is in no setting.
+    for (const QString &value : std::as_const(t.platform.settings))
+        QVERIFY(!value.contains(QStringLiteral("secret")));
 }
 
 QTEST_MAIN(tst_wincal)

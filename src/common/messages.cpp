@@ -825,4 +825,236 @@ QString saveNameInTheWay(const QString &inTheWay)
             .arg(shown(inTheWay));
 }
 
+QString syncNotAnEvent()
+{
+    return QStringLiteral("予定ではありません。");
+}
+
+QString syncRepeats()
+{
+    return QStringLiteral("繰り返す予定はスケジュールファイルに保存できません。");
+}
+
+QString syncSeveralDays()
+{
+    return QStringLiteral("数日にわたる予定はスケジュールファイルに保存できません。");
+}
+
+QString syncStateNotWritten(const QString &path, const QString &reason)
+{
+    return QStringLiteral("同期の記録 %1 を書き込めませんでした。\n%2")
+            .arg(shownPath(path), reason);
+}
+
+QString syncWrongPassword()
+{
+    return QStringLiteral("ユーザー名かパスワードが違います。");
+}
+
+QString syncNoRights()
+{
+    return QStringLiteral("このカレンダーを使う権限がありません。");
+}
+
+QString syncNoSuchServer(const QString &host)
+{
+    return QStringLiteral("サーバー %1 が見つかりません。アドレスを確かめて下さい。").arg(host);
+}
+
+QString syncUnreachable()
+{
+    return QStringLiteral("サーバーにつながりません。ネットワークを確かめて下さい。");
+}
+
+QString syncUntrustedCertificate(const QString &fingerprint)
+{
+    return QStringLiteral("サーバーの証明書はこのコンピューターが信頼していないものです。\n"
+                          "SHA-256 フィンガープリント:\n%1\n\n"
+                          "サーバーの管理者に確かめた値と同じときだけ信頼して下さい。"
+                          "この証明書を信頼しますか？")
+            .arg(fingerprint);
+}
+
+QString syncSecureConnection(const QString &detail)
+{
+    return QStringLiteral("サーバーと安全に接続できませんでした。\n%1").arg(detail);
+}
+
+QString syncInsecureAddress()
+{
+    return QStringLiteral("https:// で始まるアドレスを入れて下さい"
+                          "（http:// はこのコンピューターのサーバーだけに使えます）。");
+}
+
+QString syncNotCalDav()
+{
+    return QStringLiteral("このアドレスにカレンダーが見つかりません。"
+                          "CalDAV サーバーのアドレスを確かめて下さい。");
+}
+
+QString syncCalendarGone()
+{
+    return QStringLiteral("選んだカレンダーがサーバーにありません。同期の設定で選び直して下さい。");
+}
+
+QString syncBadAnswer()
+{
+    return QStringLiteral("サーバーの返事が読めませんでした。何も変えていません。");
+}
+
+QString syncServerError(int status)
+{
+    return QStringLiteral("サーバーがエラー %1 を返しました。").arg(status);
+}
+
+namespace {
+
+// A box lays out every line it is given: a few are named, the rest counted.
+QString syncLines(const QStringList &lines)
+{
+    constexpr qsizetype shown = 15;
+    QStringList kept;
+    for (qsizetype k = 0; k < lines.size() && k < shown; ++k)
+        kept.append(elided(lines[k], 60));
+    if (lines.size() > shown)
+        kept.append(QStringLiteral("…ほか %1 件").arg(lines.size() - shown));
+    return kept.join(u'\n');
+}
+
+} // namespace
+
+QString syncBothChanged(const QStringList &labels)
+{
+    return QStringLiteral("こちらとサーバーの両方で変えられたスケジュールがあります。"
+                          "両方を残しました:\n%1")
+            .arg(syncLines(labels));
+}
+
+QString syncLeftThere(qsizetype count, const QStringList &lines)
+{
+    return QStringLiteral(
+                   "スケジュールファイルに保存できない予定 %1 件はサーバーにだけ残しています:\n%2")
+            .arg(count)
+            .arg(syncLines(lines));
+}
+
+QString syncTitle()
+{
+    return QStringLiteral("カレンダー同期");
+}
+
+QString syncRunning()
+{
+    return QStringLiteral("同期中…");
+}
+
+QString syncDoneAt(const QString &time)
+{
+    return QStringLiteral("同期 %1").arg(time);
+}
+
+QString syncFailedAt(const QString &time)
+{
+    return QStringLiteral("同期できませんでした %1").arg(time);
+}
+
+QString syncWaitingForNetwork()
+{
+    return QStringLiteral("同期: ネットワーク待ち");
+}
+
+QString syncSettingsMenuText()
+{
+    return QStringLiteral("カレンダー同期の設定(&Y)...");
+}
+
+QString syncNowMenuText()
+{
+    return QStringLiteral("今すぐ同期(&N)");
+}
+
+QString syncSettingsTip()
+{
+    return QStringLiteral("スケジュールを CalDAV サーバーのカレンダーと同期します");
+}
+
+QString syncNowTip()
+{
+    return QStringLiteral("サーバーのカレンダーと今すぐ同期します");
+}
+
+QString syncSettingsTitle()
+{
+    return QStringLiteral("カレンダー同期の設定");
+}
+
+QString syncServerLabel()
+{
+    return QStringLiteral("サーバー(&S):");
+}
+
+QString syncUserLabel()
+{
+    return QStringLiteral("ユーザー名(&U):");
+}
+
+QString syncPasswordLabel()
+{
+    return QStringLiteral("パスワード(&P):");
+}
+
+QString syncCalendarLabel()
+{
+    return QStringLiteral("カレンダー(&C):");
+}
+
+QString syncEnabledLabel()
+{
+    return QStringLiteral("同期する(&E)");
+}
+
+QString syncTestButton()
+{
+    return QStringLiteral("接続を確かめる(&T)");
+}
+
+QString syncNewCalendarButton()
+{
+    return QStringLiteral("新しいカレンダー(&M)");
+}
+
+QString syncNewCalendarName()
+{
+    return QStringLiteral("暦丸");
+}
+
+QString syncTestPassed(qsizetype calendars)
+{
+    return QStringLiteral("接続できました。カレンダーが %1 個あります。").arg(calendars);
+}
+
+QString syncNoCalendarChosen()
+{
+    return QStringLiteral("同期するカレンダーを選んで下さい。");
+}
+
+QString syncNoKeyring(const QString &reason)
+{
+    return QStringLiteral("パスワードを保管するキーリングが使えません（%1）。"
+                          "パスワードは保存せず、起動のたびにお尋ねします。")
+            .arg(reason);
+}
+
+QString syncAskPassword(const QString &user, const QString &server)
+{
+    return QStringLiteral("キーリングが使えないため、パスワードを保存していません。\n"
+                          "%1 の %2 のパスワードを入れて下さい:")
+            .arg(server, user);
+}
+
+QString syncOff()
+{
+    return QStringLiteral("同期しない");
+}
+
 } // namespace messages

@@ -149,6 +149,53 @@ QString icsCountedFromLongAgo(int years);
 QString icsHasQuote();
 QString icsNotEncodable(const QString &character);
 
+// The calendar sync with a CalDAV server.
+// Why an event stays on the server only (icalendar::LeftOut reasons beside the import's).
+QString syncNotAnEvent();
+QString syncRepeats();
+QString syncSeveralDays();
+QString syncStateNotWritten(const QString &path, const QString &reason);
+// Why the server could not be used, one plain sentence each.
+QString syncWrongPassword();
+QString syncNoRights();
+QString syncNoSuchServer(const QString &host);
+QString syncUnreachable();
+QString syncUntrustedCertificate(const QString &fingerprint); // a question: trust it?
+QString syncSecureConnection(const QString &detail);
+QString syncInsecureAddress();
+QString syncNotCalDav();
+QString syncCalendarGone();
+QString syncBadAnswer();
+QString syncServerError(int status);
+// What a sync tells once: memos changed on both sides (kept both), events left on the server.
+QString syncBothChanged(const QStringList &labels);
+QString syncLeftThere(qsizetype count, const QStringList &lines);
+QString syncTitle(); // "カレンダー同期"
+// The window's status line.
+QString syncRunning();
+QString syncDoneAt(const QString &time);
+QString syncFailedAt(const QString &time);
+QString syncWaitingForNetwork();
+// The settings dialog and the password.
+QString syncSettingsMenuText();
+QString syncNowMenuText();
+QString syncSettingsTip();
+QString syncNowTip();
+QString syncSettingsTitle();
+QString syncServerLabel();
+QString syncUserLabel();
+QString syncPasswordLabel();
+QString syncCalendarLabel();
+QString syncEnabledLabel();
+QString syncTestButton();
+QString syncNewCalendarButton();
+QString syncNewCalendarName(); // "暦丸"
+QString syncTestPassed(qsizetype calendars);
+QString syncNoCalendarChosen();
+QString syncNoKeyring(const QString &reason);
+QString syncAskPassword(const QString &user, const QString &server);
+QString syncOff();
+
 } // namespace messages
 
 namespace messages {

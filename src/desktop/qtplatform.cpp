@@ -5,11 +5,16 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+
+#include <qt6keychain/keychain.h>
 
 namespace {
 
@@ -23,6 +28,22 @@ QByteArray contentsOf(const QString &fileName)
 {
     QFile file(fileName);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString keyringService = QStringLiteral("rekova");
+
+// Runs a keyring job to its end. Returns: "" or the keyring's reason. Without a Secret Service
+// qtkeychain answers OtherError (7), not NoBackendAvailable: every failure means "no keyring".
+QString finished(QKeychain::Job &job)
+{
+    job.setAutoDelete(false);
+    QEventLoop loop;
+    QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
+    job.start();
+    loop.exec();
+    if (job.error() == QKeychain::NoError)
+        return QString();
+    return QStringLiteral("%1: %2").arg(int(job.error())).arg(job.errorString());
 }
 
 QString settingsKey(const QString &section, const QString &key)
@@ -152,4 +173,40 @@ bool QtPlatform::openUrl(const QUrl &url)
 bool QtPlatform::notifyDesktop(const QString &title, const QString &text)
 {
     return notifications::send(title, text);
+}
+
+std::optional<QString> QtPlatform::readPassword(const QString &key, QString &error)
+{
+    QKeychain::ReadPasswordJob job(keyringService);
+    job.setKey(key);
+    error = finished(job);
+    if (!error.isEmpty())
+        return std::nullopt;
+    return job.textData();
+}
+
+bool QtPlatform::writePassword(const QString &key, const QString &password, QString &error)
+{
+    QKeychain::WritePasswordJob job(keyringService);
+    job.setKey(key);
+    job.setTextData(password);
+    error = finished(job);
+    return error.isEmpty();
+}
+
+void QtPlatform::deletePassword(const QString &key)
+{
+    QKeychain::DeletePasswordJob job(keyringService);
+    job.setKey(key);
+    finished(job);
+}
+
+std::optional<QString> QtPlatform::askPassword(const QString &text, const QString &title)
+{
+    bool ok = false;
+    const QString password = QInputDialog::getText(visibleParent(), title, text,
+                                                   QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return password;
 }

@@ -28,6 +28,10 @@ public:
     QDate today() override;
     bool openUrl(const QUrl &url) override;
     bool notifyDesktop(const QString &title, const QString &text) override;
+    std::optional<QString> readPassword(const QString &key, QString &error) override;
+    bool writePassword(const QString &key, const QString &password, QString &error) override;
+    void deletePassword(const QString &key) override;
+    std::optional<QString> askPassword(const QString &text, const QString &title) override;
 
 private:
     QWidget *visibleParent() const;

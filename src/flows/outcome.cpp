@@ -73,6 +73,27 @@ QString ofAdd(const dirs::AddResult &result, const QString &path)
     return ofAddStatus(result.status, result.detail, path);
 }
 
+QString ofBatch(const batch::Result &result, const QString &path)
+{
+    switch (result.status) {
+    case batch::Status::Applied:
+        return QString();
+    case batch::Status::Changed:
+        return messages::deleteChangedMeanwhile();
+    case batch::Status::NotSet:
+        return messages::scheduleFileNotSet();
+    case batch::Status::MemoHasQuote:
+        return messages::memoHasQuote();
+    case batch::Status::MemoNotEncodable:
+        return messages::memoNotEncodable(messages::reasonText(result.detail));
+    case batch::Status::NotARecord:
+        return messages::bug();
+    default:
+        break;
+    }
+    return ofStep(result.step, result.detail, path);
+}
+
 QString ofDelete(const deletion::Result &result, const QString &path)
 {
     switch (result.status) {

@@ -5,6 +5,7 @@
 // words for that are made here, one wording for each outcome whatever the step was.
 
 #include "history/undohistory.h"
+#include "store/batch.h"
 #include "store/deletion.h"
 #include "store/dirs.h"
 #include "store/setaside.h"
@@ -29,6 +30,9 @@ QString ofAddStatus(dirs::AddStatus status, const Reason &detail, const QString 
 // "書込み完了", with the characters the file holds in another form, or why the add of the
 // file at `path` did not happen.
 QString ofAdd(const dirs::AddResult &result, const QString &path);
+
+// Why a change of several records (a calendar sync's) was not made; "" when it was.
+QString ofBatch(const batch::Result &result, const QString &path);
 
 // Why a delete did not happen; "" when it went through.
 QString ofDelete(const deletion::Result &result, const QString &path);

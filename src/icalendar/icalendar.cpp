@@ -475,63 +475,144 @@ bool canWrite(QDate date)
     return date >= QDate(1, 1, 2) && date < QDate(3000, 12, 31);
 }
 
-QByteArray format(const QList<Memo> &memos, QDate stamp)
+namespace {
+
+Component newCalendar()
 {
     Component calendar(icalcomponent_new_vcalendar());
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//rekova//rekova//JA"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
+    return calendar;
+}
 
-    icaltimetype stampValue = dateValue(stamp);
-    stampValue.is_date = 0;
-    stampValue.hour = stampValue.minute = stampValue.second = 0;
-    stampValue = icaltime_set_timezone(&stampValue, icaltimezone_get_utc_timezone());
+icaltimetype stampOf(QDate stamp)
+{
+    icaltimetype value = dateValue(stamp);
+    value.is_date = 0;
+    value.hour = value.minute = value.second = 0;
+    return icaltime_set_timezone(&value, icaltimezone_get_utc_timezone());
+}
 
-    QHash<QString, int> seen;
-    for (const Memo &memo : memos) {
-        const QString uid = uidOf(memo, ++seen[uidOf(memo, 1)]);
-        const auto timed = timedMemo(memo.text);
-        const QString &text = timed ? timed->second : memo.text;
-        const QByteArray summary = textValue(summaryOf(text));
-        icalcomponent *event = icalcomponent_new_vevent();
-        icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
-        icalcomponent_add_property(event, icalproperty_new_dtstamp(stampValue));
-        // The alarm is at 09:00 of the day, or at the start of an event that starts before.
-        int alarmAfterStart = 9 * 60 * 60;
-        if (timed) {
-            // A timed event that came in goes out at its time, which the import reads back to
-            // the same memo; without an end it ends as it starts.
-            icalcomponent_add_property(event,
-                                       icalproperty_new_dtstart(utcValue(memo.date, timed->first)));
-            alarmAfterStart = qMin(0, alarmAfterStart - timed->first.msecsSinceStartOfDay() / 1000);
-        } else {
-            icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(memo.date)));
-            icalcomponent_add_property(event,
-                                       icalproperty_new_dtend(dateValue(memo.date.addDays(1))));
-        }
-        icalcomponent_add_property(event, icalproperty_new_summary(summary.constData()));
+void addEvent(icalcomponent *calendar, const Memo &memo, const QString &uid, icaltimetype stamp)
+{
+    const auto timed = timedMemo(memo.text);
+    const QString &text = timed ? timed->second : memo.text;
+    const QByteArray summary = textValue(summaryOf(text));
+    icalcomponent *event = icalcomponent_new_vevent();
+    icalcomponent_add_property(event, icalproperty_new_uid(uid.toUtf8().constData()));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+    // The alarm is at 09:00 of the day, or at the start of an event that starts before.
+    int alarmAfterStart = 9 * 60 * 60;
+    if (timed) {
+        // A timed event that came in goes out at its time, which the import reads back to
+        // the same memo; without an end it ends as it starts.
         icalcomponent_add_property(event,
-                                   icalproperty_new_description(textValue(text).constData()));
-        // All-day events take no time of their own: transparent, as calendars make them.
-        if (!timed)
-            icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
-        if (memo.alarm) {
-            icalcomponent *alarm = icalcomponent_new_valarm();
-            icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-            icaltriggertype trigger {};
-            trigger.time = icaltime_null_time();
-            trigger.duration = icaldurationtype_from_int(alarmAfterStart);
-            icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
-            icalcomponent_add_property(alarm, icalproperty_new_description(summary.constData()));
-            icalcomponent_add_component(event, alarm);
-        }
-        icalcomponent_add_component(calendar.get(), event);
+                                   icalproperty_new_dtstart(utcValue(memo.date, timed->first)));
+        alarmAfterStart = qMin(0, alarmAfterStart - timed->first.msecsSinceStartOfDay() / 1000);
+    } else {
+        icalcomponent_add_property(event, icalproperty_new_dtstart(dateValue(memo.date)));
+        icalcomponent_add_property(event, icalproperty_new_dtend(dateValue(memo.date.addDays(1))));
     }
+    icalcomponent_add_property(event, icalproperty_new_summary(summary.constData()));
+    icalcomponent_add_property(event, icalproperty_new_description(textValue(text).constData()));
+    // All-day events take no time of their own: transparent, as calendars make them.
+    if (!timed)
+        icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+    if (memo.alarm) {
+        icalcomponent *alarm = icalcomponent_new_valarm();
+        icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+        icaltriggertype trigger {};
+        trigger.time = icaltime_null_time();
+        trigger.duration = icaldurationtype_from_int(alarmAfterStart);
+        icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+        icalcomponent_add_property(alarm, icalproperty_new_description(summary.constData()));
+        icalcomponent_add_component(event, alarm);
+    }
+    icalcomponent_add_component(calendar, event);
+}
 
-    char *text = icalcomponent_as_ical_string_r(calendar.get());
+QByteArray textOf(icalcomponent *calendar)
+{
+    char *text = icalcomponent_as_ical_string_r(calendar);
     QByteArray bytes(text ? text : "");
     icalmemory_free_buffer(text);
     return refolded(std::move(bytes));
+}
+
+} // namespace
+
+QByteArray format(const QList<Memo> &memos, QDate stamp)
+{
+    Component calendar = newCalendar();
+    const icaltimetype stampValue = stampOf(stamp);
+    QHash<QString, int> seen;
+    for (const Memo &memo : memos)
+        addEvent(calendar.get(), memo, uidOf(memo, ++seen[uidOf(memo, 1)]), stampValue);
+    return textOf(calendar.get());
+}
+
+QByteArray formatEvent(const Memo &memo, const QString &uid, QDate stamp)
+{
+    Component calendar = newCalendar();
+    addEvent(calendar.get(), memo, uid, stampOf(stamp));
+    return textOf(calendar.get());
+}
+
+Resource readResource(QByteArrayView ics, QDate first, QDate last)
+{
+    Resource resource;
+    const QByteArray text = ics.toByteArray();
+    Component root(icalparser_parse_string(text.constData()));
+    if (!root || icalcomponent_isa(root.get()) != ICAL_VCALENDAR_COMPONENT) {
+        resource.leftOut = {QString(), messages::syncNotAnEvent()};
+        return resource;
+    }
+    int events = 0;
+    icalcomponent *event = nullptr;
+    for (icalcomponent *each = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT);
+         each; each = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT)) {
+        if (++events == 1)
+            event = each;
+    }
+    if (!event) {
+        resource.leftOut = {QString(), messages::syncNotAnEvent()};
+        return resource;
+    }
+    resource.uid = fromLibical(icalcomponent_get_uid(event));
+    const icaltimetype start = icalcomponent_get_dtstart(event);
+    const Start from = localStart(start);
+    resource.leftOut.event = dateLine(from.date) + u' ' + summaryOf(memoText(event)).trimmed();
+    // Several events under one UID are a repeat with its exceptions.
+    const bool repeats = events > 1 || icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY)
+            || icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY)
+            || icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
+    if (repeats) {
+        resource.leftOut.reason = messages::syncRepeats();
+        return resource;
+    }
+    const icaltimetype end = icalcomponent_get_dtend(event);
+    if (!icaltime_is_null_time(end) && from.date.isValid()) {
+        const Start until = localStart(end);
+        // An all-day end is the day after; a timed one may end at midnight.
+        const QDate lastDay = start.is_date || (until.time && *until.time == QTime(0, 0))
+                ? until.date.addDays(-1)
+                : until.date;
+        if (lastDay > from.date) {
+            resource.leftOut.reason = messages::syncSeveralDays();
+            return resource;
+        }
+    }
+    Parsed parsed = parse(ics, first, last, QDate(1, 1, 1));
+    if (parsed.memos.size() == 1) {
+        resource.memo = parsed.memos.constFirst();
+        return resource;
+    }
+    if (!parsed.leftOut.isEmpty())
+        resource.leftOut = parsed.leftOut.constFirst();
+    else
+        resource.leftOut.reason = messages::syncNotAnEvent();
+    return resource;
 }
 
 Parsed parse(QByteArrayView ics, QDate first, QDate last, QDate alarmsFrom)

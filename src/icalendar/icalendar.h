@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace icalendar {
 
 // A memo as an event: its date, its text with line breaks as "\n", and its alarm flag.
@@ -36,6 +38,10 @@ QString summaryOf(const QString &text);
 // its start. Lines end in CR LF and are
 // folded at 75 octets; control characters other than tabs and line breaks are not written.
 QByteArray format(const QList<Memo> &memos, QDate stamp);
+
+// Returns: a calendar holding the one event of `memo`, as format() writes it, under `uid`: a
+// resource of a calendar on a server, whose UID stays when the memo changes.
+QByteArray formatEvent(const Memo &memo, const QString &uid, QDate stamp);
 
 // Whether format() can write a memo of `date`: libical writes all-day dates from 0001-01-02 to
 // 3000-12-31, and an event ends on the day after its own.
@@ -72,5 +78,18 @@ inline constexpr int occurrenceLimit = 1000;
 // Events outside `first`..`last`, cancelled ones and those without a date or any text are
 // left out, with the reason.
 Parsed parse(QByteArrayView ics, QDate first, QDate last, QDate alarmsFrom);
+
+// One resource of a calendar on a server: a calendar that should hold one event.
+struct Resource
+{
+    QString uid;
+    // The event as a memo, as parse() reads it, alarm flag included whatever its date; none when
+    // the memo would not be the event: a repeating event, one of several days, one outside
+    // `first`..`last`, one without date or text, or no event at all. `leftOut` says why.
+    std::optional<Memo> memo;
+    LeftOut leftOut;
+};
+
+Resource readResource(QByteArrayView ics, QDate first, QDate last);
 
 } // namespace icalendar

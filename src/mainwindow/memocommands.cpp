@@ -5,6 +5,8 @@
 
 #include "mainwindow/wincal.h"
 
+#include "caldav/syncscheduler.h"
+
 #include "common/kyotu1.h"
 #include "common/messages.h"
 #include "common/textfold.h"
@@ -174,6 +176,8 @@ void wincal::showFileAfterStep(const QByteArray &bytes)
               platform.today());
     if (!List1->isHidden())
         listAll(bytes);
+    if (syncScheduler)
+        syncScheduler->syncSoon();
 }
 
 bool wincal::deleteRecords(const QStringList &records)

@@ -124,6 +124,7 @@ void wincal::Form_Load()
     dateWatcher->start(date);
     fileWatch->watch(source.file.path);
     offerConflictCopies();
+    startSync();
 }
 
 void wincal::initApp(QDate date)

@@ -8,6 +8,7 @@
 // States: calendar (narrow, only the grid), entry (wide, memo box) and list (wide, the list of
 // all memos in place of the memo box). resetView returns to the calendar state.
 
+#include "caldav/syncengine.h"
 #include "calendar/announced.h"
 #include "calendar/monthstep.h"
 #include "calendar/monthview.h"
@@ -16,6 +17,7 @@
 #include "common/kyotu1.h"
 #include "flows/storeflows.h"
 #include "history/undohistory.h"
+#include "mainwindow/syncdialog.h"
 #include "store/storeoptions.h"
 #include "syncedfolder/conflictcopy.h"
 
@@ -35,6 +37,7 @@
 class DateWatcher;
 class FileWatch;
 class Platform;
+class SyncScheduler;
 class DayCellLabel;
 class DayGrid;
 class KoyomiWindow;
@@ -167,6 +170,20 @@ private:
     // Deletes `records` off the window's thread and shows the file after it, or says why not.
     bool deleteRecords(const QStringList &records);
 
+    // The calendar sync (wincalsync.cpp): its commands in the File menu, its start with the
+    // window, and what the window tells of each run.
+    void buildSyncCommands(QMenu *file);
+    void startSync();
+    void syncset_Click();
+    void syncnow_Click();
+    void syncFinished(const caldav::SyncResult &result);
+    std::optional<caldav::SyncJob> syncJob();
+    // A failure told once: the same one again is only shown in the status.
+    void tellSyncFailure(const QString &text);
+    // A certificate this machine does not trust: used from then on only when the user accepts
+    // its fingerprint.
+    void offerCertificate(const caldav::Error &error);
+
     // Members carry the names the program's procedures use, without a prefix.
     Platform &platform;
 
@@ -220,6 +237,11 @@ private:
     bool lookAgain = false;
     bool lookAgainAtFile = false;
     bool adding = false; // an add runs on its own thread
+    SyncScheduler *syncScheduler = nullptr;
+    QLabel *syncStatus = nullptr; // beside the menus: running, or when the last run ended
+    SyncSettings syncSettings;
+    QString syncPassword; // for this run only, when no keyring holds it
+    QString syncToldFailure;
     // The controls of the entry pane with the focus policy each has while it can be seen.
     std::vector<std::pair<QWidget *, Qt::FocusPolicy>> entryPane;
 

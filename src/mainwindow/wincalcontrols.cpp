@@ -137,6 +137,7 @@ void wincal::buildMenus()
             &wincal::icsimp_Click);
     addItem(file, "koyomiexp", QStringLiteral("六曜と節気を iCalendar ファイルに書き出し(&R)"),
             &wincal::koyomiexp_Click);
+    buildSyncCommands(file);
     addItem(file, "EXIT", QStringLiteral("E&XIT"), &wincal::EXIT_Click,
             QKeySequence(Qt::CTRL | Qt::Key_Q));
 

@@ -3,6 +3,8 @@
 
 #include "mainwindow/wincal.h"
 
+#include "caldav/syncscheduler.h"
+
 #include "about/frmabt.h"
 #include "calendar/datewatcher.h"
 #include "common/background.h"
@@ -55,6 +57,8 @@ void wincal::scheduleFileChanged()
     if (const QString path = dirs::schedulePath(platform); path != fileWatch->watchedPath())
         fileWatch->watch(path);
     lookAtTheFileInBackground(true);
+    if (syncScheduler)
+        syncScheduler->syncSoon();
 }
 
 void wincal::lookAtTheFileInBackground(bool readFile)

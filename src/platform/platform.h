@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 #include <QUrl>
 
 #include <optional>
@@ -50,6 +51,8 @@ public:
 
     // Today's date from the system clock (local time).
     virtual QDate today() = 0;
+    // The time of day from the system clock, for what the window says of the calendar sync.
+    virtual QTime timeOfDay() { return QTime::currentTime(); }
 
     // Opens `url` in the user's web browser. Returns: false when no browser could be started.
     virtual bool openUrl(const QUrl &url) = 0;
@@ -61,5 +64,31 @@ public:
         Q_UNUSED(title);
         Q_UNUSED(text);
         return false;
+    }
+
+    // The desktop's keyring, for the calendar server's password: it is never written to the
+    // settings. Returns: the password under `key`; nullopt with the reason in `error` when no
+    // keyring answers or it holds none. Without a keyring nothing is stored.
+    virtual std::optional<QString> readPassword(const QString &key, QString &error)
+    {
+        Q_UNUSED(key);
+        error = QStringLiteral("no keyring");
+        return std::nullopt;
+    }
+    virtual bool writePassword(const QString &key, const QString &password, QString &error)
+    {
+        Q_UNUSED(key);
+        Q_UNUSED(password);
+        error = QStringLiteral("no keyring");
+        return false;
+    }
+    virtual void deletePassword(const QString &key) { Q_UNUSED(key); }
+
+    // A modal question for a password, typed hidden. Returns: nullopt when cancelled.
+    virtual std::optional<QString> askPassword(const QString &text, const QString &title)
+    {
+        Q_UNUSED(text);
+        Q_UNUSED(title);
+        return std::nullopt;
     }
 };

@@ -11,7 +11,16 @@
 class FakePlatform : public Platform
 {
 public:
-    enum class Kind { Message, Question, SaveDialog, OpenUrl, DesktopNotice, OpenDialog, Choice };
+    enum class Kind {
+        Message,
+        Question,
+        SaveDialog,
+        OpenUrl,
+        DesktopNotice,
+        OpenDialog,
+        Choice,
+        PasswordQuestion
+    };
 
     struct Shown
     {
@@ -84,6 +93,29 @@ public:
         return true;
     }
 
+    // A keyring when `keyringAnswers`, otherwise none (every read and write fails).
+    std::optional<QString> readPassword(const QString &key, QString &error) override
+    {
+        if (keyringAnswers && keyring.contains(key))
+            return keyring.value(key);
+        error = QStringLiteral("7: no keyring here");
+        return std::nullopt;
+    }
+    bool writePassword(const QString &key, const QString &password, QString &error) override
+    {
+        if (!keyringAnswers) {
+            error = QStringLiteral("7: no keyring here");
+            return false;
+        }
+        keyring.insert(key, password);
+        return true;
+    }
+    std::optional<QString> askPassword(const QString &text, const QString &title) override
+    {
+        shown.append({Kind::PasswordQuestion, title, text, {}});
+        return passwordAnswers.isEmpty() ? std::nullopt : passwordAnswers.dequeue();
+    }
+
     // The texts of the message boxes shown so far, in order.
     QStringList messages() const
     {
@@ -106,6 +138,9 @@ public:
     QQueue<std::optional<QString>> openAnswers;
     QQueue<int> choiceAnswers;
     QMap<QString, QString> settings;
+    QMap<QString, QString> keyring;
+    bool keyringAnswers = false;
+    QQueue<std::optional<QString>> passwordAnswers;
     QDate todayDate {2000, 12, 17};
     bool failSettingWrites = false;
     bool urlOpens = true;

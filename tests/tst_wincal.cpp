@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "fakeplatform.h"
 #include "filebytes.h"
+#include "icalendar/keptuids.h"
 #include "mainwindow/koyomiwindow.h"
 #include "mainwindow/wincal.h"
 #include "store/cp932.h"
@@ -1079,6 +1080,7 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     const QString ics = t.dir.filePath("予定.ics");
     file.setFileName(ics);
     QVERIFY(file.open(QIODevice::WriteOnly));
+    QFile::remove(keptuids::defaultPath()); // what an earlier run kept
     file.write("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:20010224\r\n"
                "SUMMARY:歯医者\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     file.close();
@@ -1131,6 +1133,10 @@ void tst_wincal::addWaitingForTheLockLeavesTheWindowAnswering()
     t.trigger("icsexp");
     QVERIFY(busy);
     QVERIFY(t.platform.messages().last().startsWith(QStringLiteral("3 件のスケジュールを書き出")));
+    // The imported event goes out as the event it came as, not as a second one.
+    QFile exported(t.dir.filePath("書き出し.ics"));
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    QVERIFY(exported.readAll().contains("\r\nUID:1\r\n"));
 }
 
 void tst_wincal::addOn29February()

@@ -1,5 +1,7 @@
 #include "caldav/syncstate.h"
 
+#include "common/statefolder.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -73,10 +75,7 @@ QString text(QByteArrayView field)
 
 QString defaultFolder()
 {
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/rekova");
+    return stateFolder();
 }
 
 QString pathFor(const QString &folder, const QString &memoFile, const QUrl &calendar)

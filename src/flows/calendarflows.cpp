@@ -5,6 +5,7 @@
 #include "flows/outcome.h"
 #include "icalendar/icsexport.h"
 #include "icalendar/icsimport.h"
+#include "icalendar/keptuids.h"
 #include "icalendar/koyomiexport.h"
 #include "koyomi/koyomi.h"
 #include "platform/platform.h"
@@ -142,7 +143,13 @@ bool exportSchedules(Platform &platform, const StoreOptions &options, const Runn
     const QDate today = platform.today();
     savefile::Result saved;
     runThrough(run, [&] {
-        saved = savefile::save(target.path, icalendar::format(found.memos, today), options);
+        // A memo that came from another calendar goes out as the event it was.
+        const keptuids::KeptUids kept = keptuids::KeptUids::load(keptuids::defaultPath());
+        saved = savefile::save(
+                target.path,
+                icalendar::format(found.memos, today,
+                                  [&](const icalendar::Memo &memo) { return kept.uidOf(memo); }),
+                options);
     });
     if (!saved.ok) {
         platform.showMessage(
@@ -191,7 +198,15 @@ bool importSchedules(Platform &platform, const StoreOptions &options, const Runn
         return false;
 
     icsimport::AddResult result;
-    runThrough(run, [&] { result = icsimport::addMemos(path, parsed->memos, options); });
+    runThrough(run, [&] {
+        result = icsimport::addMemos(path, parsed->memos, options);
+        if (result.status == dirs::AddStatus::Written) {
+            // Only spares the next export a duplicate: a failure here costs no memo.
+            keptuids::KeptUids kept = keptuids::KeptUids::load(keptuids::defaultPath());
+            kept.keep(*parsed);
+            kept.save(keptuids::defaultPath());
+        }
+    });
     reportImport(platform, result, path);
     return result.status == dirs::AddStatus::Written && result.added > 0;
 }

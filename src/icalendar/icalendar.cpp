@@ -244,6 +244,7 @@ public:
 
     void readEvent(icalcomponent *event, const Exclusions &replaced)
     {
+        m_uid = fromLibical(icalcomponent_get_uid(event));
         const QString text = memoText(event);
         const icaltimetype start = icalcomponent_get_dtstart(event);
         const QString label = labelOf(event, text);
@@ -359,6 +360,7 @@ private:
         if (local.time)
             memo = local.time->toString(QStringLiteral("HH:mm")) + u' ' + text;
         parsed.memos.append({local.date, memo, alarm && local.date >= m_alarmsFrom});
+        parsed.uids.append(m_uid);
         return true;
     }
 
@@ -370,6 +372,7 @@ private:
     QDate m_first;
     QDate m_last;
     QDate m_alarmsFrom;
+    QString m_uid; // of the event being read
 };
 
 } // namespace
@@ -542,13 +545,20 @@ QByteArray textOf(icalcomponent *calendar)
 
 } // namespace
 
-QByteArray format(const QList<Memo> &memos, QDate stamp)
+QByteArray format(const QList<Memo> &memos, QDate stamp, const KeptUid &keptUid)
 {
     Component calendar = newCalendar();
     const icaltimetype stampValue = stampOf(stamp);
     QHash<QString, int> seen;
-    for (const Memo &memo : memos)
-        addEvent(calendar.get(), memo, uidOf(memo, ++seen[uidOf(memo, 1)]), stampValue);
+    QSet<QString> used;
+    for (const Memo &memo : memos) {
+        QString uid = keptUid ? keptUid(memo) : QString();
+        // A UID names one event: a second memo of the same text and date gets one of its own.
+        if (uid.isEmpty() || used.contains(uid))
+            uid = uidOf(memo, ++seen[uidOf(memo, 1)]);
+        used.insert(uid);
+        addEvent(calendar.get(), memo, uid, stampValue);
+    }
     return textOf(calendar.get());
 }
 

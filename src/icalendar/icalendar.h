@@ -9,6 +9,9 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 #include <optional>
 
@@ -37,7 +40,9 @@ QString summaryOf(const QString &text);
 // time instead (DTSTART in UTC, no end), its text without the time, its alarm no later than
 // its start. Lines end in CR LF and are
 // folded at 75 octets; control characters other than tabs and line breaks are not written.
-QByteArray format(const QList<Memo> &memos, QDate stamp);
+// A memo's UID from elsewhere (the calendar it came from), or "" for the one made from it.
+using KeptUid = std::function<QString(const Memo &memo)>;
+QByteArray format(const QList<Memo> &memos, QDate stamp, const KeptUid &keptUid = {});
 
 // Returns: a calendar holding the one event of `memo`, as format() writes it, under `uid`: a
 // resource of a calendar on a server, whose UID stays when the memo changes.
@@ -58,6 +63,7 @@ struct Parsed
 {
     bool isCalendar = false; // the text held a calendar or an event
     QList<Memo> memos;       // the occurrences taken, in the order of the file
+    QStringList uids;        // the UID of each memo's event, "" when it had none
     QList<LeftOut> leftOut;
 };
 

@@ -92,6 +92,35 @@ void reportImport(Platform &platform, const icsimport::AddResult &result, const 
     }
 }
 
+// Asks where to write a calendar file, proposing `proposed`, and follows a link at the name.
+// Returns: the name chosen and the file really written, or nothing, after telling the user why
+// when there was a reason: the dialog was cancelled, the name is the schedule file's (UTF-8 over
+// the memos would lose them all) or cannot be followed.
+std::optional<std::pair<QString, target::Target>> chosenCalendarFile(Platform &platform,
+                                                                     const QString &proposed)
+{
+    const std::optional<QString> chosen = platform.chooseSaveFileName(
+            proposed, {QStringLiteral("iCalendar (*.ics)"), QStringLiteral("All Files (*)")});
+    if (!chosen || chosen->isEmpty())
+        return std::nullopt;
+    if (icsexport::isSameFile(*chosen, dirs::schedulePath(platform))) {
+        platform.showMessage(messages::icsFileNotWritten(*chosen, messages::icsSameAsSchedule()),
+                             messages::applicationTitle());
+        return std::nullopt;
+    }
+    target::Target target = target::resolve(*chosen);
+    if (!target.ok()) {
+        platform.showMessage(messages::icsFileNotWritten(
+                                     *chosen,
+                                     target.refusedLink.isEmpty()
+                                             ? messages::systemError(target.error)
+                                             : messages::linkNotFollowed(target.refusedLink)),
+                             messages::applicationTitle());
+        return std::nullopt;
+    }
+    return std::pair {*chosen, std::move(target)};
+}
+
 } // namespace
 
 bool exportSchedules(Platform &platform, const StoreOptions &options, const Runner &run)
@@ -119,27 +148,11 @@ bool exportSchedules(Platform &platform, const StoreOptions &options, const Runn
         return false;
     }
 
-    const std::optional<QString> chosen = platform.chooseSaveFileName(
-            icsexport::proposedName(path),
-            {QStringLiteral("iCalendar (*.ics)"), QStringLiteral("All Files (*)")});
-    if (!chosen || chosen->isEmpty())
+    const auto where = chosenCalendarFile(platform, icsexport::proposedName(path));
+    if (!where)
         return false;
-    // UTF-8 over the memos would lose them all.
-    if (icsexport::isSameFile(*chosen, path)) {
-        platform.showMessage(messages::icsFileNotWritten(*chosen, messages::icsSameAsSchedule()),
-                             messages::applicationTitle());
-        return false;
-    }
-    const target::Target target = target::resolve(*chosen);
-    if (!target.ok()) {
-        platform.showMessage(messages::icsFileNotWritten(
-                                     *chosen,
-                                     target.refusedLink.isEmpty()
-                                             ? messages::systemError(target.error)
-                                             : messages::linkNotFollowed(target.refusedLink)),
-                             messages::applicationTitle());
-        return false;
-    }
+    const QString &chosen = where->first;
+    const target::Target &target = where->second;
     const QDate today = platform.today();
     savefile::Result saved;
     runThrough(run, [&] {
@@ -152,12 +165,11 @@ bool exportSchedules(Platform &platform, const StoreOptions &options, const Runn
                 options);
     });
     if (!saved.ok) {
-        platform.showMessage(
-                messages::icsFileNotWritten(*chosen, messages::reasonText(saved.error)),
-                messages::applicationTitle());
+        platform.showMessage(messages::icsFileNotWritten(chosen, messages::reasonText(saved.error)),
+                             messages::applicationTitle());
         return false;
     }
-    platform.showMessage(messages::icsExportDone(found.memos.size(), *chosen, found.leftOut),
+    platform.showMessage(messages::icsExportDone(found.memos.size(), chosen, found.leftOut),
                          messages::applicationTitle());
     return true;
 }
@@ -238,39 +250,21 @@ bool exportKoyomi(Platform &platform, int shownYear, const StoreOptions &options
     const QString name = years.first == years.last
             ? QStringLiteral("六曜と節気 %1.ics").arg(years.first)
             : QStringLiteral("六曜と節気 %1-%2.ics").arg(years.first).arg(years.last);
-    const std::optional<QString> chosen = platform.chooseSaveFileName(
-            QDir::home().filePath(name),
-            {QStringLiteral("iCalendar (*.ics)"), QStringLiteral("All Files (*)")});
-    if (!chosen || chosen->isEmpty())
+    const auto file = chosenCalendarFile(platform, QDir::home().filePath(name));
+    if (!file)
         return false;
-    // UTF-8 over the memos would lose them all.
-    if (icsexport::isSameFile(*chosen, dirs::schedulePath(platform))) {
-        platform.showMessage(messages::icsFileNotWritten(*chosen, messages::icsSameAsSchedule()),
-                             messages::applicationTitle());
-        return false;
-    }
-    const target::Target target = target::resolve(*chosen);
-    if (!target.ok()) {
-        platform.showMessage(messages::icsFileNotWritten(
-                                     *chosen,
-                                     target.refusedLink.isEmpty()
-                                             ? messages::systemError(target.error)
-                                             : messages::linkNotFollowed(target.refusedLink)),
-                             messages::applicationTitle());
-        return false;
-    }
+    const QString &chosen = file->first;
+    const target::Target &target = file->second;
     const QList<icalendar::Memo> events = koyomiexport::eventsOf(years.first, years.last);
     const savefile::Result saved
             = savefile::save(target.path, icalendar::format(events, platform.today()), options);
     if (!saved.ok) {
-        platform.showMessage(
-                messages::icsFileNotWritten(*chosen, messages::reasonText(saved.error)),
-                messages::applicationTitle());
+        platform.showMessage(messages::icsFileNotWritten(chosen, messages::reasonText(saved.error)),
+                             messages::applicationTitle());
         return false;
     }
-    platform.showMessage(
-            messages::koyomiExportDone(years.first, years.last, events.size(), *chosen),
-            messages::applicationTitle());
+    platform.showMessage(messages::koyomiExportDone(years.first, years.last, events.size(), chosen),
+                         messages::applicationTitle());
     return true;
 }
 

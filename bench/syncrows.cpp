@@ -8,6 +8,8 @@
 #include "store/batch.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -45,7 +47,32 @@ struct Row
     const char *what;
     double sync = 0;
     double bare = 0;
+    double python = -1; // the same work by python3-caldav; below 0 when it could not run
 };
+
+// Runs the python3-caldav counterpart on a calendar of its own, with the same event bodies, and
+// fills in its three times.
+void pythonRows(const caldav::Account &account, const QUrl &calendar,
+                const QList<QByteArray> &bodies, Row (&rows)[3])
+{
+    QTemporaryDir folder;
+    for (qsizetype k = 0; k < bodies.size(); ++k) {
+        QFile file(folder.filePath(QStringLiteral("%1.ics").arg(k, 6, 10, QLatin1Char('0'))));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bodies[k]) != bodies[k].size())
+            return;
+    }
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(REKOVA_BENCH_DIR "/caldav_python.py"), calendar.toString(),
+                  account.user, account.password, folder.path()});
+    if (!python.waitForFinished(-1) || python.exitCode() != 0) {
+        std::printf("python3-caldav: %s\n", python.readAllStandardError().constData());
+        return;
+    }
+    const QList<QByteArray> times = python.readAllStandardOutput().trimmed().split(' ');
+    for (qsizetype k = 0; k < 3 && k < times.size(); ++k)
+        rows[k].python = times[k].toDouble();
+}
 
 void rowsFor(DavServer::Kind kind, int count, bool &allMet)
 {
@@ -146,12 +173,15 @@ void rowsFor(DavServer::Kind kind, int count, bool &allMet)
     rows[2].sync = seconds(sync, ok);
     rows[2].bare = seconds([&] { return bareChange(false); }, ok);
 
+    pythonRows(account, server.makeCalendar(), bodies, rows);
+
     for (const Row &row : rows) {
         const double ratio = row.sync / row.bare;
         allMet = allMet && ok && ratio <= 1.2;
-        std::printf("%-10s %-24s %7d %10.3f %10.3f %7.2f %6s1.2%s\n",
+        std::printf("%-10s %-24s %7d %10.3f %10.3f %7.2f %6s1.2 %14s%s\n",
                     qPrintable(DavServer::nameOf(kind)), row.what, count, row.sync, row.bare, ratio,
                     "≤",
+                    row.python < 0 ? "—" : qPrintable(QString::number(row.python, 'f', 3)),
                     !ok                    ? "  FAILED"
                             : ratio <= 1.2 ? ""
                                            : "  MISSED");
@@ -165,8 +195,8 @@ void runSyncRows()
     const int count = qEnvironmentVariableIsSet("REKOVA_BENCH_SYNC_MEMOS")
             ? qEnvironmentVariableIntValue("REKOVA_BENCH_SYNC_MEMOS")
             : 10000;
-    std::printf("\n%-10s %-24s %7s %10s %10s %7s %7s\n", "server", "calendar sync", "memos",
-                "sync s", "bare s", "ratio", "goal");
+    std::printf("\n%-10s %-24s %7s %10s %10s %7s %7s %14s\n", "server", "calendar sync", "memos",
+                "sync s", "bare s", "ratio", "goal", "python3-caldav");
     bool allMet = true;
     const QString only = qEnvironmentVariable("REKOVA_BENCH_SYNC_SERVER");
     for (const DavServer::Kind kind : {DavServer::Kind::Radicale, DavServer::Kind::Xandikos}) {

@@ -78,15 +78,69 @@ double toUt(double tt)
     return tt - deltaT(tt - deltaT(tt) / 86400) / 86400;
 }
 
-// Newton steps on f(tt) ∈ −π..π from `tt` until a step is below half a second: the steps
-// shrink with their square, so what remains after it is far below a millisecond.
-template<typename F> double solve(double tt, F f)
+// Newton steps on f(tt) ∈ −π..π from `tt`. What a step leaves shrinks with the step's square,
+// so once a step is below `settled` days no further step is spent on confirming it.
+template<typename F> double solve(double tt, double settled, F f)
 {
     for (int step = 0; step < 20; ++step) {
         const Longitude value = f(tt);
         const double change = centred(value.angle) / value.rate;
         tt -= change;
-        if (std::abs(change) < 0.5 / 86400)
+        if (std::abs(change) < settled)
+            break;
+    }
+    return tt;
+}
+
+// Once a step is below these, what it leaves is below a third of a second (measured over
+// 1979–2070 against steps to half a second): the Sun's rate changes by at most 3 % a month, the
+// Moon's against the Sun's faster.
+constexpr double sunSettled = 1.0 / 24;
+constexpr double moonSettled = 5.0 / (24 * 60);
+
+// A first guess within minutes from the mean elements and the largest periodic terms, so that
+// the ephemerides' steps start close: sin of degrees.
+double sinDegrees(double degrees)
+{
+    return std::sin(degrees * pi / 180);
+}
+
+// The Sun's longitude and the Moon's elongation from it, in degrees, roughly (within 0.01°
+// and 0.05°), at `tt`.
+struct Rough
+{
+    double sun;
+    double elongation;
+};
+
+Rough roughly(double tt)
+{
+    const double t = (tt - ERFA_DJ00) / 36525;
+    const double m = 357.5291092 + 35999.0502909 * t; // the Sun's mean anomaly
+    const double sun = 280.46646 + 36000.76983 * t + (1.914602 - 0.004817 * t) * sinDegrees(m)
+            + 0.019993 * sinDegrees(2 * m) + 0.000289 * sinDegrees(3 * m);
+    const double d = 297.8501921 + 445267.1114034 * t;  // the Moon's mean elongation
+    const double mm = 134.9633964 + 477198.8675055 * t; // the Moon's mean anomaly
+    const double f = 93.2720950 + 483202.0175233 * t;   // its argument of latitude
+    const double moonTerms = 6.288774 * sinDegrees(mm) + 1.274027 * sinDegrees(2 * d - mm)
+            + 0.658314 * sinDegrees(2 * d) + 0.213618 * sinDegrees(2 * mm)
+            - 0.185116 * sinDegrees(m) - 0.114332 * sinDegrees(2 * f)
+            + 0.058793 * sinDegrees(2 * d - 2 * mm) + 0.057066 * sinDegrees(2 * d - m - mm)
+            + 0.053322 * sinDegrees(2 * d + mm) + 0.045758 * sinDegrees(2 * d - m)
+            - 0.040923 * sinDegrees(m - mm) - 0.034720 * sinDegrees(d)
+            - 0.030383 * sinDegrees(m + mm);
+    const double sunTerms = 1.914602 * sinDegrees(m) + 0.019993 * sinDegrees(2 * m);
+    return {sun, d + moonTerms - sunTerms};
+}
+
+// Steps on a rough angle in degrees moving at about `rate` degrees a day until it is within a
+// minute of `target`.
+template<typename F> double roughSolve(double tt, double target, double rate, F angle)
+{
+    for (int step = 0; step < 10; ++step) {
+        const double off = std::remainder(angle(roughly(tt)) - target, 360.0);
+        tt -= off / rate;
+        if (std::abs(off / rate) < 1.0 / (24 * 60))
             break;
     }
     return tt;
@@ -132,7 +186,9 @@ double sunLongitude(double jdUt)
 double sunReaches(double degrees, double nearJdUt)
 {
     const double target = degrees * pi / 180;
-    const double tt = solve(toTt(nearJdUt), [target](double t) {
+    const double start = roughSolve(toTt(nearJdUt), degrees, 0.9856,
+                                    [](const Rough &rough) { return rough.sun; });
+    const double tt = solve(start, sunSettled, [target](double t) {
         double rm[3][3];
         eraEcm06(ERFA_DJ00, t - ERFA_DJ00, rm);
         double dpsi = 0;
@@ -147,7 +203,9 @@ double sunReaches(double degrees, double nearJdUt)
 
 double newMoonNear(double nearJdUt)
 {
-    const double tt = solve(toTt(nearJdUt), [](double t) {
+    const double start = roughSolve(toTt(nearJdUt), 0, 12.1907,
+                                    [](const Rough &rough) { return rough.elongation; });
+    const double tt = solve(start, moonSettled, [](double t) {
         double rm[3][3];
         eraEcm06(ERFA_DJ00, t - ERFA_DJ00, rm);
         const Longitude moon = moonWithoutNutation(t, rm);

@@ -2,8 +2,8 @@
 
 // The two instants the Japanese calendar is made of, from ERFA: when the Sun's apparent
 // longitude reaches a value, and when the Moon's reaches the Sun's (a new moon). Times are
-// Julian dates in UT, found by Newton steps on the positions of ERFA's ephemerides in TT, with
-// ΔT = TT − UT from the Espenak–Meeus polynomials.
+// Julian dates in UT, found by Newton steps on the positions of ERFA's ephemerides in TT from a
+// rough first guess, with ΔT = TT − UT from the Espenak–Meeus polynomials.
 
 namespace koyomi::astro {
 

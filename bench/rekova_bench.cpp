@@ -528,9 +528,10 @@ void BM_longMemoDay(benchmark::State &state)
 // Tells the starting process when the window was painted, on the clock that all processes share.
 void reportPainted()
 {
-    std::printf("%lld\n", qint64(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                           std::chrono::steady_clock::now().time_since_epoch())
-                                           .count()));
+    std::printf("%lld\n",
+                qint64(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               std::chrono::steady_clock::now().time_since_epoch())
+                               .count()));
     std::fflush(stdout);
 }
 
@@ -589,8 +590,8 @@ double secondsUntilPainted(const QStringList &arguments)
 
 // Starts this program with `baseline` and with `operation` by turns, the first of each pair in
 // turn, and keeps the seconds each took to its painted window.
-void measureStartUps(benchmark::State &state, const std::string &name,
-                     const QStringList &baseline, const QStringList &operation)
+void measureStartUps(benchmark::State &state, const std::string &name, const QStringList &baseline,
+                     const QStringList &operation)
 {
     Measured &m = results[{name, int(state.range(0))}];
     bool baselineFirst = m.operation.size() % 2 == 0;

@@ -1258,6 +1258,14 @@ void tst_wincal::unchangedFileIsNotOpenedAgain()
     QTest::mouseClick(t.cell(21), Qt::LeftButton);
     QCOMPARE(t.find<QPlainTextEdit>("Text2")->toPlainText(), QStringLiteral("x"));
     QVERIFY(::read(opens, events, sizeof events) > 0);
+
+    // The read begun while the window is built is not drawn from once the file has changed.
+    Window early(QDate(2001, 2, 14), "\"200102200会議\"\r\n");
+    early.w = std::make_unique<wincal>(early.platform);
+    QTest::qWait(100);
+    QVERIFY(append(early.path, "\"200102210x\"\r\n"));
+    early.w->Form_Load();
+    QCOMPARE(colourOfCell(early, 21), QColor(128, 255, 128));
 }
 
 void tst_wincal::followsTheFileOnDisk()

@@ -69,6 +69,8 @@ QString memoBoxPart(const QString &memo)
 wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platform(platform)
 {
     setObjectName(QStringLiteral("wincal"));
+    earlyStart = std::make_unique<rekovabas::EarlyStart>(dirs::schedulePath(platform),
+                                                         platform.today().year());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
@@ -116,6 +118,11 @@ void wincal::Form_Load()
     curMonth = date.month();
     curDay = date.day();
     // The file is read and looked through once for both the month's marks and the notices.
+    if (earlyStart) {
+        if (std::optional<rekovabas::ScheduleCache::Read> early = earlyStart->take())
+            scheduleCache.adopt(*early);
+        earlyStart.reset();
+    }
     const rekovabas::Schedules source = readSchedules();
     const rekovabas::StartUp found
             = rekovabas::startUp(source.bytes, curYear, curMonth, rekovabas::todayFrom(date).key());

@@ -10,6 +10,7 @@
 
 #include "caldav/syncengine.h"
 #include "calendar/announced.h"
+#include "calendar/earlystart.h"
 #include "calendar/monthstep.h"
 #include "calendar/monthview.h"
 #include "calendar/rekovabas.h"
@@ -232,6 +233,8 @@ private:
     std::atomic_bool stopRequested = false;
     QShortcut *stopShortcut = nullptr;
     rekovabas::ScheduleCache scheduleCache;
+    // The file read and the year's 暦 begun while the window is built; gone once drawn from.
+    std::unique_ptr<rekovabas::EarlyStart> earlyStart;
     std::unique_ptr<QThread> looking; // the look of lookAtTheFileInBackground() under way
     // Asked for while one ran: looked at again once it has ended.
     bool lookAgain = false;

@@ -1,0 +1,49 @@
+#include "calendar/earlystart.h"
+
+#include "koyomi/koyomi.h"
+
+#include <QDate>
+
+#include <system_error>
+
+namespace rekovabas {
+
+EarlyStart::EarlyStart(const QString &path, int year) : m_read(m_promise.get_future())
+{
+    const auto work = [this, path, year] {
+        try {
+            m_promise.set_value(ScheduleCache::readNow(path));
+        } catch (...) {
+            m_promise.set_exception(std::current_exception());
+        }
+        // The table is kept for every thread: the month's drawing finds it made, or waits for it.
+        if (year >= koyomi::firstYear && year <= koyomi::lastYear)
+            koyomi::yearTable(year);
+    };
+    try {
+        m_thread = std::async(std::launch::async, work);
+    } catch (const std::system_error &) {
+        m_thread = std::async(std::launch::deferred, work);
+    }
+}
+
+EarlyStart::~EarlyStart()
+{
+    // A start that never ran is not run now.
+    if (m_thread.valid()
+        && m_thread.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
+        m_thread.wait();
+}
+
+std::optional<ScheduleCache::Read> EarlyStart::take()
+{
+    if (!m_read.valid())
+        return std::nullopt;
+    // A deferred start runs here.
+    if (m_read.wait_for(std::chrono::seconds(0)) != std::future_status::ready && m_thread.valid()
+        && m_thread.wait_for(std::chrono::seconds(0)) == std::future_status::deferred)
+        m_thread.wait();
+    return m_read.get();
+}
+
+} // namespace rekovabas

@@ -1,3 +1,4 @@
+#include "calendar/earlystart.h"
 #include "common/messages.h"
 #include "desktop/application.h"
 #include "desktop/desktop.h"
@@ -30,10 +31,12 @@ int main(int argc, char *argv[])
     // Lets task bars match the window to the installed menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.rekova"));
     desktop::installJapaneseTranslations(app);
+    QtPlatform platform;
+    // The file is read while the faces are fitted and the window is built.
+    std::unique_ptr<rekovabas::EarlyStart> early = rekovabas::beginEarly(platform);
     QApplication::setFont(uifont::japaneseFont());
 
-    QtPlatform platform;
-    wincal window(platform);
+    wincal window(platform, nullptr, std::move(early));
     window.setWindowIcon(desktop::applicationIcon());
     platform.setDialogParent(&window);
     app.setPlatform(&platform);

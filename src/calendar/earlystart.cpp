@@ -1,6 +1,8 @@
 #include "calendar/earlystart.h"
 
 #include "koyomi/koyomi.h"
+#include "platform/platform.h"
+#include "store/dirs.h"
 
 #include <QDate>
 
@@ -44,6 +46,11 @@ std::optional<ScheduleCache::Read> EarlyStart::take()
         && m_thread.wait_for(std::chrono::seconds(0)) == std::future_status::deferred)
         m_thread.wait();
     return m_read.get();
+}
+
+std::unique_ptr<EarlyStart> beginEarly(Platform &platform)
+{
+    return std::make_unique<EarlyStart>(dirs::schedulePath(platform), platform.today().year());
 }
 
 } // namespace rekovabas

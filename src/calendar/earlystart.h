@@ -9,7 +9,10 @@
 #include <QString>
 
 #include <future>
+#include <memory>
 #include <optional>
+
+class Platform;
 
 namespace rekovabas {
 
@@ -33,5 +36,9 @@ private:
     std::future<ScheduleCache::Read> m_read;
     std::future<void> m_thread;
 };
+
+// Returns: an early start of the schedule file named by the setting of `platform` and of the 暦
+// of the year its clock gives.
+std::unique_ptr<EarlyStart> beginEarly(Platform &platform);
 
 } // namespace rekovabas

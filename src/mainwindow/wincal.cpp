@@ -66,11 +66,12 @@ QString memoBoxPart(const QString &memo)
 
 } // namespace
 
-wincal::wincal(Platform &platform, QWidget *parent) : QMainWindow(parent), platform(platform)
+wincal::wincal(Platform &platform, QWidget *parent, std::unique_ptr<rekovabas::EarlyStart> early)
+    : QMainWindow(parent), platform(platform), earlyStart(std::move(early))
 {
     setObjectName(QStringLiteral("wincal"));
-    earlyStart = std::make_unique<rekovabas::EarlyStart>(dirs::schedulePath(platform),
-                                                         platform.today().year());
+    if (!earlyStart)
+        earlyStart = rekovabas::beginEarly(platform);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);

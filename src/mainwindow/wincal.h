@@ -59,7 +59,9 @@ class wincal : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit wincal(Platform &platform, QWidget *parent = nullptr);
+    // `early` is the file read and 暦 begun before the window, if any; else the window begins them.
+    explicit wincal(Platform &platform, QWidget *parent = nullptr,
+                    std::unique_ptr<rekovabas::EarlyStart> early = {});
     ~wincal() override;
 
     // Start-up: initialisation, the current month, and the alarm notices, which come before

@@ -1,15 +1,22 @@
 #include "caldav/davclient.h"
 #include "caldav/eventmap.h"
 #include "caldav/syncengine.h"
+#include "caldav/syncmessages.h"
 #include "caldav/syncstate.h"
+#include "common/messages.h"
 #include "davserver.h"
+#include "fakeplatform.h"
 #include "filebytes.h"
+#include "mainwindow/syncdialog.h"
 #include "store/batch.h"
 #include "store/cp932.h"
 #include "store/fieldreader.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLockFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -621,6 +628,23 @@ void tst_caldav::findsTheCalendarOrSaysWhy()
     caldav::Error error;
     const std::optional<QUrl> home = client.calendarHome(error);
     QCOMPARE(error.failure, failure);
+
+    // The settings dialog's test of the same connection, the certificate asked about as needed.
+    FakePlatform platform;
+    platform.yesNoAnswers.enqueue(trusted);
+    SyncSettings settings;
+    settings.server = account.server.toString();
+    settings.user = account.user;
+    SyncDialog dialog(platform, settings, password);
+    dialog.findChild<QPushButton *>(QStringLiteral("testconnection"))->click();
+    QCOMPARE(platform.shown.first().kind,
+             tls ? FakePlatform::Kind::Question : FakePlatform::Kind::Message);
+    if (failure != caldav::Failure::None) {
+        QCOMPARE(platform.shown.constLast().text,
+                 tls ? messages::syncCertificateDeclined()
+                     : caldav::describe(error, account.server));
+        QCOMPARE(dialog.findChild<QComboBox *>(QStringLiteral("calendar"))->count(), 0);
+    }
     if (failure == caldav::Failure::UntrustedCertificate) {
         QVERIFY(!setup.server.certificate().isEmpty());
         QCOMPARE(error.fingerprint, setup.server.certificate());
@@ -648,6 +672,23 @@ void tst_caldav::findsTheCalendarOrSaysWhy()
         found.append(calendar.url.path() + u' ' + calendar.name);
     QVERIFY2(found.contains(setup.calendar.path() + QStringLiteral(" 暦丸")),
              qPrintable(found.join(u',')));
+
+    // The settings dialog lists them after its test, makes one more, and keeps the choice.
+    auto *list = dialog.findChild<QComboBox *>(QStringLiteral("calendar"));
+    QCOMPARE(platform.shown.constLast().text, messages::syncTestPassed(calendars.size()));
+    QCOMPARE(list->count(), calendars.size());
+    list->setCurrentIndex(list->findData(QString::fromUtf8(setup.calendar.toEncoded())));
+    QVERIFY(list->currentIndex() >= 0);
+    dialog.findChild<QPushButton *>(QStringLiteral("newcalendar"))->click();
+    QCOMPARE(list->count(), calendars.size() + 1);
+    QCOMPARE(list->currentText(), QStringLiteral("暦丸"));
+    QVERIFY(list->currentData() != QString::fromUtf8(setup.calendar.toEncoded()));
+    dialog.findChild<QCheckBox *>(QStringLiteral("enabled"))->setChecked(true);
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.settings().calendar, list->currentData().toString());
+    QCOMPARE(dialog.settings().fingerprint,
+             tls ? QString::fromLatin1(setup.server.certificate().toHex()) : QString());
 }
 
 namespace {
@@ -825,5 +866,5 @@ void tst_caldav::anotherClientReadsAndWrites()
     QCOMPARE(recordsIn(setup.memoFile()), sorted({lines, QStringLiteral("202612240クリスマス会")}));
 }
 
-QTEST_GUILESS_MAIN(tst_caldav)
+QTEST_MAIN(tst_caldav)
 #include "tst_caldav.moc"

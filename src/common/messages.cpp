@@ -1028,6 +1028,11 @@ QString syncNewCalendarName()
     return QStringLiteral("暦丸");
 }
 
+QString syncCertificateDeclined()
+{
+    return QStringLiteral("証明書を信頼しなかったため、サーバーには接続していません。");
+}
+
 QString syncTestPassed(qsizetype calendars)
 {
     return QStringLiteral("接続できました。カレンダーが %1 個あります。").arg(calendars);

@@ -190,6 +190,8 @@ QString syncEnabledLabel();
 QString syncTestButton();
 QString syncNewCalendarButton();
 QString syncNewCalendarName(); // "暦丸"
+// The test of the connection ended by declining the server's certificate.
+QString syncCertificateDeclined();
 QString syncTestPassed(qsizetype calendars);
 QString syncNoCalendarChosen();
 QString syncNoKeyring(const QString &reason);

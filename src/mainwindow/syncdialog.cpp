@@ -149,9 +149,8 @@ void SyncDialog::accept()
 
 bool SyncDialog::trusted(const caldav::Error &error)
 {
-    if (error.failure != caldav::Failure::UntrustedCertificate
-        || !m_platform.askYesNo(caldav::describe(error, settings().serverUrl()),
-                                messages::syncTitle()))
+    if (!m_platform.askYesNo(caldav::describe(error, settings().serverUrl()),
+                             messages::syncTitle()))
         return false;
     m_settings.fingerprint = QString::fromLatin1(error.fingerprint.toHex());
     return true;
@@ -184,8 +183,13 @@ void SyncDialog::testConnection()
                 calendars = client.calendars(*home, error);
         });
         setEnabled(true);
-        if (trusted(error))
-            continue;
+        if (error.failure == caldav::Failure::UntrustedCertificate) {
+            if (trusted(error))
+                continue;
+            // Declined: the question is not put again as a message.
+            m_platform.showMessage(messages::syncCertificateDeclined(), messages::syncTitle());
+            return;
+        }
         if (error) {
             m_platform.showMessage(caldav::describe(error, account.server), messages::syncTitle());
             return;

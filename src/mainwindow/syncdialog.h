@@ -48,7 +48,7 @@ private:
     // Finds the user's calendars off the window's thread, and says what went wrong.
     void testConnection();
     void makeCalendar();
-    // Asks whether to trust the certificate of `error`; true when the user accepts it.
+    // Asks whether to trust the untrusted certificate of `error`; true when the user accepts it.
     bool trusted(const caldav::Error &error);
     void fillCalendars(const QList<caldav::Calendar> &calendars, const QString &chosen);
 

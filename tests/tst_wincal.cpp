@@ -1678,9 +1678,27 @@ void tst_wincal::syncStartsWithThePasswordFromTheKeyringOrAsked()
     QCOMPARE(readBytes(t.path), before);
     // The status does not widen the narrow window.
     QCOMPARE(t.w->size(), size);
+
+    // Through the settings dialog: a new password goes to the keyring, and the sync turned off
+    // stops.
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit *>(QStringLiteral("password"))
+                ->setText(QStringLiteral("renewed"));
+        dialog->findChild<QCheckBox *>(QStringLiteral("enabled"))->setChecked(false);
+        dialog->accept();
+    });
+    t.trigger("syncset");
+    QCOMPARE(label->text(), messages::syncOff());
+    QCOMPARE(t.platform.settings.value(QStringLiteral("caldav/enabled")), QStringLiteral("0"));
+    QCOMPARE(t.platform.keyring.value(QStringLiteral("caldav:alice@127.0.0.1")),
+             keyring ? QStringLiteral("renewed") : QStringLiteral("secret"));
     // The password is in no setting.
-    for (const QString &value : std::as_const(t.platform.settings))
+    for (const QString &value : std::as_const(t.platform.settings)) {
         QVERIFY(!value.contains(QStringLiteral("secret")));
+        QVERIFY(!value.contains(QStringLiteral("renewed")));
+    }
 }
 
 QTEST_MAIN(tst_wincal)

@@ -25,26 +25,14 @@ EarlyStart::EarlyStart(const QString &path, int year) : m_read(m_promise.get_fut
     try {
         m_thread = std::async(std::launch::async, work);
     } catch (const std::system_error &) {
-        m_thread = std::async(std::launch::deferred, work);
+        work();
     }
-}
-
-EarlyStart::~EarlyStart()
-{
-    // A start that never ran is not run now.
-    if (m_thread.valid()
-        && m_thread.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
-        m_thread.wait();
 }
 
 std::optional<ScheduleCache::Read> EarlyStart::take()
 {
     if (!m_read.valid())
         return std::nullopt;
-    // A deferred start runs here.
-    if (m_read.wait_for(std::chrono::seconds(0)) != std::future_status::ready && m_thread.valid()
-        && m_thread.wait_for(std::chrono::seconds(0)) == std::future_status::deferred)
-        m_thread.wait();
     return m_read.get();
 }
 

@@ -20,10 +20,8 @@ class EarlyStart
 {
 public:
     // Starts reading the file at `path` ("" for none) and then the 暦 of `year`; where no thread
-    // can be started, they are done when first asked for.
+    // can be started, does both at once.
     EarlyStart(const QString &path, int year);
-    // Waits for the thread: it reads nothing of its owner's.
-    ~EarlyStart();
     EarlyStart(const EarlyStart &) = delete;
     EarlyStart &operator=(const EarlyStart &) = delete;
 
@@ -34,6 +32,7 @@ public:
 private:
     std::promise<ScheduleCache::Read> m_promise;
     std::future<ScheduleCache::Read> m_read;
+    // Declared last: its end waits for the thread, before the promise the thread sets is gone.
     std::future<void> m_thread;
 };
 

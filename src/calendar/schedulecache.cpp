@@ -37,11 +37,15 @@ void ScheduleCache::adopt(const Read &read)
     m_stamp = read.stamp;
 }
 
-Schedules ScheduleCache::read(Platform &platform)
+Schedules ScheduleCache::read(Platform &platform, std::optional<Read> early)
 {
     const QString path = dirs::schedulePath(platform);
-    if (m_last && m_last->file.path == path
-        && m_stamp == (path.isEmpty() ? savefile::Identity {} : stampOf(path)))
+    const savefile::Identity now = path.isEmpty() ? savefile::Identity {} : stampOf(path);
+    if (early && early->source.file.path == path && early->stamp == now) {
+        adopt(*early);
+        return std::move(early->source);
+    }
+    if (m_last && m_last->file.path == path && m_stamp == now)
         return *m_last;
     Read fresh = readNow(path);
     adopt(fresh);

@@ -29,9 +29,10 @@ public:
     // Keeps `read`, made on another thread, as the last read.
     void adopt(const Read &read);
 
-    // The schedule file named by the setting of `platform`: the last read, while the file is as
-    // it was then; else a new read. A file that could not be read is read again each time.
-    Schedules read(Platform &platform);
+    // The schedule file named by the setting of `platform`: `early` (a read made on another
+    // thread, even one that failed) or else the last read, while the file is as it was then;
+    // else a new read. A file that could not be read is read again each later time.
+    Schedules read(Platform &platform, std::optional<Read> early = std::nullopt);
     // Forgets the last read: the next one opens the file.
     void drop() { m_last.reset(); }
 

@@ -98,15 +98,14 @@ template<typename F> double solve(double tt, double settled, F f)
 constexpr double sunSettled = 1.0 / 24;
 constexpr double moonSettled = 5.0 / (24 * 60);
 
-// A first guess within minutes from the mean elements and the largest periodic terms, so that
-// the ephemerides' steps start close: sin of degrees.
 double sinDegrees(double degrees)
 {
     return std::sin(degrees * pi / 180);
 }
 
 // The Sun's longitude and the Moon's elongation from it, in degrees, roughly (within 0.01°
-// and 0.05°), at `tt`.
+// and 0.05°) from the mean elements and the largest periodic terms, at `tt`: a first guess within
+// minutes, so that the ephemerides' steps start close.
 struct Rough
 {
     double sun;
@@ -117,7 +116,7 @@ Rough roughly(double tt)
 {
     const double t = (tt - ERFA_DJ00) / 36525;
     const double m = 357.5291092 + 35999.0502909 * t; // the Sun's mean anomaly
-    const double sun = 280.46646 + 36000.76983 * t + (1.914602 - 0.004817 * t) * sinDegrees(m)
+    const double sunCentre = (1.914602 - 0.004817 * t) * sinDegrees(m)
             + 0.019993 * sinDegrees(2 * m) + 0.000289 * sinDegrees(3 * m);
     const double d = 297.8501921 + 445267.1114034 * t;  // the Moon's mean elongation
     const double mm = 134.9633964 + 477198.8675055 * t; // the Moon's mean anomaly
@@ -129,8 +128,7 @@ Rough roughly(double tt)
             + 0.053322 * sinDegrees(2 * d + mm) + 0.045758 * sinDegrees(2 * d - m)
             - 0.040923 * sinDegrees(m - mm) - 0.034720 * sinDegrees(d)
             - 0.030383 * sinDegrees(m + mm);
-    const double sunTerms = 1.914602 * sinDegrees(m) + 0.019993 * sinDegrees(2 * m);
-    return {sun, d + moonTerms - sunTerms};
+    return {280.46646 + 36000.76983 * t + sunCentre, d + moonTerms - sunCentre};
 }
 
 // Steps on a rough angle in degrees moving at about `rate` degrees a day until it is within a

@@ -119,12 +119,12 @@ void wincal::Form_Load()
     curMonth = date.month();
     curDay = date.day();
     // The file is read and looked through once for both the month's marks and the notices.
+    std::optional<rekovabas::ScheduleCache::Read> early;
     if (earlyStart) {
-        if (std::optional<rekovabas::ScheduleCache::Read> early = earlyStart->take())
-            scheduleCache.adopt(*early);
+        early = earlyStart->take();
         earlyStart.reset();
     }
-    const rekovabas::Schedules source = readSchedules();
+    const rekovabas::Schedules source = readSchedules(std::move(early));
     const rekovabas::StartUp found
             = rekovabas::startUp(source.bytes, curYear, curMonth, rekovabas::todayFrom(date).key());
     drawMonth(curYear, curMonth, rekovabas::marksOf(source, found.month), date);
@@ -292,9 +292,9 @@ bool wincal::entryPaneOpen() const
 
 // Every user action reads the file once, here (or finds it as last read), and a file that
 // cannot be read is reported once for it.
-rekovabas::Schedules wincal::readSchedules()
+rekovabas::Schedules wincal::readSchedules(std::optional<rekovabas::ScheduleCache::Read> early)
 {
-    rekovabas::Schedules source = scheduleCache.read(platform);
+    rekovabas::Schedules source = scheduleCache.read(platform, std::move(early));
     reportUnreadable(source);
     return source;
 }

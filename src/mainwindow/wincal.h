@@ -97,7 +97,7 @@ private:
     void initApp(QDate date);
     void setWindowSize(int widthTwips, int heightTwips);
     void setEntryPaneReachable(bool reachable);
-    rekovabas::Schedules readSchedules();
+    rekovabas::Schedules readSchedules(std::optional<rekovabas::ScheduleCache::Read> early = {});
     void stepMonth(rekovabas::StepDirection direction, Qt::KeyboardModifiers modifiers);
     // The month drawn with marks already found (none: keep the marks it has) and a date already
     // taken from the clock: start-up and an add look at the file once.
